@@ -1,0 +1,52 @@
+// Numbered files. A program names each file by a non-negative number; every open makes the file
+// current, and the transfers and the seek act on the current file without naming it. Names are
+// resolved against the program directory. Single values travel through one 4-byte transfer
+// buffer: a read that transfers fewer bytes than asked returns what the buffer held before.
+//
+// Files made with file_create are written to a temporary file beside the target and moved into
+// place by file_close only when every write succeeded, so a failed write never destroys the
+// earlier file of that name.
+#pragma once
+#include <windows.h>
+#include <stdint.h>
+
+// Allocates the table (10 numbers). 1 on success, 0 when the heap refuses.
+int file_system_init(void);
+
+// Opens name for writing as a new, empty file (replacing any earlier one when closed).
+// Fails at once (0) when the target cannot be written: missing directory, read-only file, a file
+// held by another program without write sharing, a directory. Otherwise the handle.
+HANDLE file_create(int32_t number, const char* name);
+// Opens an existing file for reading, sharing reads. A missing file fails (0) and creates nothing.
+HANDLE file_open_read(int32_t number, const char* name);
+// Closes the number's file. For a file from file_create: flushes it and moves it into place.
+// 1 when closed and (for a created file) every write reached the target; 0 when a created file
+// could not be completed (the earlier file is then untouched), or the number names no open file.
+// Clears the number's entry and, when it was current, the current file.
+int file_close(int32_t number);
+
+// Absolute position from the start of the current file; the new position, 0xFFFFFFFF if refused.
+uint32_t file_seek(int32_t position);
+// Size in bytes of the current file; 0xFFFFFFFF when there is none or the system refuses.
+uint32_t file_size(void);
+
+// One byte, sign-extended (-128..127); past the end, the transfer buffer's earlier first byte.
+int32_t file_read_byte(void);
+// Two bytes little-endian, sign-extended; untransferred bytes keep what the buffer held.
+int32_t file_read_word(void);
+// One line into the temporary string area, ended by 0x00, LF, CR (which drops one more byte) or
+// the end of the file; the ending byte is consumed, not stored. Cut where the area ends.
+char* file_read_string(void);
+
+// Low 8 bits of value. Non-zero on success.
+int file_write_byte(int32_t value);
+// Low 16 bits of value, low byte first. Non-zero on success.
+int file_write_word(int32_t value);
+// The string's characters, no terminator. Non-zero on success; 0 for a null string.
+int file_write_string(const char* string);
+
+// Block transfers: one system call for a whole buffer, on the current file.
+// Bytes read (fewer at the end of the file, 0 on failure).
+uint32_t file_read_block(void* buffer, uint32_t count);
+// Non-zero when all count bytes were written.
+int file_write_block(const void* buffer, uint32_t count);

@@ -1,0 +1,46 @@
+// Start-up, shutdown and the process-wide frame of both programs: the start routine that calls the
+// program's main body, program_start / program_end, the program directory and the PixelArray.
+#pragma once
+#include <windows.h>
+#include <stdint.h>
+
+// The program's main body, defined by each program. The start routine calls it with the module
+// handle, 0, the command line after the program name, and SW_SHOWNORMAL; it never returns.
+int program_main(HINSTANCE instance, HINSTANCE previous, char* command_tail, int show);
+
+// The program's one array: 321 x 241 x 4 signed 32-bit integers (x, y, component), index 0 of
+// each dimension unused. After start-up its table holds the strides 964, 4, 4.
+struct PixelArray {
+    int32_t* elements; // 0 when the heap refused it
+    uint32_t table[3];
+};
+enum { PIXEL_ARRAY_X = 321, PIXEL_ARRAY_Y = 241, PIXEL_ARRAY_C = 4 };
+
+// Outcomes of program_start.
+enum ProgramStart {
+    PROGRAM_STARTED = 1,
+    PROGRAM_NO_MEMORY = 0 // heap, a runtime table, the string area or the PixelArray refused
+};
+
+// Zeroes the process-wide state, creates the runtime heap, records the program directory,
+// initialises the runtime modules, allocates the 64000-byte temporary string area and the
+// PixelArray. Returns PROGRAM_STARTED, or PROGRAM_NO_MEMORY when any allocation was refused.
+int program_start(void);
+// Closes every window and destroys the runtime heap (the first half of program_end, also used by
+// tests that start the runtime more than once in one process).
+void program_release(void);
+// program_release, then ExitProcess(0). Does not return.
+void program_end(void);
+
+// The program's module handle, recorded at start-up.
+HINSTANCE program_instance(void);
+// The directory of the program's file with its final backslash ("" when the name has none).
+const char* program_directory(void);
+// The PixelArray dimensioned at start-up.
+PixelArray* program_pixel_array(void);
+
+// Pure helpers of the start routine, exposed for tests.
+// The rest of a command line after the program's name and the spaces that follow it.
+const char* program_command_tail(const char* command_line);
+// Cuts path right after its last backslash, in place; "" when there is none.
+void program_directory_cut(char* path);

@@ -1,0 +1,167 @@
+// Start-up: the command line after the program's name, the program directory, the array layout
+// and start-up allocation failures. The start routine itself is seen from outside, by running a
+// small program built on it.
+#include <doctest.h>
+#include "array.h"
+#include "heap.h"
+#include "program.h"
+#include "str.h"
+#include "test_support.h"
+#include <windows.h>
+#include <string>
+
+namespace {
+int alloc_calls = 0;  // HeapAlloc calls since the counter was reset
+int refuse_call = -1; // the call (counting from 1) that is refused
+LPVOID WINAPI counting_alloc(HANDLE heap, DWORD flags, SIZE_T bytes) {
+    if (++alloc_calls == refuse_call)
+        return 0;
+    return HeapAlloc(heap, flags, bytes);
+}
+HANDLE WINAPI refusing_create(DWORD, SIZE_T, SIZE_T) {
+    return 0;
+}
+
+std::wstring wide(const std::string& s) {
+    return std::wstring(s.begin(), s.end());
+}
+
+std::string field(const std::string& output, const char* name) {
+    std::string key = std::string(name) + "=";
+    size_t at = output.find(key);
+    if (at == std::string::npos)
+        return "<missing>";
+    size_t end = output.find('\n', at);
+    return output.substr(at + key.size(), end - at - key.size());
+}
+} // namespace
+
+TEST_CASE("start routine: the rest of the command line after the program name") {
+    CHECK(std::string(program_command_tail("\"C:\\My Tools\\maker.exe\"  -x y")) == "-x y");
+    CHECK(std::string(program_command_tail("\"C:\\My Tools\\maker.exe\"")) == "");
+    CHECK(std::string(program_command_tail("maker.exe   a b")) == "a b");
+    CHECK(std::string(program_command_tail("maker.exe")) == "");
+    CHECK(std::string(program_command_tail("\"unclosed quote a")) == "\"unclosed quote a");
+    CHECK(std::string(program_command_tail("")) == "");
+    CHECK(std::string(program_command_tail(nullptr)) == "");
+}
+
+TEST_CASE("start routine: the program directory keeps its final backslash") {
+    char path[64] = "C:\\Tools\\Maker.exe";
+    program_directory_cut(path);
+    CHECK(std::string(path) == "C:\\Tools\\");
+    char bare[16] = "Maker.exe";
+    program_directory_cut(bare);
+    CHECK(std::string(bare) == "");
+    CHECK(std::string(program_directory()) == test_program_dir());
+}
+
+TEST_CASE("start routine seen from outside: quoted path with spaces, arguments, exit code 0") {
+    std::string dir = test_scratch_dir("start dir with spaces");
+    std::string probe = dir + "core probe.exe";
+    REQUIRE(CopyFileA((test_program_dir() + "core_probe.exe").c_str(), probe.c_str(), FALSE));
+    std::string out;
+    CHECK(test_run("\"" + probe + "\"  two  words", &out) == 0);
+    CHECK(field(out, "started") == "1");
+    CHECK(field(out, "instance") == "module");
+    CHECK(field(out, "show") == "normal");
+    CHECK(field(out, "tail") == "[two  words]");
+    CHECK(field(out, "directory") == "[" + dir + "]");
+}
+
+TEST_CASE("start routine seen from outside: a program path longer than 499 characters") {
+    std::string dir = test_scratch_dir("deep");
+    // Build a directory chain whose path passes 499 characters, each step short of MAX_PATH.
+    std::string segment(60, 'd');
+    while (dir.size() < 520) {
+        dir += segment + "\\";
+        // The scratch cleaner cannot reach this deep, so a chain from an earlier run may remain.
+        bool made = CreateDirectoryW(wide("\\\\?\\" + dir).c_str(), 0) ||
+                    GetLastError() == ERROR_ALREADY_EXISTS;
+        REQUIRE(made);
+    }
+    std::string probe = dir + "core_probe.exe";
+    // The ANSI calls stop at MAX_PATH; the wide ones with the \\?\ prefix do not.
+    REQUIRE(CopyFileW(wide(test_program_dir() + "core_probe.exe").c_str(),
+                      wide("\\\\?\\" + probe).c_str(), FALSE));
+    std::string out;
+    int code = test_run("\"" + probe + "\"", &out);
+    if (code == -1) {
+        // Some systems cannot start a program from a path this long at all.
+        MESSAGE("could not start a program from a " << probe.size() << "-character path");
+        return;
+    }
+    CHECK(code == 0);
+    std::string recorded = field(out, "directory");
+    CHECK(recorded.size() > 500);
+    CHECK(recorded == "[" + dir + "]");
+}
+
+TEST_CASE("arrays: the PixelArray layout and strides") {
+    PixelArray* pixels = program_pixel_array();
+    REQUIRE(pixels->elements != nullptr);
+    CHECK(pixels->table[0] == 964);
+    CHECK(pixels->table[1] == 4);
+    CHECK(pixels->table[2] == 4);
+    uint32_t* block = (uint32_t*)pixels->elements - 2;
+    CHECK(block[0] == 309444u);
+    CHECK(block[1] == 5u);
+    // Element (x, y, c) lies at 964 x + 4 y + c; the last used one is (320, 240, 3).
+    CHECK(964 * 320 + 4 * 240 + 3 == 309443);
+
+    uint32_t table[2] = {3, 5};
+    uint32_t* word = array_allocate(4, 2, table);
+    REQUIRE(word != nullptr);
+    CHECK(table[0] == 5);
+    CHECK(table[1] == 5);
+    CHECK(word[-1] == 15u);
+    int32_t* elements = (int32_t*)(word + 1);
+    for (int i = 0; i < 16; ++i) // 15 elements and the spare one, all zero
+        CHECK(elements[i] == 0);
+    array_free(elements);
+    array_free(nullptr);
+
+    uint32_t one[1] = {4};
+    CHECK(array_allocate(4, 1, one) == nullptr);
+    // A count past 32 bits is refused, not wrapped into a small block that indexing would overrun.
+    uint32_t huge[3] = {0x10000, 0x10000, 1};
+    CHECK(array_allocate(4, 3, huge) == nullptr);
+    uint32_t wide[2] = {0x10000, 0x8000};
+    CHECK(array_allocate(0x10000, 2, wide) == nullptr);
+}
+
+TEST_CASE("start-up: every allocation failure is reported, not left as a null address") {
+    HeapCalls saved = *heap_calls();
+    // Count the allocations of a good start, then refuse each of them in turn.
+    program_release();
+    alloc_calls = 0;
+    refuse_call = -1;
+    heap_calls()->heap_alloc = &counting_alloc;
+    REQUIRE(program_start() == PROGRAM_STARTED);
+    int allocations = alloc_calls;
+    CHECK(allocations >= 3); // file table, string area, PixelArray at least
+    bool area_refused = false;
+    for (int i = 1; i <= allocations; ++i) {
+        CAPTURE(i);
+        program_release();
+        alloc_calls = 0;
+        refuse_call = i;
+        CHECK(program_start() == PROGRAM_NO_MEMORY);
+        if (str_free() == 0) {
+            // With the string area refused, no producer may write through a missing area.
+            area_refused = true;
+            str_concat("nothing to hold this");
+            CHECK(str_free() == 0);
+            CHECK(*str_position() == 0);
+        }
+    }
+    CHECK(area_refused);
+
+    program_release();
+    heap_calls()->heap_create = &refusing_create;
+    CHECK(program_start() == PROGRAM_NO_MEMORY);
+
+    *heap_calls() = saved;
+    program_release();
+    REQUIRE(program_start() == PROGRAM_STARTED);
+}

@@ -1,0 +1,20 @@
+// Helpers shared by the test executables: scratch directories beside the test program, whole-file
+// reads and writes through the plain C runtime (independent of the code under test), and child
+// processes.
+#pragma once
+#include <string>
+#include <vector>
+
+// A fresh, empty directory under the program directory; its name ends with a backslash.
+std::string test_scratch_dir(const char* name);
+// The whole file, or an empty vector with *found = false when it cannot be read.
+std::vector<unsigned char> test_read_file(const std::string& path, bool* found = nullptr);
+bool test_file_exists(const std::string& path);
+void test_write_file(const std::string& path, const std::vector<unsigned char>& bytes);
+void test_write_text(const std::string& path, const std::string& text);
+// Runs command_line (the program's path quoted by the caller), waits at most timeout_ms.
+// Returns the exit code, -1 when it did not start, -2 on timeout (the child is then killed).
+int test_run(const std::string& command_line, std::string* output = nullptr,
+             unsigned timeout_ms = 60000);
+// The directory of the test program itself, with its final backslash.
+std::string test_program_dir();
