@@ -1,0 +1,112 @@
+// The level record's field table and the checks applied to the form's texts before a record is
+// written. Pure: no platform call, so the rules are tested on their own.
+#include "level_record.h"
+
+namespace {
+// Labels are the form's own texts, used by callers in messages and listings.
+const LevelFieldInfo FIELDS[LEVEL_FIELD_COUNT] = {
+    {"description", "Level Description", 2, LEVEL_DESCRIPTION_OFFSET, LEVEL_KIND_TEXT},
+    {"start_x", "Wumpo Start X:", 5, LEVEL_START_X_OFFSET, LEVEL_KIND_WORD},
+    {"start_y", "Wumpo Start Y:", 6, LEVEL_START_Y_OFFSET, LEVEL_KIND_WORD},
+    {"exit_x", "Wumpo Exit X:", 7, LEVEL_EXIT_X_OFFSET, LEVEL_KIND_WORD},
+    {"exit_y", "Wumpo Exit Y:", 8, LEVEL_EXIT_Y_OFFSET, LEVEL_KIND_WORD},
+    {"draw_material", "Amount of draw material:", 9, LEVEL_DRAW_MATERIAL_OFFSET, LEVEL_KIND_WORD},
+    {"wumpo_to_create", "Amount of Wumpo to create:", 10, LEVEL_WUMPO_TO_CREATE_OFFSET,
+     LEVEL_KIND_WORD},
+    {"wumpo_to_save", "Amount of Wumpo you need to save:", 11, LEVEL_WUMPO_TO_SAVE_OFFSET,
+     LEVEL_KIND_WORD},
+    {"level_time", "Level time in seconds:", 12, LEVEL_TIME_OFFSET, LEVEL_KIND_WORD},
+    {"anti_gravity", "Anti-Gravity mode?", 21, LEVEL_ANTI_GRAVITY_OFFSET, LEVEL_KIND_CHECK},
+    {"backdrop_name", "Name of backdrop to use: (SPACE.IMG = default)", 22, LEVEL_BACKDROP_OFFSET,
+     LEVEL_KIND_TEXT},
+    {"gravity_switch_times", "Switch Gravity Times:", 25, LEVEL_GRAVITY_SWITCH_OFFSET,
+     LEVEL_KIND_WORD},
+};
+
+int same_text(const char* a, const char* b) {
+    while (*a && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+} // namespace
+
+const LevelFieldInfo* level_field_info(int32_t index) {
+    if (index < 0 || index >= LEVEL_FIELD_COUNT)
+        return 0;
+    return &FIELDS[index];
+}
+
+const char* level_field_label(int32_t gadget) {
+    for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
+        if (FIELDS[i].gadget == gadget)
+            return FIELDS[i].label;
+    }
+    return 0;
+}
+
+int32_t level_field_find(const char* name) {
+    if (!name)
+        return -1;
+    for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
+        if (same_text(FIELDS[i].name, name))
+            return i;
+    }
+    return -1;
+}
+
+const char** level_field_text(LevelFields* f, int32_t index) {
+    if (!f)
+        return 0;
+    switch (index) {
+    case LEVEL_FIELD_DESCRIPTION:
+        return &f->description;
+    case LEVEL_FIELD_BACKDROP_NAME:
+        return &f->backdrop_name;
+    case LEVEL_FIELD_GRAVITY_SWITCH_TIMES:
+        return &f->gravity_switch_times;
+    default:
+        if (index >= LEVEL_FIELD_START_X && index <= LEVEL_FIELD_LEVEL_TIME)
+            return &f->words[index - LEVEL_FIELD_START_X];
+        return 0;
+    }
+}
+
+int level_number_check(const char* text) {
+    if (!text)
+        return 1;
+    // Spaces only, as the string runtime's number reading skips spaces only (a tab ends it).
+    while (*text == ' ')
+        ++text;
+    if (!*text)
+        return 1;
+    int negative = 0;
+    if (*text == '-' || *text == '+') {
+        negative = *text == '-';
+        ++text;
+    }
+    if (*text < '0' || *text > '9')
+        return 0;
+    // The value stops growing once it is out of range, so any number of digits is safe.
+    int32_t value = 0;
+    while (*text >= '0' && *text <= '9') {
+        if (value <= 65536)
+            value = value * 10 + (*text - '0');
+        ++text;
+    }
+    while (*text == ' ')
+        ++text;
+    if (*text)
+        return 0;
+    return negative ? value <= 32768 : value <= 65535;
+}
+
+int level_backdrop_check(const char* text) {
+    if (!text)
+        return 1;
+    int32_t n = 0;
+    while (text[n] && n <= LEVEL_BACKDROP_LENGTH)
+        ++n;
+    return n <= LEVEL_BACKDROP_LENGTH;
+}

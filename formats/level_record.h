@@ -1,0 +1,92 @@
+// The level record: the 56 bytes of a .LVL file that the game reads, written and read value by
+// value through the current file, and the table of its fields (record name, form label, gadget)
+// that the Level Creator and the command-line tool share, with the checks they apply before
+// writing. This header is pure; only level_record.cpp touches the file runtime.
+#pragma once
+#include <stdint.h>
+
+// Byte layout of the record. Multi-byte values are little-endian 16-bit words.
+enum LevelRecordLayout {
+    LEVEL_RECORD_SIZE = 56,
+    LEVEL_DESCRIPTION_OFFSET = 0,
+    LEVEL_DESCRIPTION_LENGTH = 23, // space padded, then a 0x00 at offset 23
+    LEVEL_START_X_OFFSET = 24,
+    LEVEL_START_Y_OFFSET = 26,
+    LEVEL_EXIT_X_OFFSET = 28,
+    LEVEL_EXIT_Y_OFFSET = 30,
+    LEVEL_DRAW_MATERIAL_OFFSET = 32,
+    LEVEL_WUMPO_TO_CREATE_OFFSET = 34,
+    LEVEL_WUMPO_TO_SAVE_OFFSET = 36,
+    LEVEL_TIME_OFFSET = 38,
+    LEVEL_ANTI_GRAVITY_OFFSET = 40,
+    LEVEL_BACKDROP_OFFSET = 41,
+    LEVEL_BACKDROP_LENGTH = 12, // zero filled, then a 0x00 at offset 53
+    LEVEL_GRAVITY_SWITCH_OFFSET = 54,
+    LEVEL_WORD_COUNT = 8 // the words from start_x to level_time
+};
+
+// The record's values as the Level Creator's form holds them: texts of the string fields and the
+// check box state. words[] are start_x, start_y, exit_x, exit_y, draw_material, wumpo_to_create,
+// wumpo_to_save, level_time, in that order. A null text counts as empty.
+struct LevelFields {
+    const char* description;             // field 2
+    const char* words[LEVEL_WORD_COUNT]; // fields 5..12
+    int32_t anti_gravity;                // check box 21: 1 ticked, 0 clear
+    const char* backdrop_name;           // field 22
+    const char* gravity_switch_times;    // field 25
+};
+
+// The record's fields in file order; index into level_field_info().
+enum LevelFieldIndex {
+    LEVEL_FIELD_DESCRIPTION,
+    LEVEL_FIELD_START_X,
+    LEVEL_FIELD_START_Y,
+    LEVEL_FIELD_EXIT_X,
+    LEVEL_FIELD_EXIT_Y,
+    LEVEL_FIELD_DRAW_MATERIAL,
+    LEVEL_FIELD_WUMPO_TO_CREATE,
+    LEVEL_FIELD_WUMPO_TO_SAVE,
+    LEVEL_FIELD_LEVEL_TIME,
+    LEVEL_FIELD_ANTI_GRAVITY,
+    LEVEL_FIELD_BACKDROP_NAME,
+    LEVEL_FIELD_GRAVITY_SWITCH_TIMES,
+    LEVEL_FIELD_COUNT
+};
+
+// How a field is stored.
+enum LevelFieldKind {
+    LEVEL_KIND_TEXT, // description, backdrop_name
+    LEVEL_KIND_WORD, // the eight words and gravity_switch_times: whole numbers
+    LEVEL_KIND_CHECK // anti_gravity: a check box state in one byte
+};
+
+struct LevelFieldInfo {
+    const char* name;  // record field name, e.g. "start_x"
+    const char* label; // the form's label, e.g. "Wumpo Start X:"
+    int32_t gadget;    // the form's gadget number, e.g. 5
+    int32_t offset;    // byte offset in the record
+    int32_t kind;      // LevelFieldKind
+};
+
+// Writes the 56 bytes onto the current file (freshly created), field by field. Produces its
+// working strings past the current position of the string area and restores the position, so the
+// texts of f must lie before it (a caller steps past each text it fetched).
+void level_record_write(const LevelFields* f);
+// Reads the current file from position 0 into f. Every text is produced at the current position
+// and stepped past, so all stay alive together; the caller restores the position when done.
+void level_record_read(LevelFields* f);
+
+// The field at index (LevelFieldIndex), or 0 outside 0..LEVEL_FIELD_COUNT-1.
+const LevelFieldInfo* level_field_info(int32_t index);
+// The form's label of the field in gadget number gadget (e.g. "Wumpo Start X:"), or 0.
+const char* level_field_label(int32_t gadget);
+// Index of the field with that record name, or -1.
+int32_t level_field_find(const char* name);
+// Address of the text member of f for a text or word field, 0 for the check box or outside.
+const char** level_field_text(LevelFields* f, int32_t index);
+
+// 1 when text may go into a word field: empty, only spaces, or a whole number from -32768 to
+// 65535 with one optional sign and spaces allowed around it. 0 otherwise.
+int level_number_check(const char* text);
+// 1 when the backdrop name has 12 characters or fewer (so the game finds the whole name).
+int level_backdrop_check(const char* text);

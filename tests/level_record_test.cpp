@@ -1,0 +1,240 @@
+// The level record: the exact bytes the game reads, what loading gives back, the write-read-write
+// round trip, and the checks the callers apply before writing.
+#include <doctest.h>
+#include "file.h"
+#include "level_record.h"
+#include "str.h"
+#include "test_support.h"
+#include <string>
+#include <vector>
+
+namespace {
+typedef std::vector<unsigned char> Bytes;
+
+LevelFields empty_fields(void) {
+    LevelFields f = {};
+    return f;
+}
+
+Bytes write_record(const std::string& path, const LevelFields& f) {
+    REQUIRE(file_create(0, path.c_str()) != 0);
+    level_record_write(&f);
+    REQUIRE(file_close(0) == 1);
+    return test_read_file(path);
+}
+
+// The record as texts, read back through level_record_read; the string area is restored after.
+struct Loaded {
+    std::string description, words[LEVEL_WORD_COUNT], backdrop, gravity;
+    int32_t anti_gravity;
+};
+Loaded read_record(const std::string& path) {
+    REQUIRE(file_open_read(0, path.c_str()) != 0);
+    char* saved = str_position();
+    LevelFields f;
+    level_record_read(&f);
+    file_close(0);
+    Loaded l;
+    l.description = f.description;
+    for (int i = 0; i < LEVEL_WORD_COUNT; ++i)
+        l.words[i] = f.words[i];
+    l.backdrop = f.backdrop_name;
+    l.gravity = f.gravity_switch_times;
+    l.anti_gravity = f.anti_gravity;
+    str_set_position(saved);
+    return l;
+}
+
+void put_word(Bytes& b, int at, unsigned value) {
+    b[at] = (unsigned char)value;
+    b[at + 1] = (unsigned char)(value >> 8);
+}
+
+Bytes empty_record_bytes(void) {
+    Bytes b(LEVEL_RECORD_SIZE, 0);
+    for (int i = 0; i < LEVEL_DESCRIPTION_LENGTH; ++i)
+        b[i] = ' ';
+    return b;
+}
+} // namespace
+
+TEST_CASE("level record: the bytes written for empty, cut, padded and out-of-range values") {
+    std::string dir = test_scratch_dir("level_bytes");
+
+    // All empty, as null texts and as empty texts: 23 spaces, then zeros throughout.
+    LevelFields f = empty_fields();
+    CHECK(write_record(dir + "null.lvl", f) == empty_record_bytes());
+    const char* blank = "";
+    f.description = f.backdrop_name = f.gravity_switch_times = blank;
+    for (int i = 0; i < LEVEL_WORD_COUNT; ++i)
+        f.words[i] = blank;
+    CHECK(write_record(dir + "blank.lvl", f) == empty_record_bytes());
+
+    // One record with a case in every field.
+    f.description = "A description of thirty chars."; // 30: cut to 23
+    const char* words[LEVEL_WORD_COUNT] = {"70000", "40000", "65535", "-5",
+                                           "12abc", "  7",   "   ",   "abc"};
+    for (int i = 0; i < LEVEL_WORD_COUNT; ++i)
+        f.words[i] = words[i];
+    f.anti_gravity = 1;
+    f.backdrop_name = "SPACE.IMG";
+    f.gravity_switch_times = "-32768";
+    Bytes want = empty_record_bytes();
+    std::string cut = "A description of thirty chars.";
+    for (int i = 0; i < 23; ++i)
+        want[i] = (unsigned char)cut[i];
+    put_word(want, 24, 0x1170);
+    put_word(want, 26, 0x9C40);
+    put_word(want, 28, 0xFFFF);
+    put_word(want, 30, 0xFFFB);
+    put_word(want, 32, 12);
+    put_word(want, 34, 7);
+    want[40] = 1;
+    for (int i = 0; i < 9; ++i)
+        want[41 + i] = (unsigned char)"SPACE.IMG"[i];
+    put_word(want, 54, 0x8000);
+    CHECK(write_record(dir + "cases.lvl", f) == want);
+
+    // Exactly 23 and exactly 12 characters go in unchanged, with no fill; 15 are cut to 12.
+    f = empty_fields();
+    f.description = "Twenty-three characters";
+    f.backdrop_name = "BACKDROP.IMG";
+    Bytes b = write_record(dir + "exact.lvl", f);
+    REQUIRE(b.size() == 56u);
+    CHECK(std::string(b.begin(), b.begin() + 24) == std::string("Twenty-three characters") + '\0');
+    CHECK(std::string(b.begin() + 41, b.begin() + 54) == std::string("BACKDROP.IMG") + '\0');
+    f.backdrop_name = "LONGBACKDROP1.IMG";
+    b = write_record(dir + "long.lvl", f);
+    REQUIRE(b.size() == 56u);
+    CHECK(std::string(b.begin() + 41, b.begin() + 54) == std::string("LONGBACKDROP") + '\0');
+    CHECK(b[55] == 0);
+}
+
+TEST_CASE("level record: texts fetched into the string area survive the writer") {
+    // The Level Creator fetches the form's texts into the string area and may leave the position
+    // on the last one's terminator; the writer's own strings must not land on them.
+    std::string dir = test_scratch_dir("level_area");
+    char* saved = str_position();
+    LevelFields f = empty_fields();
+    str_concat("3");
+    f.words[0] = saved;
+    str_step();
+    char* backdrop = str_position();
+    str_concat("SKY.IMG");
+    f.backdrop_name = backdrop;
+    str_step();
+    char* description = str_position();
+    str_concat("Hi"); // the position now rests on this text's terminator
+    f.description = description;
+    char* before = str_position();
+
+    Bytes b = write_record(dir + "area.lvl", f);
+    CHECK(str_position() == before);
+    CHECK(std::string(description) == "Hi");
+    CHECK(std::string(backdrop) == "SKY.IMG");
+    REQUIRE(b.size() == 56u);
+    CHECK(std::string(b.begin(), b.begin() + 3) == "Hi ");
+    CHECK(b[24] == 3);
+    CHECK(std::string(b.begin() + 41, b.begin() + 48) == "SKY.IMG");
+    str_set_position(saved);
+}
+
+TEST_CASE("level record: loading gives the form's texts, and a rewrite gives the same bytes") {
+    std::string dir = test_scratch_dir("level_read");
+
+    LevelFields f = empty_fields();
+    write_record(dir + "empty.lvl", f);
+    Loaded l = read_record(dir + "empty.lvl");
+    CHECK(l.description == std::string(23, ' '));
+    for (int i = 0; i < LEVEL_WORD_COUNT; ++i)
+        CHECK(l.words[i] == "0");
+    CHECK(l.gravity == "0");
+    CHECK(l.backdrop.empty());
+    CHECK(l.anti_gravity == 0);
+
+    f.description = "Cavern";
+    const char* words[LEVEL_WORD_COUNT] = {"10",    "20",    "300", "230",
+                                           "40000", "65535", "-5",  "70000"};
+    for (int i = 0; i < LEVEL_WORD_COUNT; ++i)
+        f.words[i] = words[i];
+    f.anti_gravity = 1;
+    f.backdrop_name = "SPACE.IMG";
+    f.gravity_switch_times = "-32768";
+    Bytes first = write_record(dir + "first.lvl", f);
+    l = read_record(dir + "first.lvl");
+    CHECK(l.description == "Cavern                 ");
+    const char* back[LEVEL_WORD_COUNT] = {"10", "20", "300", "230", "-25536", "-1", "-5", "4464"};
+    for (int i = 0; i < LEVEL_WORD_COUNT; ++i)
+        CHECK(l.words[i] == back[i]);
+    CHECK(l.anti_gravity == 1);
+    CHECK(l.backdrop == "SPACE.IMG");
+    CHECK(l.gravity == "-32768");
+
+    // Loaded texts all stay alive together and are written straight back, as Load Level followed
+    // by Create Level does.
+    REQUIRE(file_open_read(0, (dir + "first.lvl").c_str()) != 0);
+    char* saved = str_position();
+    LevelFields loaded;
+    level_record_read(&loaded);
+    file_close(0);
+    Bytes second = write_record(dir + "second.lvl", loaded);
+    str_set_position(saved);
+    CHECK(second == first);
+    CHECK(second.size() == 56u);
+}
+
+TEST_CASE("level record: the number and backdrop checks") {
+    const char* accepted[] = {nullptr, "",       "   ",  "0",   "-0",   "+5",
+                              "65535", "-32768", " 12 ", "007", "  -1", "32767"};
+    for (const char* text : accepted) {
+        INFO("text: " << (text ? text : "(null)"));
+        CHECK(level_number_check(text) == 1);
+    }
+    const char* refused[] = {"65536",
+                             "-32769",
+                             "70000",
+                             "12abc",
+                             "1 2",
+                             "-",
+                             "+",
+                             "- 5",
+                             "\t5",
+                             "5\t",
+                             "abc",
+                             "--5",
+                             "99999999999999999999",
+                             "4294967296",
+                             "1.5"};
+    for (const char* text : refused) {
+        INFO("text: " << text);
+        CHECK(level_number_check(text) == 0);
+    }
+    CHECK(level_backdrop_check(nullptr) == 1);
+    CHECK(level_backdrop_check("") == 1);
+    CHECK(level_backdrop_check("BACKDROP.IMG") == 1);
+    CHECK(level_backdrop_check("BACKDROPS.IMG") == 0);
+    CHECK(level_backdrop_check("LONGBACKDROP1.IMG") == 0);
+}
+
+TEST_CASE("level record: the field table names, finds and addresses every field in file order") {
+    LevelFields f = empty_fields();
+    int32_t previous = -1;
+    for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
+        const LevelFieldInfo* info = level_field_info(i);
+        REQUIRE(info != nullptr);
+        CHECK(level_field_find(info->name) == i);
+        CHECK(info->offset > previous);
+        previous = info->offset;
+        const char** text = level_field_text(&f, i);
+        CHECK((text == nullptr) == (info->kind == LEVEL_KIND_CHECK));
+    }
+    CHECK(level_field_info(LEVEL_FIELD_COUNT) == nullptr);
+    CHECK(level_field_info(-1) == nullptr);
+    CHECK(level_field_find("start") == -1);
+    CHECK(level_field_find("start_x_") == -1);
+    CHECK(level_field_text(&f, LEVEL_FIELD_START_X) == &f.words[0]);
+    CHECK(level_field_text(&f, LEVEL_FIELD_LEVEL_TIME) == &f.words[7]);
+    CHECK(level_field_text(&f, LEVEL_FIELD_GRAVITY_SWITCH_TIMES) == &f.gravity_switch_times);
+    CHECK(std::string(level_field_info(LEVEL_FIELD_START_X)->label) == "Wumpo Start X:");
+    CHECK(level_field_info(LEVEL_FIELD_BACKDROP_NAME)->gadget == 22);
+}
