@@ -1,0 +1,35 @@
+// The pure parts of screen images: pixel packing, the position of a pixel in the file, and the
+// texts that report a conversion's outcome. No platform call.
+#include "screen_image.h"
+
+uint16_t screen_image_pack(uint32_t red, uint32_t green, uint32_t blue) {
+    return (uint16_t)(((red & 0xFFu) >> 3) << 11 | ((green & 0xFFu) >> 3) << 6 |
+                      ((blue & 0xFFu) >> 3) << 1);
+}
+
+ScreenPixel screen_image_unpack(uint16_t word) {
+    uint32_t r = (word >> 11) & 31u, g = (word >> 6) & 31u, b = (word >> 1) & 31u;
+    // Repeating the top bits in the low ones spreads 0..31 evenly over 0..255 (31 -> 255).
+    ScreenPixel p = {(uint8_t)(r << 3 | r >> 2), (uint8_t)(g << 3 | g >> 2),
+                     (uint8_t)(b << 3 | b >> 2)};
+    return p;
+}
+
+uint32_t screen_image_offset(uint32_t x, uint32_t y) {
+    return ((x - 1) * SCREEN_IMAGE_HEIGHT + (y - 1)) * 2;
+}
+
+const char* screen_image_error_text(int outcome) {
+    switch (outcome) {
+    case IMAGE_WRITTEN:
+        return 0;
+    case BITMAP_NOT_OPENED:
+        return "Error: Cannot open bitmap file";
+    case BITMAP_NOT_SUPPORTED:
+        return "Error: Bitmap has to be 320 x 240, 24-bit, no compression";
+    case IMAGE_NOT_WRITTEN:
+        return "Error: Can't write file";
+    default: // IMAGE_NOT_CREATED, and anything unknown is at least not reported as done
+        return "Error: Can't create file";
+    }
+}
