@@ -1,0 +1,85 @@
+// Numbered gadgets (controls) and the gadget list they are created in. A program names each gadget
+// by a non-negative number, creates it with its kind's operation in the current parent (a window
+// chosen with gadget_list_create, or the page most recently added to a panel) and afterwards
+// reads and changes it by number through the generic operations, which dispatch through the
+// kind's GadgetOps. A control's identifier is its gadget number, which is how events name it.
+// Operations on a number that names no gadget do nothing and give 0 or the empty text.
+#pragma once
+#include <windows.h>
+#include <stdint.h>
+
+enum GadgetNumbers {
+    GADGET_LABEL = 9999 // every static label; the table keeps the last one made
+};
+
+// Flags of string_gadget, OR-ed into the edit control's style.
+enum StringFlags {
+    STRING_NUMERIC = 8192,     // digits only (ES_NUMBER)
+    STRING_BORDERLESS = 131072 // no sunken edge (the bit is WS_GROUP, which the style has anyway)
+};
+
+// The operations of one gadget kind; an empty entry means the generic behaviour.
+struct GadgetOps {
+    LONG_PTR (*get_state)(HWND control);              // generic: 0
+    void (*set_state)(HWND control, LONG_PTR value);  // generic: nothing
+    char* (*get_text)(HWND control);                  // generic: the window text
+    void (*set_text)(HWND control, const char* text); // generic: SetWindowTextA
+    int32_t (*add_item)(HWND control, int32_t position, const char* text); // generic: 0
+};
+
+// Clears the gadget state, allocates the table (30 numbers), picks the default font and makes the
+// tab control class available. 1 on success, 0 when the heap refused the table.
+int gadget_system_init(void);
+// Makes parent the current parent; returns it (0: there is no parent).
+HWND gadget_list_create(HWND parent);
+// Pops the parent stack into the current parent; nothing when the stack is empty.
+void gadget_list_close(void);
+
+// Kinds: each creates a child control of the current parent with the number as its identifier,
+// files it under the number (replacing whatever the number named) and returns its handle, or 0
+// (the record then holds 0, or is untouched when the table could not grow for the number).
+HWND text_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                 const char* text);
+HWND string_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                   const char* text, int32_t flags = 0);
+HWND button_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                   const char* text);
+HWND checkbox_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                     const char* text);
+
+// Generic operations through the kind's GadgetOps.
+// The kind's state: a button's tick (1 ticked), a panel's selected tab; 0 for kinds without one.
+LONG_PTR gadget_get_state(int32_t number);
+// Sets the kind's state: a tick, a panel's tab, an image gadget's picture handle.
+void gadget_set_state(int32_t number, LONG_PTR value);
+// The gadget's text, produced in the temporary string area at its current position (cut where the
+// area ends, at most 31999 characters); the position ends on its terminator.
+char* gadget_get_text(int32_t number);
+// Replaces the gadget's text (a null text is the empty one).
+void gadget_set_text(int32_t number, const char* text);
+// Moves and sizes the gadget within its parent; -1 in any argument keeps that value. A panel's
+// pages are fitted to its new size.
+void gadget_resize(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height);
+
+// For the toolkit's other kinds (panel, image).
+// Creates a control of class in the current parent with the default font and files it with ops.
+HWND gadget_create_control(int32_t number, const char* class_name, const char* text, DWORD style,
+                           DWORD extended_style, int32_t x, int32_t y, int32_t width,
+                           int32_t height, const GadgetOps* ops);
+// Grows the table so that number has a record: 1, or 0 when the heap refused.
+int gadget_reserve(int32_t number);
+// Files control and ops under number (reserved before); nothing for a number without a record.
+void gadget_record_set(int32_t number, HWND control, const GadgetOps* ops);
+// The kind's add-item entry with (control, position, text); 0 when the kind has none.
+int32_t gadget_add_item(int32_t number, int32_t position, const char* text);
+// The control filed under number, 0 when none.
+HWND gadget_handle(int32_t number);
+// The current parent of new gadgets.
+HWND gadget_parent(void);
+// Saves the current parent on the parent stack (20 entries; further pushes are dropped); the
+// current parent stays.
+void gadget_parent_push(void);
+// The font every control but image gadgets gets.
+HFONT gadget_font(void);
+// The current table capacity.
+int32_t gadget_capacity(void);

@@ -1,0 +1,155 @@
+// The panel kind: its GadgetOps, page creation and the page switch shared with the toolkit window
+// procedure. Owns the page count and the tab height of the panel created (or resized) last.
+#include "panel.h"
+#include "gadget.h"
+#include "program.h"
+#include "str.h"
+#include "window.h"
+#include <commctrl.h>
+
+namespace {
+enum { TITLE_READ_MAX = 1000 };
+
+struct PanelState {
+    int32_t page_count; // pages added to the panel created last
+    int32_t tab_height; // bottom edge of the first tab of the panel created or resized last
+};
+PanelState PANEL = {};
+
+// The bottom edge of the tab at index in the tab control's client coordinates.
+int32_t tab_bottom(HWND tab, int32_t index) {
+    RECT r = {0, 0, 0, 0};
+    SendMessageA(tab, TCM_GETITEMRECT, (WPARAM)index, (LPARAM)&r);
+    return r.bottom;
+}
+
+HWND page_of(HWND tab, int32_t index) {
+    TCITEMA item = {};
+    item.mask = TCIF_PARAM;
+    if (!SendMessageA(tab, TCM_GETITEMA, (WPARAM)index, (LPARAM)&item))
+        return 0;
+    return (HWND)item.lParam;
+}
+
+HWND raise_and_show(HWND window) {
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+    return window;
+}
+
+LONG_PTR panel_get_state(HWND tab) {
+    return (LONG_PTR)SendMessageA(tab, TCM_GETCURSEL, 0, 0);
+}
+
+// An index that names no tab leaves the selection as it is; the selected page is shown anyway.
+void panel_set_state(HWND tab, LONG_PTR value) {
+    LONG_PTR count = (LONG_PTR)SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0);
+    if (value >= 0 && value < count)
+        SendMessageA(tab, TCM_SETCURSEL, (WPARAM)value, 0);
+    panel_show_selected(tab);
+}
+
+char* panel_get_text(HWND tab) {
+    char* start = str_position();
+    *start = 0;
+    uint32_t room = str_free() + 1;
+    if (room > TITLE_READ_MAX)
+        room = TITLE_READ_MAX;
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = start;
+    item.cchTextMax = (int)room;
+    LRESULT selected = SendMessageA(tab, TCM_GETCURSEL, 0, 0);
+    if (selected >= 0)
+        SendMessageA(tab, TCM_GETITEMA, (WPARAM)selected, (LPARAM)&item);
+    uint32_t length = 0;
+    while (length + 1 < room && start[length])
+        ++length;
+    return str_commit(length);
+}
+
+void panel_set_text(HWND tab, const char* text) {
+    LRESULT selected = SendMessageA(tab, TCM_GETCURSEL, 0, 0);
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = (LPSTR)text; // only read by TCM_SETITEMA
+    SendMessageA(tab, TCM_SETITEMA, (WPARAM)selected, (LPARAM)&item);
+    panel_set_state(tab, (LONG_PTR)selected);
+}
+
+int32_t panel_add_item(HWND tab, int32_t position, const char* title) {
+    (void)position; // pages appear in the order they are added
+    RECT client;
+    GetClientRect(tab, &client);
+    int32_t top = PANEL.tab_height;
+    HWND page =
+        CreateWindowExA(WS_EX_TRANSPARENT, WINDOW_TEMPLATE_CLASS, "", WS_CHILD, 2, top + 2,
+                        client.right - 5, client.bottom - top - 5, tab, 0, program_instance(), 0);
+    if (!page)
+        return 0;
+    gadget_list_create(page);
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT | TCIF_PARAM;
+    item.pszText = (LPSTR)title; // only read by TCM_INSERTITEMA
+    item.lParam = (LPARAM)page;
+    SendMessageA(tab, TCM_INSERTITEMA, (WPARAM)PANEL.page_count, (LPARAM)&item);
+    if (PANEL.page_count == 0) {
+        raise_and_show(page);
+        raise_and_show(tab);
+    }
+    RedrawWindow(tab, 0, 0, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE);
+    return ++PANEL.page_count;
+}
+
+const GadgetOps PANEL_OPS = {&panel_get_state, &panel_set_state, &panel_get_text, &panel_set_text,
+                             &panel_add_item};
+} // namespace
+
+HWND panel_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height) {
+    HWND tab = gadget_create_control(
+        number, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_GROUP | WS_TABSTOP,
+        0, x, y, width, height, &PANEL_OPS);
+    PANEL.page_count = 0;
+    // Pushed even when the control failed, so the caller's gadget_list_close stays balanced.
+    gadget_parent_push();
+    if (!tab)
+        return 0;
+    // The tabs' height depends on the font and the theme: measure it with a throw-away tab.
+    TCITEMA item = {};
+    SendMessageA(tab, TCM_INSERTITEMA, 0, (LPARAM)&item);
+    PANEL.tab_height = tab_bottom(tab, 0);
+    SendMessageA(tab, TCM_DELETEITEM, 0, 0);
+    return tab;
+}
+
+int32_t panel_add_page(int32_t number, int32_t position, const char* title) {
+    return gadget_add_item(number, position, title);
+}
+
+void panel_show_selected(HWND tab) {
+    LRESULT selected = SendMessageA(tab, TCM_GETCURSEL, 0, 0);
+    HWND page = selected >= 0 ? page_of(tab, (int32_t)selected) : 0;
+    if (!page)
+        return;
+    HWND shown = GetWindow(tab, GW_CHILD);
+    if (shown) {
+        ShowWindow(shown, SW_HIDE);
+        EnableWindow(shown, FALSE);
+    }
+    EnableWindow(page, TRUE);
+    raise_and_show(page);
+}
+
+void panel_fit_pages(HWND tab) {
+    int32_t count = (int32_t)SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0);
+    if (count <= 0)
+        return;
+    PANEL.tab_height = tab_bottom(tab, 0);
+    for (int32_t index = count - 1; index >= 0; --index) {
+        RECT client;
+        GetClientRect(tab, &client);
+        HWND page = page_of(tab, index);
+        if (page)
+            SetWindowPos(page, 0, 0, 0, client.right - 4, client.bottom - PANEL.tab_height - 4,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW);
+    }
+}

@@ -1,0 +1,227 @@
+// Numbered top-level windows. Owns the window table, the class template with its background brush,
+// and the last window handle.
+#include "window.h"
+#include "event.h"
+#include "heap.h"
+#include "program.h"
+
+namespace {
+enum { WINDOW_FIRST_CAPACITY = 10, WINDOW_GROWTH = 10, CLASS_NAME_SIZE = 50, ACCEL_COUNT = 2 };
+
+struct WindowRecord {
+    HWND handle;          // 0 = no window
+    int32_t accel_count;  // ACCEL_COUNT once the accelerators exist
+    ACCEL* accel_entries; // heap block of accel_count entries
+    HACCEL accel_table;
+};
+
+struct WindowState {
+    WindowRecord* records; // capacity + 2 records
+    int32_t capacity;
+    WindowRecord spare; // always empty: the record of numbers without one
+    HWND last_handle;
+    HBRUSH background;
+    WNDCLASSA class_template;
+};
+WindowState WINDOWS = {};
+
+WindowRecord* record_of(int32_t number) {
+    if (number < 0 || number > WINDOWS.capacity || !WINDOWS.records) {
+        WINDOWS.spare = WindowRecord{};
+        return &WINDOWS.spare;
+    }
+    return &WINDOWS.records[number];
+}
+
+// Numbers at or past the capacity grow the table to number + 10; a refused growth leaves the
+// table as it was and the number without a record.
+int grow_for(int32_t number) {
+    if (number < 0)
+        return 0;
+    if (number < WINDOWS.capacity && WINDOWS.records)
+        return 1;
+    int32_t capacity = number + WINDOW_GROWTH;
+    if (capacity < number) // past the 32-bit range
+        return 0;
+    SIZE_T bytes = ((SIZE_T)capacity + 2) * sizeof(WindowRecord);
+    void* grown = heap_reallocate(WINDOWS.records, bytes);
+    if (!grown)
+        return 0;
+    WINDOWS.records = (WindowRecord*)grown;
+    WINDOWS.capacity = capacity;
+    return 1;
+}
+
+void class_name_of(int32_t number, char* name) {
+    wsprintfA(name, "WindowClass_%ld", (long)number);
+}
+
+int register_class(const char* name) {
+    WNDCLASSA wc = WINDOWS.class_template;
+    wc.lpszClassName = name;
+    return RegisterClassA(&wc) != 0;
+}
+
+// Removes the centring bits and gives a window without any frame style a title bar.
+DWORD style_of(int32_t flags, int32_t* centring) {
+    uint32_t bits = (uint32_t)flags;
+    *centring = 0;
+    if (bits & WINDOW_CENTER_SCREEN) {
+        *centring = WINDOW_CENTER_SCREEN;
+        bits &= ~(uint32_t)WINDOW_CENTER_SCREEN;
+    }
+    if (bits & WINDOW_CENTER_ACTIVE) {
+        *centring = WINDOW_CENTER_ACTIVE;
+        bits &= ~(uint32_t)WINDOW_CENTER_ACTIVE;
+    }
+    if (bits == 0 || bits == (uint32_t)WINDOW_INVISIBLE)
+        bits |= WS_CAPTION;
+    return (DWORD)(bits ^ (uint32_t)WINDOW_INVISIBLE);
+}
+
+void centre_on_screen(int32_t width, int32_t height, int32_t* x, int32_t* y) {
+    *x = (GetSystemMetrics(SM_CXSCREEN) >> 1) - (width >> 1);
+    *y = (GetSystemMetrics(SM_CYSCREEN) >> 1) - (height >> 1);
+}
+
+void centre_on_active(int32_t width, int32_t height, int32_t* x, int32_t* y) {
+    RECT r;
+    HWND active = GetActiveWindow();
+    if (!active || !GetWindowRect(active, &r)) {
+        centre_on_screen(width, height, x, y);
+        return;
+    }
+    // Never above or left of the screen's corner, so the title bar stays reachable.
+    *x = r.left + ((r.right - r.left) >> 1) - (width >> 1);
+    *y = r.top + ((r.bottom - r.top) >> 1) - (height >> 1);
+    if (*x < 0)
+        *x = 0;
+    if (*y < 0)
+        *y = 0;
+}
+
+void build_accelerators(WindowRecord* record) {
+    record->accel_count = ACCEL_COUNT;
+    record->accel_entries = (ACCEL*)heap_allocate(ACCEL_COUNT * sizeof(ACCEL));
+    if (!record->accel_entries) {
+        // Without entries there is nothing to free later: the window simply has no Tab moves.
+        record->accel_count = 0;
+        record->accel_table = 0;
+        return;
+    }
+    record->accel_entries[0].fVirt = FVIRTKEY | FNOINVERT;
+    record->accel_entries[0].key = VK_TAB;
+    record->accel_entries[0].cmd = ACCEL_FOCUS_NEXT;
+    record->accel_entries[1].fVirt = FVIRTKEY | FNOINVERT | FSHIFT;
+    record->accel_entries[1].key = VK_TAB;
+    record->accel_entries[1].cmd = ACCEL_FOCUS_PREVIOUS;
+    record->accel_table = CreateAcceleratorTableA(record->accel_entries, ACCEL_COUNT);
+}
+} // namespace
+
+int window_system_init(void) {
+    ZeroMemory(&WINDOWS, sizeof WINDOWS);
+    event_reset();
+    // Two records more than the capacity, as the growth makes them.
+    WINDOWS.records =
+        (WindowRecord*)heap_allocate((WINDOW_FIRST_CAPACITY + 2) * sizeof(WindowRecord));
+    WINDOWS.capacity = WINDOWS.records ? WINDOW_FIRST_CAPACITY : 0;
+    int ok = WINDOWS.records != 0;
+    LOGBRUSH brush = {BS_SOLID, GetSysColor(COLOR_BTNFACE), 0};
+    WINDOWS.background = CreateBrushIndirect(&brush);
+    WNDCLASSA* wc = &WINDOWS.class_template;
+    wc->style = 0;
+    wc->lpfnWndProc = &event_window_procedure;
+    wc->hInstance = program_instance();
+    wc->hIcon = LoadIconA(program_instance(), MAKEINTRESOURCEA(1));
+    wc->hCursor = LoadCursorA(0, IDC_ARROW);
+    wc->hbrBackground = WINDOWS.background;
+    // Already registered when the runtime is started again in one process: that one serves.
+    register_class(WINDOW_TEMPLATE_CLASS);
+    return ok;
+}
+
+HWND window_open(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, int32_t flags,
+                 const char* title) {
+    if (!grow_for(number))
+        return 0;
+    if (record_of(number)->handle)
+        window_close(number);
+    char name[CLASS_NAME_SIZE];
+    class_name_of(number, name);
+    register_class(name);
+
+    int32_t centring;
+    DWORD style = style_of(flags, &centring);
+    RECT outer = {x, y, x + width, y + height};
+    AdjustWindowRect(&outer, style, FALSE);
+    int32_t outer_width = outer.right - outer.left;
+    int32_t outer_height = outer.bottom - outer.top;
+    if (centring == WINDOW_CENTER_ACTIVE)
+        centre_on_active(outer_width, outer_height, &x, &y);
+    else if (centring == WINDOW_CENTER_SCREEN)
+        centre_on_screen(outer_width, outer_height, &x, &y);
+
+    HWND window = CreateWindowExA(0, name, title ? title : "", style, x, y, outer_width,
+                                  outer_height, 0, 0, program_instance(), 0);
+    WindowRecord* record = record_of(number);
+    record->handle = window;
+    if (!window)
+        return 0;
+    WINDOWS.last_handle = window;
+    build_accelerators(record);
+    return window;
+}
+
+HWND window_last_handle(void) {
+    return WINDOWS.last_handle;
+}
+
+void window_hide(int32_t number, int32_t hide) {
+    HWND window = record_of(number)->handle;
+    if (window)
+        ShowWindow(window, hide ? SW_HIDE : SW_SHOWNORMAL);
+}
+
+void window_close(int32_t number) {
+    WindowRecord* record = record_of(number);
+    HWND window = record->handle;
+    if (!window)
+        return;
+    // Cleared first: destruction sends messages, and nothing may find the dying window here.
+    record->handle = 0;
+    DestroyWindow(window);
+    char name[CLASS_NAME_SIZE];
+    class_name_of(number, name);
+    UnregisterClassA(name, program_instance());
+    if (record->accel_count) {
+        heap_free(record->accel_entries);
+        DestroyAcceleratorTable(record->accel_table);
+        record->accel_count = 0;
+        record->accel_entries = 0;
+        record->accel_table = 0;
+    }
+}
+
+void window_close_all(void) {
+    for (int32_t n = WINDOWS.capacity - 1; n >= 0; --n)
+        window_close(n);
+    // The end step: the table goes too, so nothing refers to it once the heap is destroyed.
+    heap_free(WINDOWS.records);
+    WINDOWS.records = 0;
+    WINDOWS.capacity = 0;
+}
+
+HACCEL window_accelerators(HWND window) {
+    if (!window)
+        return 0;
+    for (int32_t n = 0; n < WINDOWS.capacity; ++n) {
+        if (WINDOWS.records[n].handle == window)
+            return WINDOWS.records[n].accel_table;
+    }
+    return 0;
+}
+
+int32_t window_capacity(void) {
+    return WINDOWS.capacity;
+}
