@@ -3,8 +3,12 @@
 #include "program.h"
 #include "array.h"
 #include "file.h"
+#include "gadget.h"
 #include "heap.h"
+#include "image.h"
+#include "image_decoder.h"
 #include "str.h"
+#include "window.h"
 
 namespace {
 // Windows paths reach 32767 characters with the long-path prefix; the program directory is
@@ -81,7 +85,11 @@ int program_start(void) {
         return PROGRAM_NO_MEMORY;
     record_directory();
     int ok = 1;
+    ok &= gadget_system_init();
+    image_decoders_reset();
     ok &= file_system_init();
+    ok &= image_system_init();
+    ok &= window_system_init();
     char* area = (char*)heap_allocate(STR_AREA_SIZE);
     if (area)
         str_area_set(area, STR_AREA_SIZE);
@@ -92,6 +100,7 @@ int program_start(void) {
 }
 
 void program_release(void) {
+    window_close_all();
     heap_destroy();
     str_area_set(0, 0);
     PROGRAM.pixels.elements = 0;
