@@ -56,10 +56,21 @@ void class_name_of(int32_t number, char* name) {
     wsprintfA(name, "WindowClass_%ld", (long)number);
 }
 
-int register_class(const char* name) {
+HBRUSH button_face_brush(void) {
+    LOGBRUSH brush = {BS_SOLID, GetSysColor(COLOR_BTNFACE), 0};
+    return CreateBrushIndirect(&brush);
+}
+
+// The system deletes a class's background brush when the class is unregistered, so a brush shared
+// with the numbered classes would vanish at the first window_close: each numbered class gets a
+// brush of its own, and only "TemplateClass" (never unregistered) keeps the start-up one.
+void register_class(const char* name, HBRUSH background) {
     WNDCLASSA wc = WINDOWS.class_template;
     wc.lpszClassName = name;
-    return RegisterClassA(&wc) != 0;
+    wc.hbrBackground = background;
+    // Already registered (its window could not be made before): the class keeps its own brush.
+    if (!RegisterClassA(&wc) && background != WINDOWS.background)
+        DeleteObject(background);
 }
 
 // Removes the centring bits and gives a window without any frame style a title bar.
@@ -127,8 +138,7 @@ int window_system_init(void) {
         (WindowRecord*)heap_allocate((WINDOW_FIRST_CAPACITY + 2) * sizeof(WindowRecord));
     WINDOWS.capacity = WINDOWS.records ? WINDOW_FIRST_CAPACITY : 0;
     int ok = WINDOWS.records != 0;
-    LOGBRUSH brush = {BS_SOLID, GetSysColor(COLOR_BTNFACE), 0};
-    WINDOWS.background = CreateBrushIndirect(&brush);
+    WINDOWS.background = button_face_brush();
     WNDCLASSA* wc = &WINDOWS.class_template;
     wc->style = 0;
     wc->lpfnWndProc = &event_window_procedure;
@@ -137,7 +147,7 @@ int window_system_init(void) {
     wc->hCursor = LoadCursorA(0, IDC_ARROW);
     wc->hbrBackground = WINDOWS.background;
     // Already registered when the runtime is started again in one process: that one serves.
-    register_class(WINDOW_TEMPLATE_CLASS);
+    register_class(WINDOW_TEMPLATE_CLASS, WINDOWS.background);
     return ok;
 }
 
@@ -149,7 +159,7 @@ HWND window_open(int32_t number, int32_t x, int32_t y, int32_t width, int32_t he
         window_close(number);
     char name[CLASS_NAME_SIZE];
     class_name_of(number, name);
-    register_class(name);
+    register_class(name, button_face_brush());
 
     int32_t centring;
     DWORD style = style_of(flags, &centring);
