@@ -65,7 +65,7 @@ void event_reset(void) {
 
 int32_t event_wait(void) {
     EVENTS.notification = -1;
-    MSG msg;
+    MSG msg = {};
     // The system never posts a quit message to these programs, so the result is not examined.
     GetMessageA(&msg, 0, 0, 0);
     HWND active = GetActiveWindow();

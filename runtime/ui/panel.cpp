@@ -31,9 +31,9 @@ HWND page_of(HWND tab, int32_t index) {
     return (HWND)item.lParam;
 }
 
-HWND raise_and_show(HWND window) {
+// Shows a window as the topmost of its siblings: the page switch finds the shown page that way.
+void raise_and_show(HWND window) {
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
-    return window;
 }
 
 LONG_PTR panel_get_state(HWND tab) {
