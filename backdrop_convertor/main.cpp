@@ -1,0 +1,66 @@
+// The Backdrop Convertor's main body: a one-page form with two names and one button that converts
+// a 320 x 240 bitmap into a backdrop screen image.
+#include "event.h"
+#include "gadget.h"
+#include "image.h"
+#include "message.h"
+#include "panel.h"
+#include "program.h"
+#include "screen_image.h"
+#include "str.h"
+#include "window.h"
+
+namespace {
+enum { GADGET_IMAGE_NAME = 1, GADGET_BITMAP_NAME = 2, GADGET_CONVERT = 4, GADGET_LOGO = 1000 };
+enum { IMAGE_LOGO = 999 };
+
+void form_build(void) {
+    image_load(IMAGE_LOGO, "images/logo.bmp");
+    image_gadget(GADGET_LOGO, 5, 5, 490, 50, image_handle(IMAGE_LOGO), 512);
+    panel_gadget(0, 5, 60, 490, 315);
+    panel_add_page(0, 1, "Locations && Convert");
+    text_gadget(GADGET_LABEL, 5, 10, 300, 40, "Exported Backdrop Filename (no extension):");
+    string_gadget(GADGET_IMAGE_NAME, 5, 30, 475, 20, "");
+    text_gadget(GADGET_LABEL, 5, 55, 300, 40, "Name Of Backdrop File");
+    string_gadget(GADGET_BITMAP_NAME, 5, 75, 475, 20, "");
+    button_gadget(GADGET_CONVERT, 5, 260, 475, 20, "Convert Backdrop!");
+    gadget_list_close();
+}
+
+void backdrop_convert(void) {
+    char* start = str_position();
+    char* bitmap = gadget_get_text(GADGET_BITMAP_NAME);
+    str_step();
+    char* image = gadget_get_text(GADGET_IMAGE_NAME);
+    str_concat(".IMG");
+    int outcome = screen_image_convert(bitmap, image);
+    str_set_position(start);
+    const char* error = screen_image_error_text(outcome);
+    if (error)
+        message_box("File Access", error, 0);
+    else
+        message_box("Done", "Backdrop image file created", 0);
+}
+} // namespace
+
+int program_main(HINSTANCE, HINSTANCE, char*, int) {
+    if (program_start() != PROGRAM_STARTED) {
+        // Going on would write through missing tables later; say why and end cleanly instead.
+        message_box("Start-up", "Error: Not enough memory", 0);
+        program_end();
+    }
+    if (window_open(0, 100, 120, 500, 380, 0xCA0000, "Wumpo Backdrop Convertor")) {
+        if (gadget_list_create(window_last_handle()))
+            form_build();
+        window_hide(0, 1);
+        window_hide(0, 0);
+        int32_t event;
+        do {
+            event = event_wait();
+            if (event == EVENT_GADGET && event_gadget() == GADGET_CONVERT)
+                backdrop_convert();
+        } while (event != EVENT_CLOSE_WINDOW);
+    }
+    program_end();
+    return 0;
+}

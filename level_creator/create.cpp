@@ -1,0 +1,101 @@
+// Create Level: the form's settings as NAME.LVL, the level bitmap as NAME.IMG.
+#include "level_creator.h"
+#include "file.h"
+#include "gadget.h"
+#include "level_record.h"
+#include "message.h"
+#include "screen_image.h"
+#include "str.h"
+
+namespace {
+// The numeric fields, in the order they are checked.
+const int32_t NUMERIC_FIELDS[] = {5, 6, 7, 8, 9, 10, 11, 12, GADGET_SWITCH_GRAVITY};
+
+// The field's text, left alive in the string area (the position steps past it).
+char* field_text(int32_t gadget) {
+    char* text = gadget_get_text(gadget);
+    str_step();
+    return text;
+}
+
+// "Error: <label> has to be ...", the label without its colon.
+void report_number(int32_t gadget) {
+    char* start = str_position();
+    const char* label = level_field_label(gadget);
+    int32_t n = str_length(label);
+    if (n > 0 && label[n - 1] == ':')
+        --n;
+    str_concat("Error: ");
+    str_left(label, n, str_position());
+    str_concat(" has to be a whole number from -32768 to 65535");
+    message_box("Level Settings", start, 0);
+    str_set_position(start);
+}
+
+// The game stores 16-bit words and looks the backdrop up by name: a value that would be cut or
+// wrapped is refused before anything is written, rather than stored as something else.
+int settings_valid(void) {
+    char* start = str_position();
+    for (int32_t gadget : NUMERIC_FIELDS) {
+        int ok = level_number_check(gadget_get_text(gadget));
+        str_set_position(start);
+        if (!ok) {
+            report_number(gadget);
+            return 0;
+        }
+    }
+    int ok = level_backdrop_check(gadget_get_text(GADGET_BACKDROP));
+    str_set_position(start);
+    if (!ok)
+        message_box("Level Settings", "Error: Name of backdrop has to be 12 characters or fewer",
+                    0);
+    return ok;
+}
+
+void write_level_file(void) {
+    char* start = str_position();
+    gadget_get_text(GADGET_LEVEL_NAME);
+    str_concat(".LVL");
+    HANDLE created = file_create(0, start);
+    str_set_position(start);
+    if (!created) {
+        message_box("File Access", "Error: Can't create file", 0);
+        return;
+    }
+    LevelFields fields;
+    fields.description = field_text(GADGET_DESCRIPTION);
+    for (int i = 0; i < 8; ++i)
+        fields.words[i] = field_text(GADGET_START_X + i);
+    fields.anti_gravity = (int32_t)gadget_get_state(GADGET_ANTI_GRAVITY);
+    fields.backdrop_name = field_text(GADGET_BACKDROP);
+    fields.gravity_switch_times = field_text(GADGET_SWITCH_GRAVITY);
+    level_record_write(&fields);
+    str_set_position(start);
+    if (file_close(0))
+        message_box("Done", "Level data file created", 0);
+    else
+        message_box("File Access", "Error: Can't write file", 0);
+}
+
+void write_level_image(void) {
+    char* start = str_position();
+    char* bitmap = field_text(GADGET_BITMAP_NAME);
+    char* image = gadget_get_text(GADGET_LEVEL_NAME);
+    str_concat(".IMG");
+    int outcome = screen_image_convert(bitmap, image);
+    str_set_position(start);
+    const char* error = screen_image_error_text(outcome);
+    if (error)
+        message_box("File Access", error, 0);
+    else
+        message_box("Done", "Level image file created", 0);
+}
+} // namespace
+
+void level_create(void) {
+    if (!settings_valid())
+        return;
+    // Two independent halves: the image is converted whether or not the level file was written.
+    write_level_file();
+    write_level_image();
+}

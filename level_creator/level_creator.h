@@ -1,0 +1,44 @@
+// The Level Creator's own numbers and commands, shared by its main body and its command files.
+#pragma once
+#include <stdint.h>
+
+// Gadget numbers of the form (the numbers are the controls' identifiers).
+enum LevelGadget {
+    GADGET_LEVEL_NAME = 1,
+    GADGET_DESCRIPTION = 2,
+    GADGET_BITMAP_NAME = 3,
+    GADGET_CREATE = 4,
+    GADGET_START_X = 5,
+    GADGET_START_Y = 6,
+    GADGET_EXIT_X = 7,
+    GADGET_EXIT_Y = 8,
+    GADGET_LEVEL_TIME = 12,
+    GADGET_PREVIEW_PICTURE = 13,
+    GADGET_PREVIEW = 15,
+    GADGET_START_SPRITE = 16,
+    GADGET_EXIT_SPRITE = 18,
+    GADGET_STATUS_BAR = 20,
+    GADGET_ANTI_GRAVITY = 21,
+    GADGET_BACKDROP = 22,
+    GADGET_LOAD_NAME = 23,
+    GADGET_LOAD = 24,
+    GADGET_SWITCH_GRAVITY = 25,
+    GADGET_LOGO = 1000
+};
+
+// Image numbers.
+enum LevelImage {
+    IMAGE_PREVIEW_PICTURE = 14,
+    IMAGE_START_SPRITE = 17,
+    IMAGE_EXIT_SPRITE = 19,
+    IMAGE_STATUS_BAR = 21,
+    IMAGE_LOGO = 999
+};
+
+// Writes the form's settings as NAME.LVL and converts the level bitmap into NAME.IMG, reporting
+// each half in its own message box; refuses (and writes nothing) when a setting is invalid.
+void level_create(void);
+// Reads the level file named in field 23 back into the form.
+void level_load(void);
+// Shows the level bitmap with its start sprite, exit sprite and status bar on page 2.
+void level_preview(void);

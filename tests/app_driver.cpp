@@ -1,0 +1,309 @@
+#include "app_driver.h"
+#include "test_support.h"
+#include <stdio.h>
+
+namespace {
+void copy_tree(const std::string& from, const std::string& to) {
+    CreateDirectoryA(to.c_str(), 0);
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((from + "*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            copy_tree(from + name + "\\", to + name + "\\");
+        else
+            CopyFileA((from + name).c_str(), (to + name).c_str(), FALSE);
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+}
+
+struct Search {
+    DWORD pid;
+    const char* class_name;
+    const char* title;
+    HWND found;
+};
+
+BOOL CALLBACK find_top(HWND hwnd, LPARAM lparam) {
+    Search* s = reinterpret_cast<Search*>(lparam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != s->pid || !IsWindowVisible(hwnd))
+        return TRUE;
+    char buffer[256];
+    if (s->class_name) {
+        GetClassNameA(hwnd, buffer, sizeof buffer);
+        if (lstrcmpA(buffer, s->class_name) != 0)
+            return TRUE;
+    }
+    if (s->title) {
+        GetWindowTextA(hwnd, buffer, sizeof buffer);
+        if (lstrcmpA(buffer, s->title) != 0)
+            return TRUE;
+    }
+    s->found = hwnd;
+    return FALSE;
+}
+
+HWND find_window(DWORD pid, const char* class_name, const char* title) {
+    Search s = {pid, class_name, title, 0};
+    EnumWindows(&find_top, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+struct Collect {
+    int id;
+    std::vector<HWND>* out;
+};
+
+BOOL CALLBACK collect_child(HWND hwnd, LPARAM lparam) {
+    Collect* c = reinterpret_cast<Collect*>(lparam);
+    if (GetDlgCtrlID(hwnd) == c->id)
+        c->out->push_back(hwnd);
+    return TRUE;
+}
+
+BOOL CALLBACK count_buttons(HWND hwnd, LPARAM lparam) {
+    char name[32];
+    GetClassNameA(hwnd, name, sizeof name);
+    if (lstrcmpiA(name, "Button") == 0)
+        ++*reinterpret_cast<int*>(lparam);
+    return TRUE;
+}
+} // namespace
+
+std::string app_ready_folder() {
+    return test_program_dir() + "..\\bin\\";
+}
+
+App app_start(const char* scratch_name, const char* exe, const char* title) {
+    App app;
+    app.folder = test_scratch_dir(scratch_name);
+    copy_tree(app_ready_folder(), app.folder);
+    std::string line = "\"" + app.folder + exe + "\"";
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back(0);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    if (!CreateProcessA(0, buffer.data(), 0, 0, FALSE, 0, 0, app.folder.c_str(), &si, &app.process))
+        return app;
+    WaitForInputIdle(app.process.hProcess, 20000);
+    for (int i = 0; i < 400 && !app.window; ++i) {
+        app.window = find_window(app.process.dwProcessId, 0, title);
+        if (!app.window)
+            Sleep(50);
+    }
+    if (app.window)
+        app_settle(app);
+    return app;
+}
+
+int app_close(App& app, unsigned timeout_ms) {
+    if (!app.process.hProcess)
+        return -1;
+    PostMessageA(app.window, WM_CLOSE, 0, 0);
+    int code = -2;
+    if (WaitForSingleObject(app.process.hProcess, timeout_ms) == WAIT_OBJECT_0) {
+        DWORD exit_code = 0;
+        GetExitCodeProcess(app.process.hProcess, &exit_code);
+        code = (int)exit_code;
+    }
+    app_kill(app);
+    return code;
+}
+
+void app_kill(App& app) {
+    if (!app.process.hProcess)
+        return;
+    if (WaitForSingleObject(app.process.hProcess, 0) != WAIT_OBJECT_0) {
+        TerminateProcess(app.process.hProcess, 99);
+        WaitForSingleObject(app.process.hProcess, 5000);
+    }
+    CloseHandle(app.process.hThread);
+    CloseHandle(app.process.hProcess);
+    app.process = PROCESS_INFORMATION{};
+}
+
+std::vector<HWND> app_controls(const App& app, int id) {
+    std::vector<HWND> out;
+    Collect c = {id, &out};
+    EnumChildWindows(app.window, &collect_child, reinterpret_cast<LPARAM>(&c));
+    return out;
+}
+
+HWND app_control(const App& app, int id) {
+    std::vector<HWND> all = app_controls(app, id);
+    return all.empty() ? 0 : all.front();
+}
+
+std::string app_class(HWND control) {
+    char name[128] = "";
+    GetClassNameA(control, name, sizeof name);
+    return name;
+}
+
+std::string app_text(HWND control) {
+    LRESULT n = SendMessageA(control, WM_GETTEXTLENGTH, 0, 0);
+    std::vector<char> buffer((size_t)n + 2);
+    SendMessageA(control, WM_GETTEXT, (WPARAM)buffer.size(), (LPARAM)buffer.data());
+    return buffer.data();
+}
+
+void app_set_text(HWND control, const std::string& text) {
+    SendMessageA(control, WM_SETTEXT, 0, (LPARAM)text.c_str());
+}
+
+void app_click(HWND button) {
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+void app_choose_tab(const App& app, int index) {
+    HWND tab = app_control(app, 0);
+    SendMessageA(tab, TCM_SETCURFOCUS, (WPARAM)index, 0);
+    app_settle(app);
+}
+
+void app_settle(const App& app) {
+    // A sent message returns only once the program's thread has handled what came before it.
+    DWORD_PTR result;
+    SendMessageTimeoutA(app.window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+}
+
+Box app_answer_box(const App& app, unsigned timeout_ms) {
+    Box box;
+    DWORD start = GetTickCount();
+    HWND dialog = 0;
+    while (!dialog && GetTickCount() - start < timeout_ms) {
+        dialog = find_window(app.process.dwProcessId, "#32770", 0);
+        if (!dialog)
+            Sleep(30);
+    }
+    if (!dialog)
+        return box;
+    box.found = true;
+    box.title = app_text(dialog);
+    HWND text = GetDlgItem(dialog, 0xFFFF);
+    box.text = text ? app_text(text) : "";
+    EnumChildWindows(dialog, &count_buttons, reinterpret_cast<LPARAM>(&box.buttons));
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 200 && IsWindow(dialog); ++i)
+        Sleep(20);
+    return box;
+}
+
+bool app_no_box(const App& app, unsigned wait_ms) {
+    Sleep(wait_ms);
+    app_settle(app);
+    return find_window(app.process.dwProcessId, "#32770", 0) == 0;
+}
+
+void app_focus(const App& app, HWND control) {
+    SetForegroundWindow(app.window);
+    DWORD mine = GetCurrentThreadId();
+    DWORD theirs = GetWindowThreadProcessId(app.window, 0);
+    AttachThreadInput(mine, theirs, TRUE);
+    SetFocus(control);
+    AttachThreadInput(mine, theirs, FALSE);
+    app_settle(app);
+}
+
+HWND app_focused(const App& app) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(app.window, 0), &info);
+    return info.hwndFocus;
+}
+
+void app_keys(const std::vector<WORD>& keys, bool shift) {
+    std::vector<INPUT> inputs;
+    auto key = [&](WORD vk, bool up) {
+        INPUT in = {};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(in);
+    };
+    if (shift)
+        key(VK_SHIFT, false);
+    for (WORD vk : keys) {
+        key(vk, false);
+        key(vk, true);
+    }
+    if (shift)
+        key(VK_SHIFT, true);
+    SendInput((UINT)inputs.size(), inputs.data(), sizeof(INPUT));
+    Sleep(150);
+}
+
+bool app_screenshot(HWND window, const std::string& bmp_path) {
+    RECT r;
+    GetWindowRect(window, &r);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(0);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = w;
+    info.biHeight = h;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    int stride = (w * 3 + 3) & ~3;
+    std::vector<unsigned char> pixels((size_t)stride * h);
+    GetDIBits(memory, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+              DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(0, screen);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + (DWORD)pixels.size();
+    FILE* f = fopen(bmp_path.c_str(), "wb");
+    if (!f)
+        return false;
+    fwrite(&file, sizeof file, 1, f);
+    fwrite(&info, sizeof info, 1, f);
+    fwrite(pixels.data(), 1, pixels.size(), f);
+    fclose(f);
+    return true;
+}
+
+RECT app_rect_in_parent(HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::string app_tab_caption(const App& app, int index) {
+    // TCM_GETITEMA carries pointers, which the system does not carry across processes: the item
+    // and its text buffer are placed in the program's own memory.
+    HANDLE process = app.process.hProcess;
+    const SIZE_T text_size = 256;
+    char* remote = static_cast<char*>(
+        VirtualAllocEx(process, 0, sizeof(TCITEMA) + text_size, MEM_COMMIT, PAGE_READWRITE));
+    if (!remote)
+        return "<no memory>";
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = remote + sizeof(TCITEMA);
+    item.cchTextMax = (int)text_size;
+    SIZE_T done = 0;
+    WriteProcessMemory(process, remote, &item, sizeof item, &done);
+    std::string caption = "<unreadable>";
+    if (SendMessageA(app_control(app, 0), TCM_GETITEMA, (WPARAM)index, (LPARAM)remote)) {
+        char text[256] = "";
+        ReadProcessMemory(process, remote + sizeof(TCITEMA), text, text_size - 1, &done);
+        caption = text;
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return caption;
+}

@@ -1,0 +1,60 @@
+// Drives a real program of this project from outside its process, as a designer would: starts it
+// from a fresh copy of the ready-to-run folder, finds its window and controls, types, clicks,
+// chooses tabs, answers message boxes and checks what it wrote.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include <string>
+#include <vector>
+
+struct App {
+    std::string folder; // the private copy of the ready-to-run folder, with a final backslash
+    PROCESS_INFORMATION process = {};
+    HWND window = 0;
+};
+
+struct Box {
+    bool found = false;
+    std::string title, text;
+    int buttons = 0; // push buttons in the box
+};
+
+// The ready-to-run folder of this build, with a final backslash.
+std::string app_ready_folder();
+// Copies the ready-to-run folder into a fresh scratch folder of that name and starts the program
+// there; waits for its window of that title. app.window is 0 when it did not appear.
+App app_start(const char* scratch_name, const char* exe, const char* title);
+// Posts WM_CLOSE to the window (the close box) and waits for the process; its exit code, or -2
+// when it did not end (it is then killed).
+int app_close(App& app, unsigned timeout_ms = 20000);
+// Ends the process if it still runs (for cleanup after a failed check).
+void app_kill(App& app);
+
+// The control with that identifier (gadget number) among the window's descendants; for 9999
+// (labels) the first one in creation order. 0 if none.
+HWND app_control(const App& app, int id);
+// All descendants with that identifier, in creation order.
+std::vector<HWND> app_controls(const App& app, int id);
+std::string app_class(HWND control);
+std::string app_text(HWND control);
+void app_set_text(HWND control, const std::string& text);
+// Presses a button or check box the way a click does (posted, so a modal box cannot block us).
+void app_click(HWND button);
+// Chooses a tab of the panel as a user would (the program is notified).
+void app_choose_tab(const App& app, int index);
+// The caption of a tab of the panel (read through memory lent in the program's process).
+std::string app_tab_caption(const App& app, int index);
+// Waits for a message box of the program; reads it and presses OK. found = false on timeout.
+Box app_answer_box(const App& app, unsigned timeout_ms = 20000);
+// True when no message box of the program appears within the time.
+bool app_no_box(const App& app, unsigned wait_ms = 700);
+// Gives the keyboard focus to a control of the program and types virtual keys into it.
+void app_focus(const App& app, HWND control);
+void app_keys(const std::vector<WORD>& keys, bool shift = false);
+HWND app_focused(const App& app);
+// Waits until the program has handled everything sent so far.
+void app_settle(const App& app);
+// Writes what the screen shows of a window as a 24-bit BMP.
+bool app_screenshot(HWND window, const std::string& bmp_path);
+// Position of a control relative to its parent's client area, and its outer size.
+RECT app_rect_in_parent(HWND control);
