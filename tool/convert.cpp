@@ -1,0 +1,170 @@
+// wumpo-tool convert: bitmaps into screen images, many at once, through the programs' own
+// conversion. Owns the list of bitmaps of one run.
+#include "tool.h"
+#include "heap.h"
+#include "out.h"
+#include "path.h"
+#include "screen_image.h"
+#include "str.h"
+#include "text.h"
+#include <windows.h>
+
+namespace {
+struct ConvertState {
+    char** names; // the bitmaps as the user named them (wildcards expanded), heap blocks
+    int32_t count;
+    int32_t capacity;
+};
+ConvertState LIST;
+
+// A heap copy of prefix followed by name.
+char* heap_text(const char* prefix, int32_t prefix_length, const char* name) {
+    int32_t n = str_length(name);
+    char* copy = (char*)heap_allocate((SIZE_T)prefix_length + (SIZE_T)n + 1);
+    if (!copy)
+        return 0;
+    for (int32_t i = 0; i < prefix_length; ++i)
+        copy[i] = prefix[i];
+    for (int32_t i = 0; i < n; ++i)
+        copy[prefix_length + i] = name[i];
+    return copy;
+}
+
+int add_name(char* name) {
+    if (!name)
+        return 0;
+    if (LIST.count == LIST.capacity) {
+        int32_t capacity = LIST.capacity ? LIST.capacity * 2 : 16;
+        void* grown = heap_reallocate(LIST.names, (SIZE_T)capacity * sizeof(char*));
+        if (!grown)
+            return 0;
+        LIST.names = (char**)grown;
+        LIST.capacity = capacity;
+    }
+    LIST.names[LIST.count++] = name;
+    return 1;
+}
+
+int name_before(const char* a, const char* b) {
+    return lstrcmpiA(a, b) < 0;
+}
+
+// The files that pattern matches, in name order, named as the user would name them: with the
+// directory part of the pattern in front. 0 when it matches none.
+int32_t add_matches(const char* pattern) {
+    int32_t first = LIST.count;
+    char* full = path_full(pattern);
+    WIN32_FIND_DATAA found;
+    HANDLE search = full ? FindFirstFileA(full, &found) : INVALID_HANDLE_VALUE;
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    int32_t prefix = 0;
+    for (int32_t i = 0; pattern[i]; ++i) {
+        if (pattern[i] == '\\' || pattern[i] == '/' || pattern[i] == ':')
+            prefix = i + 1;
+    }
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            add_name(heap_text(pattern, prefix, found.cFileName));
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    // The system gives directory order, which differs between file systems; the progress lines
+    // are easier to follow in name order.
+    for (int32_t i = first + 1; i < LIST.count; ++i) {
+        char* name = LIST.names[i];
+        int32_t j = i;
+        for (; j > first && name_before(name, LIST.names[j - 1]); --j)
+            LIST.names[j] = LIST.names[j - 1];
+        LIST.names[j] = name;
+    }
+    return LIST.count - first;
+}
+
+int directory_exists(const char* name) {
+    char* full = path_full(name);
+    DWORD attributes = full ? GetFileAttributesA(full) : INVALID_FILE_ATTRIBUTES;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Converts bitmap number index (of the list) into its image; 1 when written.
+int convert_one(int32_t index, const char* out_dir) {
+    const char* bitmap = LIST.names[index];
+    char* start = str_position();
+    char* base = text_base_name(bitmap);
+    str_step();
+    char* image = text_join(out_dir, base);
+    str_concat(".IMG");
+    str_step();
+    if (LIST.count > 1) {
+        char* line = str_position();
+        str_concat("[");
+        int_to_str(index + 1, str_position());
+        str_concat("/");
+        int_to_str(LIST.count, str_position());
+        str_concat("] ");
+        str_concat(bitmap);
+        str_concat(" -> ");
+        str_concat(image);
+        out_line(line);
+        str_set_position(line);
+    }
+    int outcome = screen_image_convert(path_full(bitmap), path_full(image));
+    const char* error = screen_image_error_text(outcome);
+    if (error) {
+        int about_bitmap = outcome == BITMAP_NOT_OPENED || outcome == BITMAP_NOT_SUPPORTED;
+        out_error(about_bitmap ? bitmap : image, error);
+    }
+    str_set_position(start);
+    return error == 0;
+}
+} // namespace
+
+int tool_convert(int count, char** args) {
+    if (help_wanted(count, args))
+        return help_print("convert");
+    LIST = ConvertState{0, 0, 0};
+    const char* out_dir = 0;
+    int options = 1;
+    int failed = 0;
+    for (int i = 0; i < count; ++i) {
+        const char* arg = args[i];
+        if (options && text_equal(arg, "--")) {
+            options = 0;
+        } else if (options && text_equal(arg, "--out")) {
+            if (i + 1 >= count)
+                return help_usage("convert", "--out needs a directory");
+            out_dir = args[++i];
+        } else if (options && arg[0] == '-' && arg[1] == '-') {
+            return help_usage("convert", "unknown option");
+        } else if (text_has_wildcard(arg)) {
+            if (!add_matches(arg)) {
+                out_error(arg, "Error: No file matches");
+                failed = 1;
+            }
+        } else if (!add_name(heap_text("", 0, arg))) {
+            out_error(0, "Error: Not enough memory");
+            return TOOL_FAILED;
+        }
+    }
+    if (LIST.count == 0 && !failed)
+        return help_usage("convert", "no bitmap given");
+    if (out_dir && !directory_exists(out_dir)) {
+        out_error(out_dir, "Error: Directory not found");
+        return TOOL_FAILED;
+    }
+
+    int32_t converted = 0;
+    for (int32_t i = 0; i < LIST.count; ++i)
+        converted += convert_one(i, out_dir ? out_dir : "");
+    if (LIST.count > 1) {
+        char* start = str_position();
+        str_concat("Converted ");
+        int_to_str(converted, str_position());
+        str_concat(" of ");
+        int_to_str(LIST.count, str_position());
+        str_concat(" bitmaps");
+        out_line(start);
+        str_set_position(start);
+    }
+    return failed || converted < LIST.count ? TOOL_FAILED : TOOL_DONE;
+}

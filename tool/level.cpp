@@ -1,0 +1,217 @@
+// wumpo-tool level show and level create: a level file as readable, diffable text or JSON, and a
+// level file from named fields. Both go through the level record's own reader, writer, field
+// table and checks, so they read and write exactly what Load Level and Create Level do.
+#include "tool.h"
+#include "file.h"
+#include "out.h"
+#include "path.h"
+#include "str.h"
+#include "text.h"
+#include <windows.h>
+
+namespace {
+struct LevelToolState {
+    // A text of the record read from a 56-byte file has fewer characters than that, and a
+    // character of the code page is never more than one UTF-16 unit per byte.
+    wchar_t wide[LEVEL_RECORD_SIZE + 1];
+};
+LevelToolState LEVEL_TOOL;
+
+// Appends the field's value at the current position, as the listing shows it.
+void append_value(LevelFields* f, int32_t index, int json) {
+    const LevelFieldInfo* info = level_field_info(index);
+    if (info->kind == LEVEL_KIND_CHECK) {
+        int_to_str(f->anti_gravity, str_position());
+        return;
+    }
+    const char* text = *level_field_text(f, index);
+    if (info->kind == LEVEL_KIND_WORD) {
+        str_concat(text);
+    } else if (!json) {
+        text_quote(text);
+    } else {
+        int n = MultiByteToWideChar(CP_ACP, 0, text, -1, LEVEL_TOOL.wide, LEVEL_RECORD_SIZE + 1);
+        text_quote_wide(LEVEL_TOOL.wide, n > 0 ? n - 1 : 0);
+    }
+}
+
+// "Wumpo Start X: 40": the form's label, then the value; labels that end in their own colon or
+// question mark get no second one.
+void print_text(LevelFields* f) {
+    for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
+        const char* label = level_field_info(i)->label;
+        int32_t n = str_length(label);
+        char* line = str_position();
+        str_concat(label);
+        str_concat(n > 0 && (label[n - 1] == ':' || label[n - 1] == '?') ? " " : ": ");
+        append_value(f, i, 0);
+        out_line(line);
+        str_set_position(line);
+    }
+}
+
+void print_json(LevelFields* f) {
+    out_line("{");
+    for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
+        char* line = str_position();
+        str_concat("  \"");
+        str_concat(level_field_info(i)->name);
+        str_concat("\": ");
+        append_value(f, i, 1);
+        if (i + 1 < LEVEL_FIELD_COUNT)
+            str_concat(",");
+        out_line(line);
+        str_set_position(line);
+    }
+    out_line("}");
+}
+
+// "Error: Wumpo Start X has to be ...": the label without its final colon or question mark, as
+// the Level Creator words it.
+void report_value(const char* file, int32_t index, const char* rule) {
+    const char* label = level_field_info(index)->label;
+    int32_t n = str_length(label);
+    if (n > 0 && (label[n - 1] == ':' || label[n - 1] == '?'))
+        --n;
+    char* start = str_position();
+    str_concat("Error: ");
+    str_left(label, n, str_position());
+    str_concat(rule);
+    out_error(file, start);
+    str_set_position(start);
+}
+
+// Sets one field from "name=value"; TOOL_DONE, or the usage status after reporting.
+int assign(LevelFields* f, const char** anti_gravity, const char* argument) {
+    char* start = str_position();
+    const char* value = 0;
+    char* name = text_field_name(argument, &value);
+    if (!name) {
+        str_set_position(start);
+        return help_usage("level create", "each field is given as field=value");
+    }
+    int32_t index = level_field_find(name);
+    if (index < 0) {
+        str_step();
+        char* problem = str_position();
+        str_concat("unknown field \"");
+        str_concat(name);
+        str_concat("\" (\"wumpo-tool level create --help\" lists the fields)");
+        int status = help_usage("level create", problem);
+        str_set_position(start);
+        return status;
+    }
+    str_set_position(start);
+    if (level_field_info(index)->kind == LEVEL_KIND_CHECK)
+        *anti_gravity = value;
+    else
+        *level_field_text(f, index) = value;
+    return TOOL_DONE;
+}
+
+// Applies the Level Creator's checks, reporting every refused value. 1 when all are good.
+int values_valid(const char* file, LevelFields* f, const char* anti_gravity) {
+    int valid = 1;
+    for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
+        int32_t kind = level_field_info(i)->kind;
+        if (kind == LEVEL_KIND_WORD && !level_number_check(*level_field_text(f, i))) {
+            report_value(file, i, " has to be a whole number from -32768 to 65535");
+            valid = 0;
+        } else if (kind == LEVEL_KIND_CHECK) {
+            // The check box has two states; the byte holds the state.
+            if (text_equal(anti_gravity, "0") || text_equal(anti_gravity, "1")) {
+                f->anti_gravity = anti_gravity[0] - '0';
+            } else {
+                report_value(file, i, " has to be 0 or 1");
+                valid = 0;
+            }
+        }
+    }
+    if (!level_backdrop_check(f->backdrop_name)) {
+        out_error(file, "Error: Name of backdrop has to be 12 characters or fewer");
+        valid = 0;
+    }
+    return valid;
+}
+} // namespace
+
+int tool_level_read(const char* name, LevelFields* f) {
+    char* full = path_full(name);
+    if (!full || !file_open_read(0, full)) {
+        out_error(name, "Error: Can't open level file");
+        return 0;
+    }
+    // Any other length would list whatever the file holds as if it were a level.
+    if (file_size() != LEVEL_RECORD_SIZE) {
+        file_close(0);
+        out_error(name, "Error: Not a level file");
+        return 0;
+    }
+    level_record_read(f);
+    file_close(0);
+    return 1;
+}
+
+int tool_level_show(int count, char** args) {
+    if (help_wanted(count, args))
+        return help_print("level show");
+    const char* file = 0;
+    int json = 0, options = 1;
+    for (int i = 0; i < count; ++i) {
+        const char* arg = args[i];
+        if (options && text_equal(arg, "--")) {
+            options = 0;
+        } else if (options && text_equal(arg, "--json")) {
+            json = 1;
+        } else if (options && arg[0] == '-' && arg[1] == '-') {
+            return help_usage("level show", "unknown option");
+        } else if (file) {
+            return help_usage("level show", "one level file at a time");
+        } else {
+            file = arg;
+        }
+    }
+    if (!file)
+        return help_usage("level show", "a level file name is needed");
+
+    char* start = str_position();
+    LevelFields fields;
+    if (!tool_level_read(file, &fields))
+        return TOOL_FAILED;
+    if (json)
+        print_json(&fields);
+    else
+        print_text(&fields);
+    str_set_position(start);
+    return TOOL_DONE;
+}
+
+int tool_level_create(int count, char** args) {
+    if (help_wanted(count, args))
+        return help_print("level create");
+    if (count == 0)
+        return help_usage("level create", "a level file name is needed");
+    const char* file = args[0];
+    // The form's starting values: every field empty but the backdrop, the check box clear.
+    LevelFields fields = {"", {"", "", "", "", "", "", "", ""}, 0, "SPACE.IMG", ""};
+    const char* anti_gravity = "0";
+    for (int i = 1; i < count; ++i) {
+        int status = assign(&fields, &anti_gravity, args[i]);
+        if (status != TOOL_DONE)
+            return status;
+    }
+    if (!values_valid(file, &fields, anti_gravity))
+        return TOOL_FAILED;
+
+    char* full = path_full(file);
+    if (!full || !file_create(0, full)) {
+        out_error(file, "Error: Can't create file");
+        return TOOL_FAILED;
+    }
+    level_record_write(&fields);
+    if (!file_close(0)) {
+        out_error(file, "Error: Can't write file");
+        return TOOL_FAILED;
+    }
+    return TOOL_DONE;
+}

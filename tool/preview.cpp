@@ -1,0 +1,115 @@
+// wumpo-tool preview: the Level Creator's Preview Level as a bitmap file. The level bitmap, then
+// the start sprite, the exit sprite and the status bar, each drawn over what is already there at
+// the place where Preview Level puts its picture gadget.
+#include "tool.h"
+#include "bitmap_file.h"
+#include "bitmap_header.h"
+#include "heap.h"
+#include "out.h"
+#include "path.h"
+#include "program.h"
+#include "screen_image.h"
+#include "store.h"
+#include "str.h"
+
+namespace {
+// Bigger files are refused rather than read whole; no 24-bit picture the tool can take is near.
+enum { PREVIEW_FILE_MAX = 64 * 1024 * 1024 };
+
+// The page position of a sprite gadget is the level position + 10, the picture gadget's own
+// position; the picture position is therefore the level position itself.
+int32_t picture_position(const char* text) {
+    int32_t page = str_to_int(text) + 10;
+    // A page position of -1 is the gadget move's sign for "keep the current one", which in a
+    // form just opened is the sprite's starting place at the picture's corner.
+    if (page == -1)
+        page = 10;
+    return page - 10;
+}
+
+// The level bitmap, refused as the conversion refuses it.
+int read_level_bitmap(const char* name, BitmapPicture* picture) {
+    unsigned char* bytes = 0;
+    uint32_t size = 0;
+    int read = store_read(path_full(name), 0, PREVIEW_FILE_MAX, &bytes, &size);
+    if (read == STORE_NOT_OPENED || read == STORE_NOT_READ) {
+        out_error(name, screen_image_error_text(BITMAP_NOT_OPENED));
+        return 0;
+    }
+    if (read != STORE_DONE || !bitmap_header_check(bytes, size, size, 0) ||
+        !bitmap_file_picture(bytes, size, picture)) {
+        out_error(name, screen_image_error_text(BITMAP_NOT_SUPPORTED));
+        return 0;
+    }
+    return 1;
+}
+
+// A picture of the images folder beside the program (the name is relative, so the file runtime
+// finds it there, as the image loader does for the form).
+int read_program_picture(const char* name, BitmapPicture* picture) {
+    unsigned char* bytes = 0;
+    uint32_t size = 0;
+    int read = store_read(name, 0, PREVIEW_FILE_MAX, &bytes, &size);
+    if (read == STORE_DONE && bitmap_file_picture(bytes, size, picture))
+        return 1;
+    char* start = str_position();
+    str_concat(program_directory());
+    str_concat(name);
+    out_error(start, read == STORE_NOT_OPENED || read == STORE_NOT_READ
+                         ? "Error: Cannot open bitmap file"
+                         : "Error: Bitmap has to be 24-bit, no compression");
+    str_set_position(start);
+    return 0;
+}
+} // namespace
+
+int tool_preview(int count, char** args) {
+    if (help_wanted(count, args))
+        return help_print("preview");
+    if (count != 3)
+        return help_usage("preview", count < 3
+                                         ? "a level file, a bitmap and an output name are needed"
+                                         : "too many arguments");
+    const char* level_name = args[0];
+    const char* bitmap_name = args[1];
+    const char* out_name = args[2];
+
+    char* start = str_position();
+    LevelFields level;
+    if (!tool_level_read(level_name, &level))
+        return TOOL_FAILED;
+    int32_t start_x = picture_position(level.words[0]);
+    int32_t start_y = picture_position(level.words[1]);
+    int32_t exit_x = picture_position(level.words[2]);
+    int32_t exit_y = picture_position(level.words[3]);
+    // Only the state 1 is a ticked box; any other byte shows the plain exit.
+    const char* exit_sprite = level.anti_gravity == 1 ? "images\\exitgrav.bmp" : "images\\exit.bmp";
+    str_set_position(start);
+
+    BitmapPicture picture, cloud, exit, status_bar;
+    if (!read_level_bitmap(bitmap_name, &picture) ||
+        !read_program_picture("images\\cloud.bmp", &cloud) ||
+        !read_program_picture(exit_sprite, &exit) ||
+        !read_program_picture("images\\statbar.bmp", &status_bar))
+        return TOOL_FAILED;
+
+    unsigned char* canvas =
+        (unsigned char*)heap_allocate(BITMAP_FILE_HEADER_BYTES + BITMAP_PIXEL_BYTES);
+    if (!canvas) {
+        out_error(0, "Error: Not enough memory");
+        return TOOL_FAILED;
+    }
+    uint32_t size = bitmap_file_header(canvas, BITMAP_WIDTH, BITMAP_HEIGHT);
+    unsigned char* rows = canvas + BITMAP_FILE_HEADER_BYTES;
+    bitmap_file_draw(rows, BITMAP_WIDTH, BITMAP_HEIGHT, &picture, 0, 0);
+    bitmap_file_draw(rows, BITMAP_WIDTH, BITMAP_HEIGHT, &cloud, start_x, start_y);
+    bitmap_file_draw(rows, BITMAP_WIDTH, BITMAP_HEIGHT, &exit, exit_x, exit_y);
+    bitmap_file_draw(rows, BITMAP_WIDTH, BITMAP_HEIGHT, &status_bar, 0, 0);
+
+    int written = store_write(path_full(out_name), canvas, size);
+    if (written != STORE_DONE) {
+        out_error(out_name, store_write_error_text(written));
+        return TOOL_FAILED;
+    }
+    return TOOL_DONE;
+}

@@ -1,0 +1,25 @@
+// Text rules of the command-line tool: comparing argument words, quoting the level file's texts
+// in the two listings, and building file names. Pure: results are produced in the temporary
+// string area by the producer contract of str.h (written at the current position, position left
+// on the terminator).
+#pragma once
+#include <stdint.h>
+
+// 1 when the two texts are equal byte for byte (a null text counts as empty).
+int text_equal(const char* a, const char* b);
+// 1 when the text holds a wildcard character (* or ?).
+int text_has_wildcard(const char* text);
+// The text in double quotes with \" \\ \t \n \r and \u00XX for the other control characters;
+// bytes from 0x80 up are kept as they are (the listing is in the system's code page).
+char* text_quote(const char* text);
+// count UTF-16 units as a JSON string: the escapes of text_quote, and \uXXXX for every unit from
+// 0x7F up, so the result is plain ASCII whatever the console's code page.
+char* text_quote_wide(const wchar_t* units, int32_t count);
+// The file name part of path (after its last \, / or :) without its last extension.
+char* text_base_name(const char* path);
+// directory and name joined with a backslash (none added when directory is empty or already
+// ends in \ or /).
+char* text_join(const char* directory, const char* name);
+// The text before the first '=' of argument, or 0 (nothing produced) when it has none; *value is
+// then set to the text after it.
+char* text_field_name(const char* argument, const char** value);

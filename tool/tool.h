@@ -1,0 +1,41 @@
+// The commands of wumpo-tool and what they share: exit statuses, help and usage texts, and the
+// reading of a level file that both "level show" and "preview" need. Each command takes the
+// arguments after its own name and returns the exit status.
+#pragma once
+#include <stdint.h>
+#include "level_record.h"
+
+// Exit statuses.
+enum ToolStatus {
+    TOOL_DONE = 0,   // everything asked for was done
+    TOOL_FAILED = 1, // a file could not be read or written, or was refused
+    TOOL_USAGE = 2   // the command line is wrong; nothing was done
+};
+
+// Runs the command line after the program's name.
+int tool_run(int count, char** args);
+
+// wumpo-tool convert BITMAP... [--out DIR]
+int tool_convert(int count, char** args);
+// wumpo-tool view IMAGE.IMG OUT.BMP
+int tool_view(int count, char** args);
+// wumpo-tool level show FILE.LVL [--json]
+int tool_level_show(int count, char** args);
+// wumpo-tool level create FILE.LVL [field=value...]
+int tool_level_create(int count, char** args);
+// wumpo-tool preview FILE.LVL BITMAP OUT.BMP
+int tool_preview(int count, char** args);
+
+// Reads the level file that the user named (shown in messages) into f, its texts in the string
+// area past the current position, which the caller restores when done with them. 1 when read;
+// 0 after reporting on standard error why not.
+int tool_level_read(const char* name, LevelFields* f);
+
+// Help topics: "" for the tool, else a command as typed ("convert", "level show", ...).
+// Prints the topic's help on standard output; returns TOOL_DONE.
+int help_print(const char* topic);
+// Reports problem (with the topic's usage line and where to find help) on standard error;
+// returns TOOL_USAGE.
+int help_usage(const char* topic, const char* problem);
+// 1 when the arguments ask for help (--help or -h before any --).
+int help_wanted(int count, char** args);
