@@ -1,0 +1,576 @@
+// wumpo-tool run as a child process from the ready-to-run folder, in a working directory of its
+// own, so every relative name must resolve against that directory and every picture of the
+// images folder against the program's. Each command on good and bad input: exit statuses, the messages on
+// standard error, progress on standard output, and the files, compared with what the programs'
+// own code makes or with pictures decoded here independently.
+#include <doctest.h>
+#include "level_record.h"
+#include "screen_image.h"
+#include "test_bitmaps.h"
+#include "test_support.h"
+#include <windows.h>
+#include <string>
+#include <vector>
+
+using namespace test_bitmaps;
+
+namespace {
+struct Run {
+    int status;
+    std::string out, err;
+};
+
+std::string tool_exe() {
+    return test_program_dir() + "..\\bin\\wumpo-tool.exe";
+}
+
+// One argument as the C runtime's command-line parser takes it back.
+std::string quote_arg(const std::string& a) {
+    if (!a.empty() && a.find_first_of(" \t\"") == std::string::npos)
+        return a;
+    std::string r = "\"";
+    size_t backslashes = 0;
+    for (char c : a) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        r.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        r += c;
+    }
+    r.append(backslashes * 2, '\\');
+    return r + "\"";
+}
+
+HANDLE inheritable_file(const std::string& path) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, 0, TRUE};
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, 0);
+}
+
+std::string text_of(const std::string& path) {
+    std::vector<unsigned char> b = test_read_file(path);
+    return std::string(b.begin(), b.end());
+}
+
+// Runs exe with args in directory dir; standard output and error go to files (no pipe can fill).
+Run run_program(const std::string& exe, const std::string& dir,
+                const std::vector<std::string>& args) {
+    std::string io = test_scratch_dir("tool_io");
+    HANDLE out = inheritable_file(io + "out.txt");
+    HANDLE err = inheritable_file(io + "err.txt");
+    std::string line = quote_arg(exe);
+    for (const std::string& a : args)
+        line += " " + quote_arg(a);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = out;
+    si.hStdError = err;
+    PROCESS_INFORMATION pi = {};
+    std::vector<char> command(line.begin(), line.end());
+    command.push_back(0);
+    BOOL started = CreateProcessA(0, command.data(), 0, 0, TRUE, 0, 0, dir.c_str(), &si, &pi);
+    CloseHandle(out);
+    CloseHandle(err);
+    REQUIRE(started);
+    Run r = {-2, "", ""};
+    if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        r.status = (int)code;
+    } else {
+        TerminateProcess(pi.hProcess, 99);
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    r.out = text_of(io + "out.txt");
+    r.err = text_of(io + "err.txt");
+    return r;
+}
+
+Run tool(const std::string& dir, const std::vector<std::string>& args) {
+    return run_program(tool_exe(), dir, args);
+}
+
+// The image the programs make of a bitmap file, through their own conversion in this process.
+Bytes programs_image(const std::string& dir, const std::string& bitmap) {
+    std::string image = dir + "reference.IMG";
+    REQUIRE(screen_image_convert((dir + bitmap).c_str(), image.c_str()) == IMAGE_WRITTEN);
+    Bytes b = test_read_file(image);
+    DeleteFileA(image.c_str());
+    return b;
+}
+
+uint32_t u32(const Bytes& b, size_t at) {
+    return (uint32_t)b[at] | (uint32_t)b[at + 1] << 8 | (uint32_t)b[at + 2] << 16 |
+           (uint32_t)b[at + 3] << 24;
+}
+
+// A 24-bit bitmap decoded here: pixel (x, y) from the top-left, 0-based.
+struct Decoded {
+    int width = 0, height = 0;
+    Bytes file;
+    Rgb at(int x, int y) const {
+        size_t stride = ((size_t)width * 3 + 3) & ~(size_t)3;
+        size_t row = height - 1 - y; // bottom-up: the pictures here all are
+        const unsigned char* p = file.data() + u32(file, 10) + row * stride + (size_t)x * 3;
+        return Rgb{p[2], p[1], p[0]};
+    }
+};
+Decoded decode(const Bytes& file) {
+    Decoded d;
+    REQUIRE(file.size() >= 54);
+    REQUIRE(file[0] == 'B');
+    REQUIRE(file[1] == 'M');
+    REQUIRE(u32(file, 14) >= 40);
+    REQUIRE((file[28] | file[29] << 8) == 24);
+    REQUIRE(u32(file, 30) == 0);
+    REQUIRE((int32_t)u32(file, 22) > 0);
+    d.width = (int)u32(file, 18);
+    d.height = (int)u32(file, 22);
+    REQUIRE(file.size() >= u32(file, 10) + (((size_t)d.width * 3 + 3) & ~(size_t)3) * d.height);
+    d.file = file;
+    return d;
+}
+
+bool same(const Rgb& a, const Rgb& b) {
+    return a.r == b.r && a.g == b.g && a.b == b.b;
+}
+
+// A level file written here byte by byte, as the game's layout fixes it.
+Bytes level_bytes(const std::string& description, const std::vector<unsigned>& words,
+                  unsigned char anti_gravity, const std::string& backdrop, unsigned gravity) {
+    Bytes b(LEVEL_RECORD_SIZE, 0);
+    for (int i = 0; i < 23; ++i)
+        b[i] = i < (int)description.size() ? (unsigned char)description[i] : ' ';
+    for (int i = 0; i < 8; ++i) {
+        b[24 + 2 * i] = (unsigned char)words[i];
+        b[25 + 2 * i] = (unsigned char)(words[i] >> 8);
+    }
+    b[40] = anti_gravity;
+    for (size_t i = 0; i < backdrop.size() && i < 12; ++i)
+        b[41 + i] = (unsigned char)backdrop[i];
+    b[54] = (unsigned char)gravity;
+    b[55] = (unsigned char)(gravity >> 8);
+    return b;
+}
+
+// The value after "name": in a JSON listing: a string's text (escapes undone, \u back into the
+// code page) or a number's digits.
+std::string json_value(const std::string& json, const std::string& name) {
+    size_t at = json.find("\"" + name + "\": ");
+    REQUIRE(at != std::string::npos);
+    at += name.size() + 4;
+    std::string v;
+    if (json[at] != '"') {
+        while (json[at] == '-' || (json[at] >= '0' && json[at] <= '9'))
+            v += json[at++];
+        return v;
+    }
+    std::wstring wide;
+    for (++at; json[at] != '"'; ++at) {
+        if (json[at] != '\\') {
+            wide += (wchar_t)(unsigned char)json[at];
+            continue;
+        }
+        char e = json[++at];
+        if (e == 'u') {
+            wide += (wchar_t)std::stoul(json.substr(at + 1, 4), nullptr, 16);
+            at += 4;
+        } else {
+            wide += e == 'n' ? L'\n' : e == 't' ? L'\t' : e == 'r' ? L'\r' : (wchar_t)e;
+        }
+    }
+    char bytes[256] = {};
+    int n =
+        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), (int)wide.size(), bytes, sizeof bytes, 0, 0);
+    return std::string(bytes, n > 0 ? n : 0);
+}
+
+const char* const REFUSED = "Error: Bitmap has to be 320 x 240, 24-bit, no compression";
+} // namespace
+
+TEST_CASE("tool convert: programs' bytes, progress, a refused bitmap among good ones, --out") {
+    std::string dir = test_scratch_dir("tool_convert");
+    Picture one = varied_picture(3), two = varied_picture(40);
+    test_write_file(dir + "one.bmp", bitmap_file(one));
+    CreateDirectoryA((dir + "sub").c_str(), 0);
+    Shape top_down;
+    top_down.top_down = true;
+    test_write_file(dir + "sub\\two.bmp", bitmap_file(two, top_down));
+    Bytes sixteen_bit = bitmap_file(one);
+    sixteen_bit[28] = 16;
+    test_write_file(dir + "bad.bmp", sixteen_bit);
+
+    SUBCASE("one bitmap: its image in the current directory, nothing printed") {
+        Run r = tool(dir, {"convert", "one.bmp"});
+        CHECK(r.status == 0);
+        CHECK(r.out == "");
+        CHECK(r.err == "");
+        CHECK(test_read_file(dir + "one.IMG") == programs_image(dir, "one.bmp"));
+        CHECK(test_read_file(dir + "one.IMG") == expected_image(one));
+    }
+    SUBCASE("several, one refused: the others still converted, each told, exit 1") {
+        CreateDirectoryA((dir + "out").c_str(), 0);
+        Run r = tool(dir, {"convert", "one.bmp", "bad.bmp", "sub\\two.bmp", "--out", "out"});
+        CHECK(r.status == 1);
+        CHECK(r.out == "[1/3] one.bmp -> out\\one.IMG\r\n"
+                       "[2/3] bad.bmp -> out\\bad.IMG\r\n"
+                       "[3/3] sub\\two.bmp -> out\\two.IMG\r\n"
+                       "Converted 2 of 3 bitmaps\r\n");
+        CHECK(r.err == std::string("bad.bmp: ") + REFUSED + "\r\n");
+        CHECK(test_read_file(dir + "out\\one.IMG") == programs_image(dir, "one.bmp"));
+        CHECK(test_read_file(dir + "out\\two.IMG") == programs_image(dir, "sub\\two.bmp"));
+        CHECK_FALSE(test_file_exists(dir + "out\\bad.IMG"));
+        CHECK_FALSE(test_file_exists(dir + "one.IMG"));
+    }
+    SUBCASE("a missing bitmap and a pattern: reported, the matches converted in name order") {
+        Run r = tool(dir, {"convert", "sub\\*.bmp", "gone.bmp", "none*.bmp"});
+        CHECK(r.status == 1);
+        CHECK(r.out == "[1/2] sub\\two.bmp -> two.IMG\r\n[2/2] gone.bmp -> gone.IMG\r\n"
+                       "Converted 1 of 2 bitmaps\r\n");
+        CHECK(r.err == "none*.bmp: Error: No file matches\r\n"
+                       "gone.bmp: Error: Cannot open bitmap file\r\n");
+        CHECK(test_read_file(dir + "two.IMG") == programs_image(dir, "sub\\two.bmp"));
+        CHECK_FALSE(test_file_exists(dir + "gone.bmp"));
+    }
+    SUBCASE("an image that cannot be created is named") {
+        CreateDirectoryA((dir + "one.IMG").c_str(), 0);
+        Run r = tool(dir, {"convert", "one.bmp"});
+        CHECK(r.status == 1);
+        CHECK(r.err == "one.IMG: Error: Can't create file\r\n");
+    }
+    SUBCASE("usage errors change nothing and exit 2; a missing --out directory exits 1") {
+        for (const std::vector<std::string>& args :
+             std::vector<std::vector<std::string>>{{"convert"},
+                                                   {"convert", "one.bmp", "--out"},
+                                                   {"convert", "one.bmp", "--outdir", "x"}}) {
+            Run r = tool(dir, args);
+            CHECK(r.status == 2);
+            CHECK(r.out == "");
+            CHECK(r.err.find("Usage: wumpo-tool convert BITMAP... [--out DIR]") !=
+                  std::string::npos);
+        }
+        Run r = tool(dir, {"convert", "one.bmp", "--out", "nowhere"});
+        CHECK(r.status == 1);
+        CHECK(r.err == "nowhere: Error: Directory not found\r\n");
+        CHECK_FALSE(test_file_exists(dir + "one.IMG"));
+    }
+}
+
+TEST_CASE("tool view: a screen image as a bitmap the right way up, converting back to it") {
+    std::string dir = test_scratch_dir("tool_view");
+    // Every 5-bit value in every component, bit 0 clear as the conversion leaves it.
+    Bytes image(SCREEN_IMAGE_SIZE);
+    for (size_t i = 0; i < image.size(); i += 2) {
+        unsigned w = (unsigned)((i / 2) * 2654435761u >> 7) & 0xFFFEu;
+        image[i] = (unsigned char)w;
+        image[i + 1] = (unsigned char)(w >> 8);
+    }
+    test_write_file(dir + "SKY.IMG", image);
+
+    Run r = tool(dir, {"view", "SKY.IMG", "sky.bmp"});
+    REQUIRE(r.status == 0);
+    CHECK(r.out == "");
+    CHECK(r.err == "");
+    Bytes bmp = test_read_file(dir + "sky.bmp");
+    CHECK(bmp.size() == 54 + 230400);
+    Decoded d = decode(bmp);
+    CHECK(d.width == 320);
+    CHECK(d.height == 240);
+    // Image row y = 1 is the picture's bottom row; components widened as (v << 3) | (v >> 2).
+    for (int x : {1, 2, 160, 320})
+        for (int y : {1, 2, 120, 240}) {
+            size_t at = screen_image_offset(x, y);
+            unsigned w = image[at] | image[at + 1] << 8;
+            unsigned r5 = w >> 11 & 31, g5 = w >> 6 & 31, b5 = w >> 1 & 31;
+            Rgb want{(unsigned char)(r5 << 3 | r5 >> 2), (unsigned char)(g5 << 3 | g5 >> 2),
+                     (unsigned char)(b5 << 3 | b5 >> 2)};
+            CHECK(same(d.at(x - 1, 240 - y), want));
+        }
+    CHECK(programs_image(dir, "sky.bmp") == image);
+    r = tool(dir, {"convert", "sky.bmp"});
+    CHECK(r.status == 0);
+    CHECK(test_read_file(dir + "sky.IMG") == image);
+
+    SUBCASE("refused: a file of another size, a missing one, a bitmap that cannot be made") {
+        Bytes short_image(image.begin(), image.end() - 1);
+        test_write_file(dir + "SHORT.IMG", short_image);
+        r = tool(dir, {"view", "SHORT.IMG", "short.bmp"});
+        CHECK(r.status == 1);
+        CHECK(r.err == "SHORT.IMG: Error: Not a screen image file\r\n");
+        CHECK_FALSE(test_file_exists(dir + "short.bmp"));
+        r = tool(dir, {"view", "GONE.IMG", "gone.bmp"});
+        CHECK(r.status == 1);
+        CHECK(r.err == "GONE.IMG: Error: Can't open image file\r\n");
+        r = tool(dir, {"view", "SKY.IMG", "nowhere\\sky.bmp"});
+        CHECK(r.status == 1);
+        CHECK(r.err == "nowhere\\sky.bmp: Error: Can't create file\r\n");
+        r = tool(dir, {"view", "SKY.IMG"});
+        CHECK(r.status == 2);
+        r = tool(dir, {"view", "SKY.IMG", "a.bmp", "b.bmp"});
+        CHECK(r.status == 2);
+        CHECK_FALSE(test_file_exists(dir + "a.bmp"));
+    }
+}
+
+TEST_CASE("tool level show: labels, JSON, numbers as Load Level shows them") {
+    std::string dir = test_scratch_dir("tool_show");
+    // A quote, a backslash and a character beyond ASCII (e acute in the Western code page).
+    test_write_file(dir + "CAVE.LVL",
+                    level_bytes("Say \"hi\" \\ caf\xE9", {40, 30, 0x9C40, 0xFFFF, 250, 20, 10, 300},
+                                1, "SKY.IMG", 3));
+
+    Run r = tool(dir, {"level", "show", "CAVE.LVL"});
+    CHECK(r.status == 0);
+    CHECK(r.err == "");
+    CHECK(r.out == "Level Description: \"Say \\\"hi\\\" \\\\ caf\xE9        \"\r\n"
+                   "Wumpo Start X: 40\r\n"
+                   "Wumpo Start Y: 30\r\n"
+                   "Wumpo Exit X: -25536\r\n"
+                   "Wumpo Exit Y: -1\r\n"
+                   "Amount of draw material: 250\r\n"
+                   "Amount of Wumpo to create: 20\r\n"
+                   "Amount of Wumpo you need to save: 10\r\n"
+                   "Level time in seconds: 300\r\n"
+                   "Anti-Gravity mode? 1\r\n"
+                   "Name of backdrop to use: (SPACE.IMG = default): \"SKY.IMG\"\r\n"
+                   "Switch Gravity Times: 3\r\n");
+
+    r = tool(dir, {"level", "show", "--json", "CAVE.LVL"});
+    CHECK(r.status == 0);
+    CHECK(r.out == "{\r\n"
+                   "  \"description\": \"Say \\\"hi\\\" \\\\ caf\\u00E9        \",\r\n"
+                   "  \"start_x\": 40,\r\n"
+                   "  \"start_y\": 30,\r\n"
+                   "  \"exit_x\": -25536,\r\n"
+                   "  \"exit_y\": -1,\r\n"
+                   "  \"draw_material\": 250,\r\n"
+                   "  \"wumpo_to_create\": 20,\r\n"
+                   "  \"wumpo_to_save\": 10,\r\n"
+                   "  \"level_time\": 300,\r\n"
+                   "  \"anti_gravity\": 1,\r\n"
+                   "  \"backdrop_name\": \"SKY.IMG\",\r\n"
+                   "  \"gravity_switch_times\": 3\r\n"
+                   "}\r\n");
+
+    SUBCASE("a file of 55 or 57 bytes, or none, is refused and nothing is listed") {
+        Bytes level = test_read_file(dir + "CAVE.LVL");
+        test_write_file(dir + "SHORT.LVL", Bytes(level.begin(), level.end() - 1));
+        level.push_back(0);
+        test_write_file(dir + "LONG.LVL", level);
+        for (const char* name : {"SHORT.LVL", "LONG.LVL"}) {
+            r = tool(dir, {"level", "show", name, "--json"});
+            CHECK(r.status == 1);
+            CHECK(r.out == "");
+            CHECK(r.err == std::string(name) + ": Error: Not a level file\r\n");
+        }
+        r = tool(dir, {"level", "show", "GONE.LVL"});
+        CHECK(r.status == 1);
+        CHECK(r.err == "GONE.LVL: Error: Can't open level file\r\n");
+        CHECK_FALSE(test_file_exists(dir + "GONE.LVL"));
+        CHECK(tool(dir, {"level", "show"}).status == 2);
+        CHECK(tool(dir, {"level", "show", "CAVE.LVL", "--xml"}).status == 2);
+        CHECK(tool(dir, {"level", "show", "CAVE.LVL", "LONG.LVL"}).status == 2);
+    }
+}
+
+TEST_CASE("tool level create: defaults, the Level Creator's checks, show and create round trip") {
+    std::string dir = test_scratch_dir("tool_create");
+
+    SUBCASE("no fields: the form's starting values") {
+        Run r = tool(dir, {"level", "create", "EMPTY.LVL"});
+        CHECK(r.status == 0);
+        CHECK(r.out == "");
+        CHECK(r.err == "");
+        CHECK(test_read_file(dir + "EMPTY.LVL") ==
+              level_bytes("", {0, 0, 0, 0, 0, 0, 0, 0}, 0, "SPACE.IMG", 0));
+    }
+    SUBCASE("named fields in any order, the description cut at 23") {
+        Run r = tool(dir, {"level", "create", "sub.LVL", "level_time=300", "anti_gravity=1",
+                           "description=A description longer than 23", "start_x=40", "exit_y=65535",
+                           "gravity_switch_times=-5", "backdrop_name=", "wumpo_to_save= 7 "});
+        CHECK(r.status == 0);
+        CHECK(r.err == "");
+        CHECK(test_read_file(dir + "sub.LVL") == level_bytes("A description longer th",
+                                                             {40, 0, 0, 0xFFFF, 0, 0, 7, 300}, 1,
+                                                             "", 0xFFFB));
+    }
+    SUBCASE("refused values: each reported in the Level Creator's words, nothing written") {
+        test_write_file(dir + "KEEP.LVL", Bytes(LEVEL_RECORD_SIZE, 0x55));
+        Run r = tool(dir, {"level", "create", "KEEP.LVL", "start_x=70000", "level_time=12abc",
+                           "anti_gravity=2", "backdrop_name=BACKDROP1.IMG"});
+        CHECK(r.status == 1);
+        CHECK(r.out == "");
+        CHECK(r.err == "KEEP.LVL: Error: Wumpo Start X has to be a whole number from -32768 to "
+                       "65535\r\n"
+                       "KEEP.LVL: Error: Level time in seconds has to be a whole number from "
+                       "-32768 to 65535\r\n"
+                       "KEEP.LVL: Error: Anti-Gravity mode has to be 0 or 1\r\n"
+                       "KEEP.LVL: Error: Name of backdrop has to be 12 characters or fewer\r\n");
+        CHECK(test_read_file(dir + "KEEP.LVL") == Bytes(LEVEL_RECORD_SIZE, 0x55));
+    }
+    SUBCASE("unknown field names and words without = are usage errors") {
+        for (const char* bad : {"start=5", "start_x", "Start_X=5"}) {
+            Run r = tool(dir, {"level", "create", "U.LVL", "start_y=1", bad});
+            CHECK(r.status == 2);
+            CHECK(r.err.find("Usage: wumpo-tool level create") != std::string::npos);
+        }
+        CHECK(tool(dir, {"level", "create"}).status == 2);
+        CHECK_FALSE(test_file_exists(dir + "U.LVL"));
+        Run r = tool(dir, {"level", "create", "nowhere\\U.LVL"});
+        CHECK(r.status == 1);
+        CHECK(r.err == "nowhere\\U.LVL: Error: Can't create file\r\n");
+    }
+    SUBCASE("the values that show prints give the same file again") {
+        Bytes original =
+            level_bytes("  Say \"hi\" \\ caf\xE9", {0x8000, 0x7FFF, 0, 319, 239, 1, 0xFFFE, 0}, 1,
+                        "ABCDEFGHIJKL", 0x9C40);
+        test_write_file(dir + "ORIGINAL.LVL", original);
+        Run shown = tool(dir, {"level", "show", "--json", "ORIGINAL.LVL"});
+        REQUIRE(shown.status == 0);
+        std::vector<std::string> args = {"level", "create", "COPY.LVL"};
+        for (int i = 0; i < LEVEL_FIELD_COUNT; ++i) {
+            std::string name = level_field_info(i)->name;
+            args.push_back(name + "=" + json_value(shown.out, name));
+        }
+        Run r = tool(dir, args);
+        CHECK(r.status == 0);
+        CHECK(r.err == "");
+        CHECK(test_read_file(dir + "COPY.LVL") == original);
+    }
+}
+
+TEST_CASE("tool preview: the level bitmap, the sprites where Preview Level puts them, the bar") {
+    std::string dir = test_scratch_dir("tool_preview");
+    std::string images = test_program_dir() + "..\\bin\\images\\";
+    Decoded cloud = decode(test_read_file(images + "cloud.bmp"));
+    Decoded exit = decode(test_read_file(images + "exit.bmp"));
+    Decoded exitgrav = decode(test_read_file(images + "exitgrav.bmp"));
+    Decoded bar = decode(test_read_file(images + "statbar.bmp"));
+    REQUIRE(exit.file != exitgrav.file);
+    Picture picture = varied_picture(9);
+    test_write_file(dir + "level.bmp", bitmap_file(picture));
+
+    struct Case {
+        const char* name;
+        std::vector<unsigned> words;
+        unsigned char anti_gravity;
+        int start_x, start_y, exit_x, exit_y;
+        const Decoded* exit;
+    };
+    // Plain; then sprites hanging over the right and bottom edges and above the top, the
+    // anti-gravity exit, and a start X of -11, which the form's gadget move takes as "stay".
+    const Case cases[] = {
+        {"PLAIN", {100, 50, 200, 120, 0, 0, 0, 0}, 0, 100, 50, 200, 120, &exit},
+        {"EDGES", {0xFFF5, 230, 310, 0xFFF0, 0, 0, 0, 0}, 1, 0, 230, 310, -16, &exitgrav},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        std::string level = std::string(c.name) + ".LVL";
+        test_write_file(dir + level, level_bytes("", c.words, c.anti_gravity, "SPACE.IMG", 0));
+        Run r = tool(dir, {"preview", level, "level.bmp", "out.bmp"});
+        REQUIRE(r.status == 0);
+        CHECK(r.err == "");
+        Bytes file = test_read_file(dir + "out.bmp");
+        CHECK(file.size() == 54 + 230400);
+        Decoded out = decode(file);
+        REQUIRE(out.width == 320);
+        REQUIRE(out.height == 240);
+        int wrong = 0;
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x) {
+                // Later pictures lie over earlier ones: picture, start, exit, status bar.
+                Rgb want = pixel(picture, x + 1, 240 - y);
+                if (x >= c.start_x && x < c.start_x + cloud.width && y >= c.start_y &&
+                    y < c.start_y + cloud.height)
+                    want = cloud.at(x - c.start_x, y - c.start_y);
+                if (x >= c.exit_x && x < c.exit_x + c.exit->width && y >= c.exit_y &&
+                    y < c.exit_y + c.exit->height)
+                    want = c.exit->at(x - c.exit_x, y - c.exit_y);
+                if (y < bar.height)
+                    want = bar.at(x, y);
+                wrong += !same(out.at(x, y), want);
+            }
+        CHECK(wrong == 0);
+    }
+
+    SUBCASE("refused inputs: nothing written") {
+        Bytes wide = bitmap_file(picture);
+        wide[18] = 0x41; // 321 pixels wide
+        test_write_file(dir + "wide.bmp", wide);
+        DeleteFileA((dir + "out.bmp").c_str());
+        Run r = tool(dir, {"preview", "PLAIN.LVL", "wide.bmp", "out.bmp"});
+        CHECK(r.status == 1);
+        CHECK(r.err == std::string("wide.bmp: ") + REFUSED + "\r\n");
+        r = tool(dir, {"preview", "PLAIN.LVL", "gone.bmp", "out.bmp"});
+        CHECK(r.status == 1);
+        CHECK(r.err == "gone.bmp: Error: Cannot open bitmap file\r\n");
+        test_write_file(dir + "LONG.LVL", Bytes(57, 0));
+        r = tool(dir, {"preview", "LONG.LVL", "level.bmp", "out.bmp"});
+        CHECK(r.status == 1);
+        CHECK(r.err == "LONG.LVL: Error: Not a level file\r\n");
+        CHECK_FALSE(test_file_exists(dir + "out.bmp"));
+        CHECK(tool(dir, {"preview", "PLAIN.LVL", "level.bmp"}).status == 2);
+    }
+    SUBCASE("the sprites come from images beside the program, whatever the current directory") {
+        std::string alone = test_scratch_dir("tool_alone");
+        REQUIRE(CopyFileA(tool_exe().c_str(), (alone + "wumpo-tool.exe").c_str(), FALSE));
+        Run r = run_program(alone + "wumpo-tool.exe", dir,
+                            {"preview", "PLAIN.LVL", "level.bmp", "alone.bmp"});
+        CHECK(r.status == 1);
+        CHECK(r.err == alone + "images\\cloud.bmp: Error: Cannot open bitmap file\r\n");
+        CHECK_FALSE(test_file_exists(dir + "alone.bmp"));
+    }
+}
+
+TEST_CASE("tool help: the tool and every command; wrong command lines exit 2") {
+    std::string dir = test_scratch_dir("tool_help");
+    Run r = tool(dir, {"--help"});
+    CHECK(r.status == 0);
+    CHECK(r.err == "");
+    CHECK(r.out.rfind("Usage: wumpo-tool COMMAND [ARGUMENTS]\r\n", 0) == 0);
+    for (const char* command :
+         {"convert BITMAP", "view IMAGE", "level show FILE", "level create", "preview FILE"})
+        CHECK(r.out.find(std::string("  ") + command) != std::string::npos);
+
+    struct Topic {
+        std::vector<std::string> args;
+        const char* usage;
+    };
+    const Topic topics[] = {
+        {{"convert", "--help"}, "Usage: wumpo-tool convert BITMAP... [--out DIR]\r\n"},
+        {{"view", "-h"}, "Usage: wumpo-tool view IMAGE.IMG OUT.BMP\r\n"},
+        {{"level", "--help"}, "Usage: wumpo-tool level show FILE.LVL [--json]\r\n"},
+        {{"level", "show", "--help"}, "Usage: wumpo-tool level show FILE.LVL [--json]\r\n"},
+        {{"level", "create", "X.LVL", "--help"},
+         "Usage: wumpo-tool level create FILE.LVL [field=value...]\r\n"},
+        {{"preview", "--help"}, "Usage: wumpo-tool preview FILE.LVL BITMAP OUT.BMP\r\n"},
+    };
+    for (const Topic& t : topics) {
+        CAPTURE(t.usage);
+        r = tool(dir, t.args);
+        CHECK(r.status == 0);
+        CHECK(r.err == "");
+        CHECK(r.out.rfind(t.usage, 0) == 0);
+        CHECK(r.out.size() > std::string(t.usage).size() + 80);
+    }
+    // Every field the create command takes is listed, with its form label.
+    r = tool(dir, {"level", "create", "--help"});
+    for (int i = 0; i < LEVEL_FIELD_COUNT; ++i) {
+        CHECK(r.out.find(std::string("  ") + level_field_info(i)->name) != std::string::npos);
+        CHECK(r.out.find(level_field_info(i)->label) != std::string::npos);
+    }
+    CHECK_FALSE(test_file_exists(dir + "X.LVL"));
+
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {"frob"}, {"level"}, {"level", "delete", "X.LVL"}}) {
+        r = tool(dir, args);
+        CHECK(r.status == 2);
+        CHECK(r.out == "");
+        CHECK(r.err.find("Usage: wumpo-tool") != std::string::npos);
+    }
+}
