@@ -1,8 +1,8 @@
 // wumpo-tool run as a child process from the ready-to-run folder, in a working directory of its
 // own, so every relative name must resolve against that directory and every picture of the
-// images folder against the program's. Each command on good and bad input: exit statuses, the messages on
-// standard error, progress on standard output, and the files, compared with what the programs'
-// own code makes or with pictures decoded here independently.
+// images folder against the program's. Each command on good and bad input: exit statuses, the
+// messages on standard error, progress on standard output, and the files, compared with what the
+// programs' own code makes or with pictures decoded here independently.
 #include <doctest.h>
 #include "level_record.h"
 #include "screen_image.h"
