@@ -81,9 +81,14 @@ std::string app_ready_folder() {
 }
 
 App app_start(const char* scratch_name, const char* exe, const char* title) {
+    std::string folder = test_scratch_dir(scratch_name);
+    copy_tree(app_ready_folder(), folder);
+    return app_launch(folder, exe, title);
+}
+
+App app_launch(const std::string& folder, const char* exe, const char* title, unsigned timeout_ms) {
     App app;
-    app.folder = test_scratch_dir(scratch_name);
-    copy_tree(app_ready_folder(), app.folder);
+    app.folder = folder;
     std::string line = "\"" + app.folder + exe + "\"";
     std::vector<char> buffer(line.begin(), line.end());
     buffer.push_back(0);
@@ -91,8 +96,9 @@ App app_start(const char* scratch_name, const char* exe, const char* title) {
     si.cb = sizeof si;
     if (!CreateProcessA(0, buffer.data(), 0, 0, FALSE, 0, 0, app.folder.c_str(), &si, &app.process))
         return app;
-    WaitForInputIdle(app.process.hProcess, 20000);
-    for (int i = 0; i < 400 && !app.window; ++i) {
+    WaitForInputIdle(app.process.hProcess, timeout_ms);
+    DWORD start = GetTickCount();
+    while (!app.window && GetTickCount() - start < timeout_ms) {
         app.window = find_window(app.process.dwProcessId, 0, title);
         if (!app.window)
             Sleep(50);

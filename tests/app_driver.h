@@ -24,6 +24,10 @@ std::string app_ready_folder();
 // Copies the ready-to-run folder into a fresh scratch folder of that name and starts the program
 // there; waits for its window of that title. app.window is 0 when it did not appear.
 App app_start(const char* scratch_name, const char* exe, const char* title);
+// Starts the program in folder (with a final backslash) as it is, and waits at most timeout_ms
+// for its window.
+App app_launch(const std::string& folder, const char* exe, const char* title,
+               unsigned timeout_ms = 20000);
 // Posts WM_CLOSE to the window (the close box) and waits for the process; its exit code, or -2
 // when it did not end (it is then killed).
 int app_close(App& app, unsigned timeout_ms = 20000);

@@ -233,6 +233,11 @@ TEST_CASE("level creator: window and every gadget of the form") {
         CHECK(r.bottom - r.top == l.h);
     }
 
+    // The form as a designer first sees it, for the read-me.
+    std::string shots = test_program_dir() + "..\\screenshots\\";
+    CreateDirectoryA(shots.c_str(), 0);
+    CHECK(app_screenshot(lc.app.window, shots + "level-creator.bmp"));
+
     // Choosing a tab shows its page and hides the one before.
     for (int page = 4; page >= 1; --page) {
         app_choose_tab(lc.app, page - 1);

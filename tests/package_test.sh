@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# package_test.sh ZIP BUILD_DIR LOADER
+# Unpacks a release package, checks that it holds exactly what a designer needs, and runs its
+# programs from the unpacked copy: each shows its window and closes with exit code 0, and the
+# Backdrop Convertor converts a sample to the same bytes as the formats of this build.
+set -u
+zip=$1 build=$2 loader=$3
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+name=$(basename "$zip" .zip)
+scratch=$build/tests/scratch/package
+rm -rf "$scratch"
+mkdir -p "$scratch"
+failures=0 passes=0
+check() { # check DESCRIPTION COMMAND...
+    if "${@:2}"; then
+        echo "ok: $1"
+        passes=$((passes + 1))
+    else
+        echo "FAILED: $1"
+        failures=$((failures + 1))
+    fi
+}
+windows() { echo "Z:${1//\//\\}"; }
+run() { "$source_dir/cmake/wine-run" "$build/wineprefix" "$loader" "$@"; }
+
+(cd "$scratch" && cmake -E tar xf "$zip")
+folder=$scratch/$name
+expected="README.txt
+backdrop-convertor.exe
+images/cloud.bmp
+images/exit.bmp
+images/exitgrav.bmp
+images/logo.bmp
+images/statbar.bmp
+level-creator.exe
+samples/backdrop1.bmp
+samples/level1.bmp
+wumpo-tool.exe"
+actual=$(cd "$folder" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
+check "package holds the programs, images, samples and read-me" [ "$actual" = "$expected" ]
+[ "$actual" = "$expected" ] || diff <(echo "$expected") <(echo "$actual")
+check "read-me has Windows line ends" grep -q $'\r$' "$folder/README.txt"
+
+win_folder="$(windows "$folder")\\"
+check "Level Creator runs from the package" \
+    run "$build/tests/smoke_driver.exe" "$win_folder" level-creator.exe "Wumpo Level Creator"
+check "Backdrop Convertor runs and converts from the package" \
+    run "$build/tests/smoke_driver.exe" "$win_folder" backdrop-convertor.exe \
+    "Wumpo Backdrop Convertor" --convert SMOKE 'samples\backdrop1.bmp'
+check "reference conversion" run "$build/tests/smoke_driver.exe" --reference \
+    "$(windows "$folder/samples/backdrop1.bmp")" "$(windows "$scratch/reference.IMG")"
+check "converted image equals the reference" cmp "$folder/SMOKE.IMG" "$scratch/reference.IMG"
+if [ -f "$folder/wumpo-tool.exe" ]; then
+    check "wumpo-tool answers --help" run "$folder/wumpo-tool.exe" --help
+fi
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]
