@@ -24,20 +24,6 @@ struct Scratch {
     std::string abs(const char* file) const { return absolute + file; }
 };
 
-int count_files(const std::string& dir) {
-    int n = 0;
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((dir + "*").c_str(), &found);
-    if (h == INVALID_HANDLE_VALUE)
-        return 0;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            ++n;
-    } while (FindNextFileA(h, &found));
-    FindClose(h);
-    return n;
-}
-
 std::string read_line(void) {
     char* start = str_position();
     std::string line = file_read_string();
@@ -75,7 +61,7 @@ TEST_CASE("file: create, write, close, open, read back; names resolve against th
     CHECK_FALSE(file_write_string(nullptr));
     CHECK(file_close(0) == 1);
     CHECK(test_read_file(dir.abs("a.bin")) == Bytes{'A', 'B', 0x2C, 0x70, 0x11, 0xFF, 0xFF});
-    CHECK(count_files(dir.absolute) == 1); // no temporary file left behind
+    CHECK(test_count_files(dir.absolute) == 1); // no temporary file left behind
 
     REQUIRE(file_open_read(0, dir.rel("a.bin").c_str()) != 0);
     CHECK(file_size() == 7);
@@ -301,5 +287,5 @@ TEST_CASE("file: a failed creation or write leaves the earlier file intact") {
     }
     CHECK(test_read_file(target) == earlier);
     // No temporary file is left behind by any failure.
-    CHECK(count_files(dir.absolute) == (test_file_exists(dir.abs("u.lvl")) ? 2 : 1));
+    CHECK(test_count_files(dir.absolute) == (test_file_exists(dir.abs("u.lvl")) ? 2 : 1));
 }

@@ -14,20 +14,6 @@
 using namespace test_bitmaps;
 
 namespace {
-int count_files(const std::string& dir) {
-    int n = 0;
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((dir + "*").c_str(), &found);
-    if (h == INVALID_HANDLE_VALUE)
-        return 0;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            ++n;
-    } while (FindNextFileA(h, &found));
-    FindClose(h);
-    return n;
-}
-
 unsigned word_at(const Bytes& img, size_t offset) {
     return (unsigned)img[offset] | (unsigned)img[offset + 1] << 8;
 }
@@ -219,7 +205,7 @@ TEST_CASE("screen image: refused and missing bitmaps leave the earlier image and
         CHECK(screen_image_convert((dir + "bad.bmp").c_str(), image.c_str()) ==
               BITMAP_NOT_SUPPORTED);
         CHECK(test_read_file(image) == earlier);
-        CHECK(count_files(dir) == 3);
+        CHECK(test_count_files(dir) == 3);
     }
     CHECK(pixel_array_copy() == pixels);
 
@@ -251,7 +237,7 @@ TEST_CASE("screen image: failures after the bitmap was accepted") {
     *calls = saved;
     CHECK(outcome == IMAGE_NOT_WRITTEN);
     CHECK(test_read_file(image) == earlier);
-    CHECK(count_files(dir) == 2);
+    CHECK(test_count_files(dir) == 2);
 
     // The rows cannot all be read after the header passed: nothing is made.
     calls->read_file = short_read;

@@ -10,6 +10,8 @@ std::string test_scratch_dir(const char* name);
 // The whole file, or an empty vector with *found = false when it cannot be read.
 std::vector<unsigned char> test_read_file(const std::string& path, bool* found = nullptr);
 bool test_file_exists(const std::string& path);
+// Plain files (not folders) in dir, which ends with a backslash.
+int test_count_files(const std::string& dir);
 void test_write_file(const std::string& path, const std::vector<unsigned char>& bytes);
 void test_write_text(const std::string& path, const std::string& text);
 // Runs command_line (the program's path quoted by the caller), waits at most timeout_ms.
