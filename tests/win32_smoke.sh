@@ -39,8 +39,15 @@ windows() { echo "Z:${1//\//\\}"; }
 run32() { timeout 1500 "$source_dir/cmake/wine-run" "$win32/wineprefix" "$loader" "$@"; }
 run64() { "$source_dir/cmake/wine-run" "$win64/wineprefix" /usr/lib/wine/wine64 "$@"; }
 
+source "$source_dir/scripts/packages.sh"
+trap 'wumpo_stop_prefix "$win32/wineprefix"' EXIT
+
 check "32-bit runtime core unit tests" run32 "$win32/tests/core_tests.exe"
-check "32-bit formats unit tests" run32 "$win32/tests/formats_tests.exe"
+# Left out here: the randomized header case, whose guard pages work by provoking page faults, which
+# qemu cannot hand to 32-bit Wine's exception handling (it ends in an illegal instruction). The
+# 64-bit run has it.
+check "32-bit formats unit tests" run32 "$win32/tests/formats_tests.exe" \
+    "--test-case-exclude=*never read outside them*"
 
 scratch=$win32/tests/scratch/smoke
 rm -rf "$scratch"
