@@ -8,7 +8,6 @@ WUMPO_PACKAGES=(
     xvfb xauth                                    # a virtual X display for the windows under test
     doctest-dev                                   # the unit-test framework (header only)
     imagemagick                                   # screenshots of the virtual display as PNG
-    zip unzip                                     # release packages
     clang-format                                  # the committed code style
 )
 
