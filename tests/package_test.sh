@@ -10,17 +10,7 @@ name=$(basename "$zip" .zip)
 scratch=$build/tests/scratch/package
 rm -rf "$scratch"
 mkdir -p "$scratch"
-failures=0 passes=0
-check() { # check DESCRIPTION COMMAND...
-    if "${@:2}"; then
-        echo "ok: $1"
-        passes=$((passes + 1))
-    else
-        echo "FAILED: $1"
-        failures=$((failures + 1))
-    fi
-}
-windows() { echo "Z:${1//\//\\}"; }
+source "$(dirname "$0")/check_steps.sh"
 run() { "$source_dir/cmake/wine-run" "$build/wineprefix" "$loader" "$@"; }
 
 (cd "$scratch" && cmake -E tar xf "$zip")
@@ -53,5 +43,4 @@ check "converted image equals the reference" cmp "$folder/SMOKE.IMG" "$scratch/r
 if [ -f "$folder/wumpo-tool.exe" ]; then
     check "wumpo-tool answers --help" run "$folder/wumpo-tool.exe" --help
 fi
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+check_summary

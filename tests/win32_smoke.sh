@@ -22,18 +22,7 @@ fi
 zip=$win32/dist/wumpo-tools-win32.zip
 [[ -f $zip && -f $win32/tests/core_tests.exe ]] || skip "the win32 preset is not built"
 
-failures=0 passes=0
-check() { # check DESCRIPTION COMMAND...
-    local started=$SECONDS
-    if "${@:2}"; then
-        echo "ok: $1 ($((SECONDS - started)) s)"
-        passes=$((passes + 1))
-    else
-        echo "FAILED: $1 ($((SECONDS - started)) s)"
-        failures=$((failures + 1))
-    fi
-}
-windows() { echo "Z:${1//\//\\}"; }
+source "$(dirname "$0")/check_steps.sh"
 # Each step is bounded, so an emulated program that stops making progress fails its step instead
 # of holding the whole run.
 run32() { timeout 1500 "$source_dir/cmake/wine-run" "$win32/wineprefix" "$loader" "$@"; }
@@ -63,5 +52,4 @@ check "32-bit Backdrop Convertor converts a sample and closes with exit code 0" 
 check "64-bit reference conversion" run64 "$win64/tests/smoke_driver.exe" --reference \
     "$(windows "$folder/samples/backdrop1.bmp")" "$(windows "$scratch/reference64.IMG")"
 check "32-bit image identical to the 64-bit build's" cmp "$folder/SMOKE.IMG" "$scratch/reference64.IMG"
-echo "$passes passed, $failures failed"
-[[ $failures -eq 0 ]]
+check_summary
