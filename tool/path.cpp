@@ -1,6 +1,6 @@
 // User file names. Owns the directory the tool was started in.
 #include "path.h"
-#include "heap.h"
+#include "file.h"
 #include <windows.h>
 
 namespace {
@@ -26,16 +26,5 @@ char* path_full(const char* name) {
     // the user's again (the last open made it the program's).
     if (PATHS.directory[0])
         SetCurrentDirectoryA(PATHS.directory);
-    DWORD need = GetFullPathNameA(name, 0, 0, 0);
-    if (need == 0)
-        return 0;
-    char* full = (char*)heap_allocate((SIZE_T)need + 1);
-    if (!full)
-        return 0;
-    DWORD got = GetFullPathNameA(name, need + 1, full, 0);
-    if (got == 0 || got > need) {
-        heap_free(full);
-        return 0;
-    }
-    return full;
+    return file_full_name(name);
 }

@@ -94,22 +94,6 @@ int prepare_open(int32_t number) {
     return 1;
 }
 
-// Full name of a file that is to be created, from the heap.
-char* full_name_of(const char* name) {
-    DWORD need = GetFullPathNameA(name, 0, 0, 0);
-    if (need == 0)
-        return 0;
-    char* full = (char*)heap_allocate(need + 1);
-    if (!full)
-        return 0;
-    DWORD got = GetFullPathNameA(name, need + 1, full, 0);
-    if (got == 0 || got > need) {
-        heap_free(full);
-        return 0;
-    }
-    return full;
-}
-
 // Whether the target of file_create could be replaced: it is missing, or it can be opened for
 // writing alongside whoever else has it open. A read-only file, a directory or a file that
 // another program holds without write sharing fail here, before anything is written.
@@ -163,6 +147,21 @@ FileCalls* file_calls(void) {
     return &CALLS;
 }
 
+char* file_full_name(const char* name) {
+    DWORD need = GetFullPathNameA(name, 0, 0, 0);
+    if (need == 0)
+        return 0;
+    char* full = (char*)heap_allocate((SIZE_T)need + 1);
+    if (!full)
+        return 0;
+    DWORD got = GetFullPathNameA(name, need + 1, full, 0);
+    if (got == 0 || got > need) {
+        heap_free(full);
+        return 0;
+    }
+    return full;
+}
+
 int file_system_init(void) {
     FILES = FileState{0, 0, -1, {0, 0, 0, 0}, 0, 0};
     FILES.slots = (FileSlot*)heap_allocate(10 * sizeof(FileSlot));
@@ -176,7 +175,7 @@ HANDLE file_create(int32_t number, const char* name) {
     if (!prepare_open(number))
         return 0;
     FILES.current = number;
-    char* full = full_name_of(name ? name : "");
+    char* full = file_full_name(name ? name : "");
     char* temporary = 0;
     HANDLE h = INVALID_HANDLE_VALUE;
     if (full && target_writable(full)) {

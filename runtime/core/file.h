@@ -45,6 +45,10 @@ int file_write_word(int32_t value);
 // The string's characters, no terminator. Non-zero on success; 0 for a null string.
 int file_write_string(const char* string);
 
+// The full name of name against the process's current directory, in a block from the runtime
+// heap that the caller frees with heap_free; 0 when the system cannot make one or the heap refuses.
+char* file_full_name(const char* name);
+
 // Block transfers: one system call for a whole buffer, on the current file.
 // Bytes read (fewer at the end of the file, 0 on failure).
 uint32_t file_read_block(void* buffer, uint32_t count);
