@@ -45,7 +45,7 @@ int grow_for(int32_t number) {
     if ((uint32_t)number < FILES.capacity)
         return 1;
     uint32_t capacity = (uint32_t)number + 10;
-    void* grown = heap_reallocate(FILES.slots, (SIZE_T)capacity * sizeof(FileSlot));
+    void* grown = heap_reallocate_table(FILES.slots, capacity, sizeof(FileSlot));
     if (!grown)
         return 0;
     FILES.slots = (FileSlot*)grown;

@@ -125,7 +125,8 @@ int gadget_reserve(int32_t number) {
     int32_t capacity = number + GADGET_GROWTH;
     if (capacity < number) // past the 32-bit range
         return 0;
-    void* grown = heap_reallocate(GADGETS.records, ((SIZE_T)capacity + 2) * sizeof(GadgetRecord));
+    void* grown =
+        heap_reallocate_table(GADGETS.records, (uint64_t)capacity + 2, sizeof(GadgetRecord));
     if (!grown)
         return 0;
     GADGETS.records = (GadgetRecord*)grown;

@@ -37,7 +37,7 @@ int grow_for(int32_t number) {
     int32_t capacity = number + IMAGE_GROWTH;
     if (capacity < number) // past the 32-bit range
         return 0;
-    void* grown = heap_reallocate(IMAGES.slots, ((SIZE_T)capacity + 1) * sizeof(ImageSlot));
+    void* grown = heap_reallocate_table(IMAGES.slots, (uint64_t)capacity + 1, sizeof(ImageSlot));
     if (!grown)
         return 0;
     IMAGES.slots = (ImageSlot*)grown;

@@ -43,8 +43,8 @@ int grow_for(int32_t number) {
     int32_t capacity = number + WINDOW_GROWTH;
     if (capacity < number) // past the 32-bit range
         return 0;
-    SIZE_T bytes = ((SIZE_T)capacity + 2) * sizeof(WindowRecord);
-    void* grown = heap_reallocate(WINDOWS.records, bytes);
+    void* grown =
+        heap_reallocate_table(WINDOWS.records, (uint64_t)capacity + 2, sizeof(WindowRecord));
     if (!grown)
         return 0;
     WINDOWS.records = (WindowRecord*)grown;
