@@ -248,6 +248,15 @@ TEST_CASE("file: a failed creation or write leaves the earlier file intact") {
         CHECK(GetLastError() == ERROR_SHARING_VIOLATION);
         CloseHandle(holder);
     }
+    SUBCASE("target held sharing reads and writes but not deletion: refused at once too") {
+        // The final move replaces the target, which such a holder forbids; better said now than
+        // after the work.
+        HANDLE holder = CreateFileA(target.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
+        REQUIRE(holder != INVALID_HANDLE_VALUE);
+        CHECK(file_create(0, dir.rel("t.lvl").c_str()) == 0);
+        CloseHandle(holder);
+    }
     SUBCASE("missing directory: refused, nothing created") {
         CHECK(file_create(0, dir.rel("nowhere\\t.lvl").c_str()) == 0);
         CHECK_FALSE(test_file_exists(dir.abs("nowhere")));
