@@ -532,7 +532,7 @@ TEST_CASE("level creator: Preview Level places the sprites and shows the picture
     CHECK(app_close(lc.app) == 0);
 }
 
-TEST_CASE("level creator: 30,000-character names give a file message, nothing else") {
+TEST_CASE("level creator: 30,000-character texts: names give a file message, values stay exact") {
     Running lc("lc-long");
     REQUIRE(lc.app.window != 0);
     lc.set(1, std::string(30000, 'n'));
@@ -547,6 +547,39 @@ TEST_CASE("level creator: 30,000-character names give a file message, nothing el
     CHECK(b.text == "Error: Cannot open bitmap file");
     CHECK(app_no_box(lc.app));
     CHECK(lc.get(1).size() == 30000);
+
+    // Texts that pass the checks but fill more than the string area together (the description
+    // and numbers behind thousands of leading zeros): the record still holds exactly the values
+    // checked, 56 bytes of them.
+    lc.set(1, "LONG");
+    lc.set(3, "samples\\level1.bmp");
+    const int NUMBERS[] = {5, 6, 7, 8, 9, 10, 11, 12, 25};
+    for (int n : NUMBERS)
+        lc.set(n, std::string(3800, '0') + std::to_string(n));
+    lc.press(4);
+    CHECK(lc.box().text == "Level data file created");
+    CHECK(lc.box().text == "Level image file created");
+    Bytes level = test_read_file(lc.path("LONG.LVL"));
+    REQUIRE(level.size() == 56);
+    CHECK(std::string(level.begin(), level.begin() + 24) == std::string(23, 'd') + '\0');
+    const int OFFSETS[] = {24, 26, 28, 30, 32, 34, 36, 38, 54};
+    for (int i = 0; i < 9; ++i) {
+        CAPTURE(NUMBERS[i]);
+        CHECK(level[OFFSETS[i]] == NUMBERS[i]);
+        CHECK(level[OFFSETS[i] + 1] == 0);
+    }
+    CHECK(std::string((const char*)&level[41]) == "SPACE.IMG");
+
+    // A number longer than one read of a field could have lost digits the check never saw:
+    // refused, nothing written.
+    lc.set(1, "LONGER");
+    lc.set(5, std::string(34000, '0') + "12");
+    lc.press(4);
+    Box c = lc.box();
+    CHECK(c.title == "Level Settings");
+    CHECK(c.text == "Error: Wumpo Start X has to be a whole number from -32768 to 65535");
+    CHECK(app_no_box(lc.app));
+    CHECK_FALSE(test_file_exists(lc.path("LONGER.LVL")));
     CHECK(app_close(lc.app) == 0);
 }
 

@@ -12,7 +12,7 @@ enum {
     GADGET_FIRST_CAPACITY = 30,
     GADGET_GROWTH = 30,
     PARENT_STACK_SIZE = 20,
-    TEXT_READ_MAX = 32000, // the most one read takes, terminator included
+    TEXT_READ_MAX = GADGET_TEXT_MAX + 1, // the most one read takes, terminator included
     CLASS_NAME_SIZE = 100
 };
 

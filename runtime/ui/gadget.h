@@ -12,6 +12,9 @@ enum GadgetNumbers {
     GADGET_LABEL = 9999 // every static label; the table keeps the last one made
 };
 
+// The most characters one gadget_get_text gives; a longer text is cut there.
+enum { GADGET_TEXT_MAX = 31999 };
+
 // Flags of string_gadget, OR-ed into the edit control's style.
 enum StringFlags {
     STRING_NUMERIC = 8192,     // digits only (ES_NUMBER)
@@ -53,7 +56,7 @@ LONG_PTR gadget_get_state(int32_t number);
 // Sets the kind's state: a tick, a panel's tab, an image gadget's picture handle.
 void gadget_set_state(int32_t number, LONG_PTR value);
 // The gadget's text, produced in the temporary string area at its current position (cut where the
-// area ends, at most 31999 characters); the position ends on its terminator.
+// area ends, at most GADGET_TEXT_MAX characters); the position ends on its terminator.
 char* gadget_get_text(int32_t number);
 // Replaces the gadget's text (a null text is the empty one).
 void gadget_set_text(int32_t number, const char* text);
