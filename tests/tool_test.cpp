@@ -257,6 +257,18 @@ TEST_CASE("tool convert: programs' bytes, progress, a refused bitmap among good 
         CHECK(r.status == 1);
         CHECK(r.err == "nowhere: Error: Directory not found\r\n");
         CHECK_FALSE(test_file_exists(dir + "one.IMG"));
+
+        // Two bitmaps whose images would have one name, letter case aside: the second would
+        // replace the first, so nothing is converted.
+        test_write_file(dir + "sub\\One.bmp", bitmap_file(two));
+        Run clash =
+            tool(dir, {"convert", "one.bmp", "sub\\two.bmp", "sub\\One.bmp", "--out", "sub"});
+        CHECK(clash.status == 2);
+        CHECK(clash.out == "");
+        CHECK(clash.err.find("wumpo-tool: one.bmp and sub\\One.bmp would both be converted into "
+                             "sub\\one.IMG\r\n") == 0);
+        CHECK_FALSE(test_file_exists(dir + "sub\\one.IMG"));
+        CHECK_FALSE(test_file_exists(dir + "sub\\two.IMG"));
     }
 }
 
