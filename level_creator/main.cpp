@@ -100,9 +100,11 @@ int program_main(HINSTANCE, HINSTANCE, char*, int) {
                 // A Browse button; none of the numbers above is one, and the commands leave no
                 // Browse number behind.
                 form_browse(event_gadget());
-            } else if (event == WM_LBUTTONDOWN || event == WM_RBUTTONDOWN) {
-                level_place(event == WM_RBUTTONDOWN);
             }
+            // Asked apart from the event code: after Load Level, the event its field changes left
+            // behind is returned in place of the next message's number, which may be a press.
+            if (event_mouse_press())
+                level_place(event_mouse_press() == WM_RBUTTONDOWN);
         } while (event != EVENT_CLOSE_WINDOW);
     }
     program_end();

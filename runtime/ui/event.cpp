@@ -15,7 +15,8 @@ struct EventState {
     int32_t pending;      // 0 = none
     int32_t gadget;       // kept between events
     int32_t notification; // -1 at the start of every wait
-    HWND press_window;    // the window of a mouse button press handled by this wait, else 0
+    int32_t press;        // WM_LBUTTONDOWN or WM_RBUTTONDOWN handled by this wait, else 0
+    HWND press_window;    // the window it went to
     POINT press_point;    // where, in its client coordinates
 };
 EventState EVENTS = {};
@@ -72,8 +73,10 @@ int32_t event_wait(void) {
     MSG msg = {};
     // The system never posts a quit message to these programs, so the result is not examined.
     GetMessageA(&msg, 0, 0, 0);
+    EVENTS.press = 0;
     EVENTS.press_window = 0;
     if (msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN) {
+        EVENTS.press = (int32_t)msg.message;
         EVENTS.press_window = msg.hwnd;
         EVENTS.press_point.x = (int16_t)LOWORD(msg.lParam); // signed: left of or above the window
         EVENTS.press_point.y = (int16_t)HIWORD(msg.lParam);
@@ -91,6 +94,10 @@ int32_t event_wait(void) {
 
 int32_t event_gadget(void) {
     return EVENTS.gadget;
+}
+
+int32_t event_mouse_press(void) {
+    return EVENTS.press;
 }
 
 int event_mouse_on(int32_t gadget, int32_t* x, int32_t* y) {

@@ -29,10 +29,14 @@ void event_reset(void);
 int32_t event_wait(void);
 // The gadget number of the last EVENT_GADGET; kept until the next one.
 int32_t event_gadget(void);
-// When the message the last event_wait handled was a mouse button press (WM_LBUTTONDOWN,
-// WM_RBUTTONDOWN) on the gadget's control or on its parent beneath it (a picture without
-// notifications lets the mouse through to the page), inside the control: 1, with *x and *y the
-// point relative to the control's top-left corner. 0 otherwise, also for a hidden control.
+// The mouse button that the message the last event_wait handled pressed: WM_LBUTTONDOWN or
+// WM_RBUTTONDOWN, else 0. Told whatever event_wait returned: an event raised before the press (a
+// field set by the program) is returned in place of the press's own number.
+int32_t event_mouse_press(void);
+// When the message the last event_wait handled was a mouse button press on the gadget's control
+// or on its parent beneath it (a picture without notifications lets the mouse through to the
+// page), inside the control: 1, with *x and *y the point relative to the control's top-left
+// corner. 0 otherwise, also for a hidden control.
 int event_mouse_on(int32_t gadget, int32_t* x, int32_t* y);
 // The toolkit window procedure of every window class the toolkit registers.
 LRESULT CALLBACK event_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
