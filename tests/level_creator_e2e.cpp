@@ -1,11 +1,13 @@
 // End-to-end tests of the real level-creator.exe, driven from outside its process on the virtual
-// desktop: layout, Create Level, Load Level, Preview Level, long input and closing.
+// desktop: layout, Create Level, Load Level, Preview Level with the level's numbers on its status
+// bar, the Browse buttons, placing the start and exit by clicking, Enter, long input and closing.
 #include <doctest.h>
 #include "app_driver.h"
 #include "file.h"
 #include "level_record.h"
 #include "str.h"
 #include "test_bitmaps.h"
+#include "test_status_bar.h"
 #include "test_support.h"
 #include <string>
 #include <vector>
@@ -482,6 +484,11 @@ TEST_CASE("level creator: Preview Level places the sprites and shows the picture
     lc.set(6, "50");
     lc.set(7, "270");
     lc.set(8, "150");
+    // The numbers the status bar shows: draw material, Wumpo out, Wumpo to save, time.
+    lc.set(9, "250");
+    lc.set(10, "20");
+    lc.set(11, "5");
+    lc.set(12, "300");
     lc.press(15);
     app_settle(lc.app);
     CHECK(app_no_box(lc.app, 300));
@@ -501,6 +508,22 @@ TEST_CASE("level creator: Preview Level places the sprites and shows the picture
     std::string shots = test_program_dir() + "..\\screenshots\\";
     CreateDirectoryA(shots.c_str(), 0);
     CHECK(app_screenshot(lc.app.window, shots + "level-creator-preview.bmp"));
+
+    // On screen, the bar is its picture with this level's numbers in its windows.
+    Bytes art = test_read_file(lc.path("images\\statbar.bmp"));
+    REQUIRE(art.size() == 54 + 320 * 20 * 3);
+    test_status_bar::Shown numbers = {" 5:00", {"  20", "   5", " 250"}};
+    Shot bar = app_capture(lc[20]);
+    REQUIRE(bar.width == 320);
+    REQUIRE(bar.height == 20);
+    int wrong = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 320; ++x) {
+            const unsigned char* p = &art[54 + (19 - y) * 960 + x * 3];
+            unsigned own = (unsigned)p[2] << 16 | (unsigned)p[1] << 8 | p[0];
+            wrong += bar.at(x, y) != test_status_bar::colour(numbers, x, y, own);
+        }
+    CHECK(wrong == 0);
 
     // The exit sprite follows the check box: a different picture once anti-gravity is on.
     LRESULT plain = SendMessageA(lc[18], STM_GETIMAGE, IMAGE_BITMAP, 0);
@@ -525,6 +548,189 @@ TEST_CASE("level creator: Preview Level places the sprites and shows the picture
     CHECK(start.left == 10);
     CHECK(start.top == 10);
     CHECK(app_no_box(lc.app, 200));
+    CHECK(app_close(lc.app) == 0);
+}
+
+TEST_CASE("level creator: Browse buttons fill the bitmap and level names from the Open dialog") {
+    Running lc("lc-browse");
+    REQUIRE(lc.app.window != 0);
+    // On the label row, right-aligned with the field below, out of the Tab cycle.
+    const int pairs[][2] = {{26, 3}, {27, 23}};
+    for (const auto& pair : pairs) {
+        CAPTURE(pair[0]);
+        HWND button = lc[pair[0]], field = lc[pair[1]];
+        REQUIRE(button != 0);
+        CHECK(app_class(button) == "Button");
+        CHECK(app_text(button) == "Browse...");
+        CHECK((DWORD)GetWindowLongA(button, GWL_STYLE) == (BUTTON & ~(DWORD)WS_TABSTOP));
+        CHECK(GetParent(button) == GetParent(field));
+        RECT b = app_rect_in_parent(button), f = app_rect_in_parent(field);
+        CHECK(b.right - b.left == 80);
+        CHECK(b.bottom - b.top == 20);
+        CHECK(b.right == f.right);
+        CHECK(b.bottom <= f.top);
+        CHECK(b.bottom >= f.top - 5);
+    }
+
+    // Field 3 empty: the dialog starts in the program's folder, and a file chosen inside it comes
+    // back as a designer would type it.
+    lc.press(26);
+    HWND dialog = app_find_dialog(lc.app, "Open Level Bitmap");
+    REQUIRE(dialog != 0);
+    CHECK(app_open_file(dialog, "samples\\level1.bmp"));
+    app_settle(lc.app);
+    CHECK(lc.get(3) == "samples\\level1.bmp");
+    // Then it starts in the folder of the file the field names.
+    lc.press(26);
+    dialog = app_find_dialog(lc.app, "Open Level Bitmap");
+    REQUIRE(dialog != 0);
+    CHECK(app_open_file(dialog, "backdrop1.bmp"));
+    app_settle(lc.app);
+    CHECK(lc.get(3) == "samples\\backdrop1.bmp");
+    // Cancel leaves the field as it was.
+    lc.press(26);
+    dialog = app_find_dialog(lc.app, "Open Level Bitmap");
+    REQUIRE(dialog != 0);
+    CHECK(app_cancel(dialog));
+    app_settle(lc.app);
+    CHECK(lc.get(3) == "samples\\backdrop1.bmp");
+
+    // Ctrl+O in field 23 opens its dialog; a level outside the program's folder comes back whole,
+    // and the focus is back in the field.
+    std::string outside = test_scratch_dir("lc-browse-outside") + "cave.lvl";
+    test_write_file(outside, expected_level(FULL, sizeof FULL / sizeof FULL[0], 0));
+    app_choose_tab(lc.app, 3);
+    app_focus(lc.app, lc[23]);
+    app_chord(VK_CONTROL, 'O');
+    dialog = app_find_dialog(lc.app, "Open Level File");
+    REQUIRE(dialog != 0);
+    CHECK(app_open_file(dialog, outside));
+    app_settle(lc.app);
+    CHECK(lc.get(23) == outside);
+    CHECK(app_focused(lc.app) == lc[23]);
+    // A field without a Browse button opens nothing.
+    app_choose_tab(lc.app, 0);
+    app_focus(lc.app, lc[1]);
+    app_chord(VK_CONTROL, 'O');
+    CHECK(app_no_box(lc.app));
+    CHECK(app_close(lc.app) == 0);
+}
+
+TEST_CASE("level creator: clicks on the previewed picture place the start and the exit") {
+    Running lc("lc-place");
+    REQUIRE(lc.app.window != 0);
+    app_choose_tab(lc.app, 1);
+    HWND page = GetParent(lc[13]);
+    // The picture gadget passes the mouse to its page, where a level position (x, y) is the page's
+    // point (x + 10, y + 10).
+    auto press = [&](int x, int y, bool right) {
+        app_mouse_press(page, x + 10, y + 10, right);
+        app_settle(lc.app);
+    };
+    auto at = [&](int sprite, int x, int y) {
+        RECT r = app_rect_in_parent(lc[sprite]);
+        return r.left == x + 10 && r.top == y + 10;
+    };
+    // Nothing to aim at before a preview.
+    press(50, 50, false);
+    CHECK(lc.get(5) == "");
+    CHECK(lc.get(6) == "");
+
+    lc.set(3, "samples\\level1.bmp");
+    lc.press(15);
+    app_settle(lc.app);
+    press(123, 45, false);
+    CHECK(lc.get(5) == "123");
+    CHECK(lc.get(6) == "45");
+    CHECK(at(16, 123, 45));
+    // A field changed just before leaves an event behind, which event_wait returns in place of
+    // the press's own number: the press still counts.
+    lc.set(12, "60");
+    press(300, 200, true);
+    CHECK(lc.get(7) == "300");
+    CHECK(lc.get(8) == "200");
+    CHECK(at(18, 300, 200));
+    // The picture's first and last pixels; the start and exit keep their own fields.
+    press(0, 0, false);
+    press(319, 239, true);
+    CHECK(lc.get(5) == "0");
+    CHECK(lc.get(6) == "0");
+    CHECK(lc.get(7) == "319");
+    CHECK(lc.get(8) == "239");
+    CHECK(at(16, 0, 0));
+    CHECK(at(18, 319, 239));
+    // Just past the picture, and beside it, nothing changes.
+    press(320, 100, false);
+    press(100, 240, true);
+    press(-5, -5, false);
+    app_mouse_press(page, 400, 20, false); // on the fields' column
+    app_settle(lc.app);
+    CHECK(lc.get(5) == "0");
+    CHECK(lc.get(6) == "0");
+    CHECK(lc.get(7) == "319");
+    CHECK(lc.get(8) == "239");
+    // Preview Level reads the placed values back: the sprites stay where the clicks put them.
+    lc.press(15);
+    app_settle(lc.app);
+    CHECK(at(16, 0, 0));
+    CHECK(at(18, 319, 239));
+    // A press on another page is not on the picture.
+    app_choose_tab(lc.app, 0);
+    app_mouse_press(GetParent(lc[1]), 60, 60, false);
+    app_settle(lc.app);
+    CHECK(lc.get(5) == "0");
+    // After a preview whose bitmap cannot be loaded, there is no picture to aim at.
+    app_choose_tab(lc.app, 1);
+    lc.set(3, "samples\\nothing.bmp");
+    lc.press(15);
+    app_settle(lc.app);
+    press(60, 70, false);
+    CHECK(lc.get(5) == "0");
+    CHECK(lc.get(6) == "0");
+    CHECK(app_no_box(lc.app, 200));
+    CHECK(app_close(lc.app) == 0);
+}
+
+TEST_CASE("level creator: Enter runs the command of the page the focus is on; page 3 has none") {
+    Running lc("lc-enter");
+    REQUIRE(lc.app.window != 0);
+    lc.set(1, "ENTER");
+    lc.set(3, "samples\\level1.bmp");
+    // Page 1: Create Level.
+    app_focus(lc.app, lc[1]);
+    app_keys({VK_RETURN});
+    CHECK(lc.box().text == "Level data file created");
+    CHECK(lc.box().text == "Level image file created");
+    CHECK(test_read_file(lc.path("ENTER.LVL")).size() == 56);
+    // Page 2: Preview Level.
+    app_choose_tab(lc.app, 1);
+    lc.set(5, "100");
+    lc.set(6, "50");
+    app_focus(lc.app, lc[6]);
+    app_keys({VK_RETURN});
+    app_settle(lc.app);
+    RECT start = app_rect_in_parent(lc[16]);
+    CHECK(start.left == 110);
+    CHECK(start.top == 60);
+    CHECK(SendMessageA(lc[13], STM_GETIMAGE, IMAGE_BITMAP, 0) != 0);
+    // Page 3: nothing runs, neither a file command nor the preview.
+    DeleteFileA(lc.path("ENTER.LVL").c_str());
+    lc.set(5, "200");
+    app_choose_tab(lc.app, 2);
+    app_focus(lc.app, lc[9]);
+    app_keys({'7', VK_RETURN});
+    CHECK(app_no_box(lc.app));
+    CHECK(lc.get(9) == "7");
+    CHECK(app_rect_in_parent(lc[16]).left == 110);
+    CHECK_FALSE(test_file_exists(lc.path("ENTER.LVL")));
+    // Page 4: Load Level.
+    test_write_file(lc.path("cave.lvl"), expected_level(FULL, sizeof FULL / sizeof FULL[0], 0));
+    lc.set(23, "cave.lvl");
+    app_choose_tab(lc.app, 3);
+    app_focus(lc.app, lc[23]);
+    app_keys({VK_RETURN});
+    CHECK(lc.box().text == "Level file loaded");
+    CHECK(lc.get(1) == "cave");
     CHECK(app_close(lc.app) == 0);
 }
 

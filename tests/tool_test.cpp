@@ -7,6 +7,7 @@
 #include "level_record.h"
 #include "screen_image.h"
 #include "test_bitmaps.h"
+#include "test_status_bar.h"
 #include "test_support.h"
 #include <windows.h>
 #include <string>
@@ -455,7 +456,8 @@ TEST_CASE("tool level create: defaults, the Level Creator's checks, show and cre
     }
 }
 
-TEST_CASE("tool preview: the level bitmap, the sprites where Preview Level puts them, the bar") {
+TEST_CASE("tool preview: the level bitmap, the sprites where Preview Level puts them, the bar "
+          "with the level's numbers") {
     std::string dir = test_scratch_dir("tool_preview");
     std::string images = test_program_dir() + "..\\bin\\images\\";
     Decoded cloud = decode(test_read_file(images + "cloud.bmp"));
@@ -472,13 +474,19 @@ TEST_CASE("tool preview: the level bitmap, the sprites where Preview Level puts 
         unsigned char anti_gravity;
         int start_x, start_y, exit_x, exit_y;
         const Decoded* exit;
+        test_status_bar::Shown bar; // time, Wumpo out, Wumpo to save, draw material
     };
     // Plain; then sprites hanging over the right and bottom edges and above the top, the
-    // anti-gravity exit, and a start X of -11, which the form's gadget move takes as "stay".
+    // anti-gravity exit, and a start X of -11, which the form's gadget move takes as "stay";
+    // numbers the bar cannot show (a time of -1, 10000 to save, draw material -32768).
+    // clang-format off
     const Case cases[] = {
-        {"PLAIN", {100, 50, 200, 120, 0, 0, 0, 0}, 0, 100, 50, 200, 120, &exit},
-        {"EDGES", {0xFFF5, 230, 310, 0xFFF0, 0, 0, 0, 0}, 1, 0, 230, 310, -16, &exitgrav},
+        {"PLAIN", {100, 50, 200, 120, 250, 20, 5, 300}, 0, 100, 50, 200, 120, &exit,
+         {" 5:00", {"  20", "   5", " 250"}}},
+        {"EDGES", {0xFFF5, 230, 310, 0xFFF0, 0x8000, 0, 10000, 0xFFFF}, 1, 0, 230, 310, -16,
+         &exitgrav, {"--:--", {"   0", "----", "----"}}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         CAPTURE(c.name);
         std::string level = std::string(c.name) + ".LVL";
@@ -502,8 +510,13 @@ TEST_CASE("tool preview: the level bitmap, the sprites where Preview Level puts 
                 if (x >= c.exit_x && x < c.exit_x + c.exit->width && y >= c.exit_y &&
                     y < c.exit_y + c.exit->height)
                     want = c.exit->at(x - c.exit_x, y - c.exit_y);
-                if (y < bar.height)
-                    want = bar.at(x, y);
+                if (y < bar.height) {
+                    Rgb own = bar.at(x, y);
+                    unsigned shown = test_status_bar::colour(
+                        c.bar, x, y, (unsigned)own.r << 16 | own.g << 8 | own.b);
+                    want = Rgb{(unsigned char)(shown >> 16), (unsigned char)(shown >> 8),
+                               (unsigned char)shown};
+                }
                 wrong += !same(out.at(x, y), want);
             }
         CHECK(wrong == 0);

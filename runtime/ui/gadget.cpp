@@ -172,10 +172,12 @@ HWND string_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t 
 }
 
 HWND button_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
-                   const char* text) {
-    return gadget_create_control(number, "BUTTON", text,
-                                 WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, 0,
-                                 x, y, width, height, &BUTTON_OPS);
+                   const char* text, int32_t flags) {
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_GROUP | BS_PUSHBUTTON;
+    if (!(flags & BUTTON_NO_TABSTOP))
+        style |= WS_TABSTOP;
+    return gadget_create_control(number, "BUTTON", text, style, 0, x, y, width, height,
+                                 &BUTTON_OPS);
 }
 
 HWND checkbox_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
@@ -227,6 +229,17 @@ int32_t gadget_add_item(int32_t number, int32_t position, const char* text) {
     if (!record->handle || !ops->add_item)
         return 0;
     return ops->add_item(record->handle, position, text ? text : "");
+}
+
+int gadget_press(int32_t number) {
+    HWND control = record_of(number)->handle;
+    if (!control || !IsWindowVisible(control) || !IsWindowEnabled(control))
+        return 0;
+    // The notification itself rather than BM_CLICK: a click would also take the keyboard focus
+    // away from the field the key was pressed in.
+    SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM((WORD)(uint32_t)number, BN_CLICKED),
+                 (LPARAM)control);
+    return 1;
 }
 
 HWND gadget_handle(int32_t number) {

@@ -6,7 +6,7 @@
 #include "program.h"
 
 namespace {
-enum { WINDOW_FIRST_CAPACITY = 10, WINDOW_GROWTH = 10, CLASS_NAME_SIZE = 50, ACCEL_COUNT = 2 };
+enum { WINDOW_FIRST_CAPACITY = 10, WINDOW_GROWTH = 10, CLASS_NAME_SIZE = 50, ACCEL_COUNT = 4 };
 
 struct WindowRecord {
     HWND handle;          // 0 = no window
@@ -126,6 +126,14 @@ void build_accelerators(WindowRecord* record) {
     record->accel_entries[1].fVirt = FVIRTKEY | FNOINVERT | FSHIFT;
     record->accel_entries[1].key = VK_TAB;
     record->accel_entries[1].cmd = ACCEL_FOCUS_PREVIOUS;
+    // Enter and Ctrl+O act on the form (form.h). As accelerators they never reach an edit field,
+    // which would only beep at them.
+    record->accel_entries[2].fVirt = FVIRTKEY | FNOINVERT;
+    record->accel_entries[2].key = VK_RETURN;
+    record->accel_entries[2].cmd = ACCEL_PRESS_DEFAULT;
+    record->accel_entries[3].fVirt = FVIRTKEY | FNOINVERT | FCONTROL;
+    record->accel_entries[3].key = 'O';
+    record->accel_entries[3].cmd = ACCEL_BROWSE;
     record->accel_table = CreateAcceleratorTableA(record->accel_entries, ACCEL_COUNT);
 }
 } // namespace
