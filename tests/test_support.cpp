@@ -2,11 +2,11 @@
 #include <windows.h>
 #include <stdio.h>
 
-unsigned long long test_refused_bytes = 0;
+unsigned long long test_refused_least = TEST_NONE_ASKED;
 
 LPVOID WINAPI test_refusing_realloc(HANDLE, DWORD, LPVOID, SIZE_T bytes) {
-    if (bytes > test_refused_bytes)
-        test_refused_bytes = bytes;
+    if (bytes < test_refused_least)
+        test_refused_least = bytes;
     return nullptr;
 }
 
