@@ -5,6 +5,7 @@
 #include "bitmap_file.h"
 #include "bitmap_header.h"
 #include "screen_image.h"
+#include <stddef.h>
 #include <stdint.h>
 #include <vector>
 
