@@ -39,22 +39,12 @@ struct Guarded {
 // A read outside the input ends the test run with a message naming the case.
 long fuzz_case = -1;
 
-uint32_t u16(const Bytes& b, size_t at) {
-    return at + 2 <= b.size() ? (uint32_t)b[at] | (uint32_t)b[at + 1] << 8 : 0;
-}
 uint32_t u32(const Bytes& b, size_t at) {
-    return u16(b, at) | u16(b, at + 2) << 16;
+    return field32(b.data(), b.size(), at);
 }
 
-// The rule, stated field by field, as the reference for the randomized cases.
 bool acceptable(const Bytes& b, uint32_t file_size) {
-    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M')
-        return false;
-    uint64_t offset = u32(b, 10), info = u32(b, 14);
-    int32_t height = (int32_t)u32(b, 22);
-    return info >= 40 && u32(b, 18) == 320 && (height == 240 || height == -240) &&
-           u16(b, 26) == 1 && u16(b, 28) == 24 && u32(b, 30) == 0 && offset >= 14 + info &&
-           offset + 230400 <= file_size;
+    return header_acceptable(b.data(), b.size(), file_size);
 }
 
 struct Random {
