@@ -15,5 +15,4 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Converts 320 x 240 bitmaps into Wumpo screen images (.IMG), shows and writes level files\n(.LVL) as text and JSON, and draws level previews, with the bytes the Windows programs write.")
 # The shared libraries the tool needs, found by dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)
