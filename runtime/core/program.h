@@ -5,12 +5,16 @@
 
 #ifdef _WIN32
 #include <windows.h>
-// The program's main body, defined by each program. The start routine calls it with the module
-// handle, 0, the command line after the program name, and SW_SHOWNORMAL; it never returns.
-int program_main(HINSTANCE instance, HINSTANCE previous, char* command_tail, int show);
+typedef HINSTANCE ProgramModule;
 // The program's module handle, recorded at start-up.
 HINSTANCE program_instance(void);
+#else
+typedef void* ProgramModule; // there is none: 0
 #endif
+
+// The program's main body, defined by each program. The start routine calls it with the module
+// handle, 0, the command line after the program name, and SW_SHOWNORMAL (1); it never returns.
+int program_main(ProgramModule instance, ProgramModule previous, char* command_tail, int show);
 
 // The program's one array: 321 x 241 x 4 signed 32-bit integers (x, y, component), index 0 of
 // each dimension unused. After start-up its table holds the strides 964, 4, 4.
