@@ -46,6 +46,9 @@ int failing_write(OsFile f, const void* data, uint32_t count, uint32_t* done) {
 int failing_flush(OsFile) {
     return 0;
 }
+int failing_replace(const char*, const char*) {
+    return 0;
+}
 } // namespace
 
 TEST_CASE("file: create, write, close, open, read back; names resolve against the program dir") {
@@ -314,6 +317,14 @@ TEST_CASE("file: a failed creation or write leaves the earlier file intact") {
         CHECK(file_write_string("new"));
         OsCalls saved = *os_calls();
         os_calls()->flush = &failing_flush;
+        CHECK(file_close(0) == 0);
+        *os_calls() = saved;
+    }
+    SUBCASE("the final move that the system refuses is reported at close") {
+        REQUIRE(file_create(0, dir.rel("t.lvl").c_str()) != 0);
+        CHECK(file_write_string("new"));
+        OsCalls saved = *os_calls();
+        os_calls()->replace = &failing_replace;
         CHECK(file_close(0) == 0);
         *os_calls() = saved;
     }

@@ -103,8 +103,8 @@ void program_end(void) {
 }
 
 #ifdef _WIN32
-HINSTANCE program_instance(void) {
-    return (HINSTANCE)PROGRAM.instance;
+ProgramModule program_instance(void) {
+    return (ProgramModule)PROGRAM.instance;
 }
 #endif
 const char* program_directory(void) {

@@ -4,10 +4,12 @@
 #include <stdint.h>
 
 #ifdef _WIN32
-#include <windows.h>
-typedef HINSTANCE ProgramModule;
+// The module handle, HINSTANCE itself (the STRICT handle type), named without windows.h so that
+// the core's own files need no system header.
+struct HINSTANCE__;
+typedef HINSTANCE__* ProgramModule;
 // The program's module handle, recorded at start-up.
-HINSTANCE program_instance(void);
+ProgramModule program_instance(void);
 #else
 typedef void* ProgramModule; // there is none: 0
 #endif
