@@ -58,8 +58,8 @@ int release(int32_t number, int commit) {
         return 0;
     int ok = 1;
     if (s->temporary) {
-        // Wine's MoveFileExA is a rename() that fails while any handle is open on the file, and
-        // on Windows the data must be on disk before the name points at it: flush, close, move.
+        // The data must be on disk before the name points at it, and Wine's MoveFileExA is a
+        // rename() that fails while any handle is open on the file: flush, close, move.
         OsCalls* calls = os_calls();
         ok = commit && !s->failed && calls->flush(s->handle);
         calls->close(s->handle);
