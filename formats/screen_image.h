@@ -28,6 +28,12 @@ enum ScreenImageOutcome {
 // Names resolve against the program directory. Returns a ScreenImageOutcome.
 int screen_image_convert(const char* bitmap_name, const char* image_name);
 
+// The conversion over bytes in memory: the size bytes of a whole bitmap file into the
+// SCREEN_IMAGE_SIZE bytes of its screen image. The same check and the same pixels as
+// screen_image_convert; IMAGE_WRITTEN, or BITMAP_NOT_SUPPORTED with image untouched.
+int screen_image_from_bitmap(const unsigned char* file, uint32_t size,
+                             unsigned char image[SCREEN_IMAGE_SIZE]);
+
 // The text a program shows under "File Access" for an outcome; 0 for IMAGE_WRITTEN, whose
 // "Done" text differs between the programs.
 const char* screen_image_error_text(int outcome);

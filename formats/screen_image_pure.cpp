@@ -1,6 +1,8 @@
-// The pure parts of screen images: pixel packing, the position of a pixel in the file, and the
-// texts that report a conversion's outcome. No platform call.
+// The pure parts of screen images: pixel packing, the position of a pixel in the file, the
+// conversion of a bitmap held in memory, and the texts that report a conversion's outcome. No
+// platform call.
 #include "screen_image.h"
+#include "bitmap_header.h"
 
 uint16_t screen_image_pack(uint32_t red, uint32_t green, uint32_t blue) {
     return (uint16_t)(((red & 0xFFu) >> 3) << 11 | ((green & 0xFFu) >> 3) << 6 |
@@ -17,6 +19,27 @@ ScreenPixel screen_image_unpack(uint16_t word) {
 
 uint32_t screen_image_offset(uint32_t x, uint32_t y) {
     return ((x - 1) * SCREEN_IMAGE_HEIGHT + (y - 1)) * 2;
+}
+
+int screen_image_from_bitmap(const unsigned char* file, uint32_t size,
+                             unsigned char image[SCREEN_IMAGE_SIZE]) {
+    BitmapLayout layout;
+    if (!bitmap_header_check(file, size, size, &layout))
+        return BITMAP_NOT_SUPPORTED;
+    // With every row at hand the picture needs no store between rows and columns: each column
+    // takes its pixels straight from the rows, y = 1 being the picture's bottom row.
+    const unsigned char* rows = file + layout.pixel_offset;
+    unsigned char* out = image;
+    for (uint32_t x = 1; x <= SCREEN_IMAGE_WIDTH; ++x) {
+        for (uint32_t y = 1; y <= SCREEN_IMAGE_HEIGHT; ++y) {
+            uint32_t row = layout.top_down ? SCREEN_IMAGE_HEIGHT - y : y - 1;
+            const unsigned char* p = rows + row * BITMAP_ROW_BYTES + (x - 1) * 3;
+            uint16_t word = screen_image_pack(p[2], p[1], p[0]);
+            *out++ = (unsigned char)word;
+            *out++ = (unsigned char)(word >> 8);
+        }
+    }
+    return IMAGE_WRITTEN;
 }
 
 const char* screen_image_error_text(int outcome) {

@@ -1,19 +1,34 @@
-# Debian packages the build and the tests need, and a function that installs what is missing.
+# Debian packages the build and the tests need, and functions that install what is missing.
 # Sourced by the scripts in this folder.
+WUMPO_NATIVE_PACKAGES=(
+    cmake make g++                                # the build; the native one with the host compiler
+    clang libclang-rt-14-dev                      # the fuzz targets: libFuzzer and the sanitizers
+    doctest-dev                                   # the unit-test framework (header only)
+    dpkg-dev file                                 # CPack's .deb: dpkg-shlibdeps, which needs file
+    clang-format                                  # the committed code style
+)
 WUMPO_PACKAGES=(
-    cmake make                                    # the build
+    "${WUMPO_NATIVE_PACKAGES[@]}"
     g++-mingw-w64-i686 binutils-mingw-w64-i686    # 32-bit Windows compiler, windres: the deliverable
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 # 64-bit Windows compiler: the build that runs here
     wine64 fonts-wine                             # runs the 64-bit programs and tests; caption glyphs
     xvfb xauth                                    # a virtual X display for the windows under test
-    doctest-dev                                   # the unit-test framework (header only)
     imagemagick                                   # screenshots of the virtual display as PNG
-    clang-format                                  # the committed code style
 )
 
+# Installs every package of both stages, and any named as arguments.
 wumpo_install_packages() {
+    wumpo_install_list "${WUMPO_PACKAGES[@]}" "$@"
+}
+
+# Installs the packages of the native build alone.
+wumpo_install_native_packages() {
+    wumpo_install_list "${WUMPO_NATIVE_PACKAGES[@]}"
+}
+
+wumpo_install_list() {
     local missing=() p
-    for p in "${WUMPO_PACKAGES[@]}" "$@"; do
+    for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
     done
     [[ ${#missing[@]} -eq 0 ]] && return 0

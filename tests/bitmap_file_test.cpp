@@ -8,6 +8,7 @@
 #include "screen_image.h"
 #include "status_bar.h"
 #include "test_status_bar.h"
+#include <stddef.h>
 #include <stdint.h>
 #include <vector>
 

@@ -5,8 +5,8 @@
 #include "screen_image.h"
 #include "test_bitmaps.h"
 #include "test_support.h"
-#include <windows.h>
 #include <stdio.h>
+#include <string.h>
 #include <string>
 
 using namespace test_bitmaps;
@@ -17,61 +17,34 @@ int check(const Bytes& b, uint32_t file_size, BitmapLayout* layout = nullptr) {
     return bitmap_header_check(b.data(), (uint32_t)b.size(), file_size, layout ? layout : &unused);
 }
 
-// Three pages: no access, the input's page, no access. An input copied to the end of the middle
-// page faults on any read past its end; one copied to its start, on any read before it.
+// An input copied to the end of the guard's middle page faults on any read past its end; one
+// copied to its start, on any read before it.
 struct Guarded {
-    unsigned char* base;
-    size_t page;
-    Guarded() {
-        SYSTEM_INFO si;
-        GetSystemInfo(&si);
-        page = si.dwPageSize;
-        base = (unsigned char*)VirtualAlloc(0, 3 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-        DWORD old;
-        VirtualProtect(base, page, PAGE_NOACCESS, &old);
-        VirtualProtect(base + 2 * page, page, PAGE_NOACCESS, &old);
-    }
-    ~Guarded() { VirtualFree(base, 0, MEM_RELEASE); }
+    TestGuard guard = {nullptr, 0};
+    bool made = test_guard_make(&guard);
+    ~Guarded() { test_guard_free(&guard); }
     const unsigned char* at_end(const Bytes& b) {
-        unsigned char* p = base + 2 * page - b.size();
+        unsigned char* p = guard.base + 2 * guard.page - b.size();
         if (!b.empty())
             memcpy(p, b.data(), b.size());
         return p;
     }
     const unsigned char* at_start(const Bytes& b) {
         if (!b.empty())
-            memcpy(base + page, b.data(), b.size());
-        return base + page;
+            memcpy(guard.base + guard.page, b.data(), b.size());
+        return guard.base + guard.page;
     }
 };
 
 // A read outside the input ends the test run with a message naming the case.
 long fuzz_case = -1;
-LONG CALLBACK report_fault(EXCEPTION_POINTERS* e) {
-    if (e->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && fuzz_case >= 0) {
-        fprintf(stderr, "bitmap_header_check read outside its input in case %ld\n", fuzz_case);
-        fflush(stderr);
-        ExitProcess(3);
-    }
-    return EXCEPTION_CONTINUE_SEARCH;
-}
 
-uint32_t u16(const Bytes& b, size_t at) {
-    return at + 2 <= b.size() ? (uint32_t)b[at] | (uint32_t)b[at + 1] << 8 : 0;
-}
 uint32_t u32(const Bytes& b, size_t at) {
-    return u16(b, at) | u16(b, at + 2) << 16;
+    return field32(b.data(), b.size(), at);
 }
 
-// The rule, stated field by field, as the reference for the randomized cases.
 bool acceptable(const Bytes& b, uint32_t file_size) {
-    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M')
-        return false;
-    uint64_t offset = u32(b, 10), info = u32(b, 14);
-    int32_t height = (int32_t)u32(b, 22);
-    return info >= 40 && u32(b, 18) == 320 && (height == 240 || height == -240) &&
-           u16(b, 26) == 1 && u16(b, 28) == 24 && u32(b, 30) == 0 && offset >= 14 + info &&
-           offset + 230400 <= file_size;
+    return header_acceptable(b.data(), b.size(), file_size);
 }
 
 struct Random {
@@ -161,10 +134,12 @@ TEST_CASE("bitmap header: every other kind is refused") {
 
 TEST_CASE("bitmap header: randomized broken and short inputs, never read outside them") {
     Guarded guard;
+    REQUIRE(guard.made);
     // The guard pages really refuse reads, so a stray read cannot go unnoticed.
-    REQUIRE(IsBadReadPtr(guard.base + 2 * guard.page, 1));
-    REQUIRE(IsBadReadPtr(guard.base + guard.page - 1, 1));
-    PVOID handler = AddVectoredExceptionHandler(1, report_fault);
+    REQUIRE_FALSE(test_readable(guard.guard.base + 2 * guard.guard.page));
+    REQUIRE_FALSE(test_readable(guard.guard.base + guard.guard.page - 1));
+    REQUIRE(test_readable(guard.guard.base + guard.guard.page));
+    test_faults_report(&fuzz_case);
 
     Random random = {0x5EED1234u};
     const uint32_t interesting[] = {0,
@@ -253,7 +228,7 @@ TEST_CASE("bitmap header: randomized broken and short inputs, never read outside
         run(b, file_size);
     }
     fuzz_case = -1;
-    RemoveVectoredExceptionHandler(handler);
+    test_faults_off();
     INFO("first mismatch in case " << first_mismatch);
     CHECK(mismatches == 0);
     // Both verdicts were exercised in quantity.

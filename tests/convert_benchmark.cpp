@@ -5,10 +5,11 @@
 #include "program.h"
 #include "screen_image.h"
 #include "test_bitmaps.h"
-#include <windows.h>
+#include "test_support.h"
 #include <stdio.h>
 #include <stdlib.h>
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -42,12 +43,8 @@ int convert_value_by_value(const char* bitmap_name, const char* image_name) {
 }
 
 double now_ms(void) {
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart * 1000.0 / (double)frequency.QuadPart;
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
 
 // Median time of runs conversions; -1 when any of them failed.
@@ -66,17 +63,6 @@ double median_ms(int (*convert)(const char*, const char*), int runs, const char*
     return times[times.size() / 2];
 }
 
-std::vector<unsigned char> read_all(const std::string& path) {
-    std::vector<unsigned char> bytes;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f)
-        return bytes;
-    int c;
-    while ((c = fgetc(f)) != EOF)
-        bytes.push_back((unsigned char)c);
-    fclose(f);
-    return bytes;
-}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -91,30 +77,31 @@ int main(int argc, char** argv) {
         return 1;
     }
     // Names relative to the program directory, as the programs pass them.
-    std::string dir = std::string(program_directory()) + "benchmark";
-    CreateDirectoryA(dir.c_str(), 0);
+    std::string dir = std::string(program_directory()) + "benchmark" + TEST_SEPARATOR;
+    test_make_dir(dir);
     std::vector<unsigned char> bitmap = bitmap_file(varied_picture(3));
-    FILE* f = fopen((dir + "\\picture.bmp").c_str(), "wb");
-    if (!f || fwrite(bitmap.data(), 1, bitmap.size(), f) != bitmap.size()) {
+    test_write_file(dir + "picture.bmp", bitmap);
+    if (test_read_file(dir + "picture.bmp") != bitmap) {
         fprintf(stderr, "cannot write the benchmark bitmap in %s\n", dir.c_str());
         return 1;
     }
-    fclose(f);
 
-    const char* in = "benchmark\\picture.bmp";
+    const std::string in = test_path("benchmark\\picture.bmp");
+    const std::string fast_name = test_path("benchmark\\fast.img");
+    const std::string slow_name = test_path("benchmark\\slow.img");
     // One untimed run each: the same bytes from both, and the files warm in the cache.
-    if (screen_image_convert(in, "benchmark\\fast.img") != IMAGE_WRITTEN ||
-        convert_value_by_value(in, "benchmark\\slow.img") != IMAGE_WRITTEN) {
+    if (screen_image_convert(in.c_str(), fast_name.c_str()) != IMAGE_WRITTEN ||
+        convert_value_by_value(in.c_str(), slow_name.c_str()) != IMAGE_WRITTEN) {
         fprintf(stderr, "a conversion failed\n");
         return 1;
     }
-    if (read_all(dir + "\\fast.img") != read_all(dir + "\\slow.img") ||
-        read_all(dir + "\\fast.img") != expected_image(varied_picture(3))) {
+    if (test_read_file(dir + "fast.img") != test_read_file(dir + "slow.img") ||
+        test_read_file(dir + "fast.img") != expected_image(varied_picture(3))) {
         fprintf(stderr, "the two conversions disagree\n");
         return 1;
     }
-    double fast = median_ms(screen_image_convert, fast_runs, in, "benchmark\\fast.img");
-    double slow = median_ms(convert_value_by_value, slow_runs, in, "benchmark\\slow.img");
+    double fast = median_ms(screen_image_convert, fast_runs, in.c_str(), fast_name.c_str());
+    double slow = median_ms(convert_value_by_value, slow_runs, in.c_str(), slow_name.c_str());
     if (fast < 0 || slow < 0) {
         fprintf(stderr, "a conversion failed\n");
         return 1;

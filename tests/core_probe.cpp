@@ -1,28 +1,19 @@
 // A program on the runtime's own entry and start routine. It prints what start-up recorded and
 // ends through program_end, so the tests can see the command-line skipping, the program directory
 // and the exit code from outside.
+#include "os.h"
 #include "program.h"
-#include "str.h"
-#include <windows.h>
+#include <stdio.h>
 
-static void print(const char* text) {
-    DWORD n;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text, (DWORD)str_length(text), &n, 0);
-}
-
-int program_main(HINSTANCE instance, HINSTANCE, char* command_tail, int show) {
+int program_main(ProgramModule instance, ProgramModule, char* command_tail, int show) {
     int started = program_start();
-    print("started=");
-    print(started == PROGRAM_STARTED ? "1" : "0");
-    print("\ninstance=");
-    print(instance == GetModuleHandleA(0) ? "module" : "other");
-    print("\nshow=");
-    print(show == SW_SHOWNORMAL ? "normal" : "other");
-    print("\ntail=[");
-    print(command_tail);
-    print("]\ndirectory=[");
-    print(program_directory());
-    print("]\n");
+    printf("started=%s\n", started == PROGRAM_STARTED ? "1" : "0");
+    printf("instance=%s\n", instance == (ProgramModule)os_program_module() ? "module" : "other");
+    printf("show=%s\n", show == 1 ? "normal" : "other"); // SW_SHOWNORMAL
+    printf("tail=[%s]\n", command_tail);
+    printf("directory=[%s]\n", program_directory());
+    // program_end ends the process at once, past the C runtime's own buffers.
+    fflush(stdout);
     program_end();
     return 7; // never reached: program_end ends the process with 0
 }

@@ -2,12 +2,11 @@
 // transfers, and creation that never destroys the earlier file when a write fails.
 #include <doctest.h>
 #include "file.h"
-#include "file_calls.h"
 #include "heap.h"
+#include "os.h"
 #include "program.h"
 #include "str.h"
 #include "test_support.h"
-#include <windows.h>
 #include <string>
 #include <vector>
 
@@ -32,27 +31,30 @@ std::string read_line(void) {
     return line;
 }
 
-int fail_after = -1; // writes still allowed before write_file starts failing
-BOOL WINAPI failing_write(HANDLE h, LPCVOID data, DWORD count, LPDWORD done, LPOVERLAPPED o) {
+const OsCalls SYSTEM = *os_calls(); // the real calls, for the stand-ins below to pass on to
+
+int fail_after = -1; // writes still allowed before the write call starts failing, as on a full disk
+int failing_write(OsFile f, const void* data, uint32_t count, uint32_t* done) {
     if (fail_after == 0) {
         *done = 0;
-        SetLastError(ERROR_DISK_FULL);
-        return FALSE;
+        return 0;
     }
     if (fail_after > 0)
         --fail_after;
-    return WriteFile(h, data, count, done, o);
+    return SYSTEM.write(f, data, count, done);
 }
-BOOL WINAPI failing_flush(HANDLE) {
-    SetLastError(ERROR_DISK_FULL);
-    return FALSE;
+int failing_flush(OsFile) {
+    return 0;
+}
+int failing_replace(const char*, const char*) {
+    return 0;
 }
 } // namespace
 
 TEST_CASE("file: create, write, close, open, read back; names resolve against the program dir") {
     Scratch dir("cycle");
     // A current directory elsewhere must not matter: every open goes back to the program's.
-    SetCurrentDirectoryA("C:\\");
+    test_leave_for_root();
     REQUIRE(file_create(0, dir.rel("a.bin").c_str()) != 0);
     CHECK(file_write_string("AB"));
     CHECK(file_write_byte(300));   // low 8 bits: 0x2C
@@ -171,8 +173,8 @@ TEST_CASE("file: table growth, unknown numbers and the current file after a clos
     // Numbers near those whose table's byte count wraps in 32 bits (16-byte slots there): the
     // growth asks the heap for all it needs or refuses by itself, never for a wrapped, small
     // block; the heap here refuses, so the table must stay as it was.
-    HeapCalls saved = *heap_calls();
-    heap_calls()->heap_realloc = &test_refusing_realloc;
+    OsCalls saved = *os_calls();
+    os_calls()->heap_realloc = &test_refusing_realloc;
     for (int32_t number : {0x0FFFFFF6, 0x1FFFFFF6, 0x7FFFFFF0}) {
         CAPTURE(number);
         test_refused_least = TEST_NONE_ASKED;
@@ -181,7 +183,7 @@ TEST_CASE("file: table growth, unknown numbers and the current file after a clos
         CHECK(test_refused_least > (unsigned long long)number);
         CHECK(file_close(number) == 0);
     }
-    *heap_calls() = saved;
+    *os_calls() = saved;
     CHECK_FALSE(test_file_exists(dir.abs("y.bin")));
     REQUIRE(file_open_read(25, dir.rel("x.bin").c_str()) != 0); // the table still works
     CHECK(file_read_byte() == 7);
@@ -195,24 +197,31 @@ TEST_CASE("file: opening for reading needs an existing file, shares reads, reads
     CHECK(file_open_read(0, "") == 0);
     CHECK(file_open_read(0, nullptr) == 0);
 
+    // A directory is no file to read, although POSIX systems open one for reading.
+    CHECK(file_open_read(0, dir.relative.c_str()) == 0);
+
     test_write_file(dir.abs("ro.bin"), Bytes{0x11});
-    SetFileAttributesA(dir.abs("ro.bin").c_str(), FILE_ATTRIBUTE_READONLY);
+    test_set_read_only(dir.abs("ro.bin"), true);
     REQUIRE(file_open_read(0, dir.rel("ro.bin").c_str()) != 0);
+#ifdef _WIN32
     // Another reader may open it meanwhile.
     HANDLE other = CreateFileA(dir.abs("ro.bin").c_str(), GENERIC_READ, FILE_SHARE_READ, 0,
                                OPEN_EXISTING, 0, 0);
     CHECK(other != INVALID_HANDLE_VALUE);
-    CHECK(file_read_byte() == 0x11);
     CloseHandle(other);
+#endif
+    CHECK(file_read_byte() == 0x11);
     file_close(0);
-    SetFileAttributesA(dir.abs("ro.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
+    test_set_read_only(dir.abs("ro.bin"), false);
 
+#ifdef _WIN32
     // A file someone holds open for writing cannot be opened: reads are all we share.
     HANDLE writer = CreateFileA(dir.abs("ro.bin").c_str(), GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
     REQUIRE(writer != INVALID_HANDLE_VALUE);
     CHECK(file_open_read(0, dir.rel("ro.bin").c_str()) == 0);
     CloseHandle(writer);
+#endif
 }
 
 TEST_CASE("file: block transfers move a whole buffer in one call") {
@@ -241,6 +250,7 @@ TEST_CASE("file: a failed creation or write leaves the earlier file intact") {
     std::string target = dir.abs("t.lvl");
     test_write_file(target, earlier);
 
+#ifdef _WIN32
     SUBCASE("target held open by another handle without sharing: creation refused at once") {
         HANDLE holder = CreateFileA(target.c_str(), GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
         REQUIRE(holder != INVALID_HANDLE_VALUE);
@@ -257,19 +267,30 @@ TEST_CASE("file: a failed creation or write leaves the earlier file intact") {
         CHECK(file_create(0, dir.rel("t.lvl").c_str()) == 0);
         CloseHandle(holder);
     }
+#endif
     SUBCASE("missing directory: refused, nothing created") {
-        CHECK(file_create(0, dir.rel("nowhere\\t.lvl").c_str()) == 0);
+        CHECK(file_create(0, test_path(dir.rel("nowhere\\t.lvl")).c_str()) == 0);
         CHECK_FALSE(test_file_exists(dir.abs("nowhere")));
     }
     SUBCASE("a directory of that name: refused") {
-        CreateDirectoryA(dir.abs("sub").c_str(), 0);
+        test_make_dir(dir.abs("sub"));
         CHECK(file_create(0, dir.rel("sub").c_str()) == 0);
     }
+#ifndef _WIN32
+    // (Windows refuses to write a read-only file to anyone; Wine, run as root, maps the attribute
+    // to permissions that root writes through, so there the case cannot be made.)
+    SUBCASE("a read-only target: refused at once, before anything is written") {
+        test_set_read_only(target, true);
+        CHECK(file_create(0, dir.rel("t.lvl").c_str()) == 0);
+        CHECK(test_read_file(target) == earlier);
+        test_set_read_only(target, false);
+    }
+#endif
     SUBCASE("a write that fails (disk full) is reported at close") {
         REQUIRE(file_create(0, dir.rel("t.lvl").c_str()) != 0);
-        FileCalls saved = *file_calls();
+        OsCalls saved = *os_calls();
         fail_after = 3;
-        file_calls()->write_file = &failing_write;
+        os_calls()->write = &failing_write;
         CHECK(file_write_string("new data"));
         CHECK(file_write_byte(1));
         CHECK(file_write_word(2));
@@ -277,28 +298,37 @@ TEST_CASE("file: a failed creation or write leaves the earlier file intact") {
         // Later writes that succeed do not hide the lost one.
         fail_after = -1;
         CHECK(file_write_word(4));
-        *file_calls() = saved;
+        *os_calls() = saved;
         CHECK(file_close(0) == 0);
     }
     SUBCASE("a block write that fails is reported at close") {
         REQUIRE(file_create(0, dir.rel("t.lvl").c_str()) != 0);
-        FileCalls saved = *file_calls();
+        OsCalls saved = *os_calls();
         fail_after = 0;
-        file_calls()->write_file = &failing_write;
+        os_calls()->write = &failing_write;
         Bytes block(1000, 9);
         CHECK_FALSE(file_write_block(block.data(), 1000));
-        *file_calls() = saved;
+        *os_calls() = saved;
         fail_after = -1;
         CHECK(file_close(0) == 0);
     }
     SUBCASE("a flush that fails is reported at close") {
         REQUIRE(file_create(0, dir.rel("t.lvl").c_str()) != 0);
         CHECK(file_write_string("new"));
-        FileCalls saved = *file_calls();
-        file_calls()->flush_file_buffers = &failing_flush;
+        OsCalls saved = *os_calls();
+        os_calls()->flush = &failing_flush;
         CHECK(file_close(0) == 0);
-        *file_calls() = saved;
+        *os_calls() = saved;
     }
+    SUBCASE("the final move that the system refuses is reported at close") {
+        REQUIRE(file_create(0, dir.rel("t.lvl").c_str()) != 0);
+        CHECK(file_write_string("new"));
+        OsCalls saved = *os_calls();
+        os_calls()->replace = &failing_replace;
+        CHECK(file_close(0) == 0);
+        *os_calls() = saved;
+    }
+#ifdef _WIN32
     SUBCASE("the target taken by another program before the close: the move fails") {
         REQUIRE(file_create(0, dir.rel("t.lvl").c_str()) != 0);
         CHECK(file_write_string("new"));
@@ -307,6 +337,7 @@ TEST_CASE("file: a failed creation or write leaves the earlier file intact") {
         CHECK(file_close(0) == 0);
         CloseHandle(holder);
     }
+#endif
     SUBCASE("reopening the number abandons the unfinished file") {
         REQUIRE(file_create(0, dir.rel("t.lvl").c_str()) != 0);
         CHECK(file_write_string("half"));

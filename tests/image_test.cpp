@@ -5,6 +5,7 @@
 #include "event.h"
 #include "gadget.h"
 #include "heap.h"
+#include "os.h"
 #include "image.h"
 #include "image_decoder.h"
 #include "message.h"
@@ -259,14 +260,14 @@ TEST_CASE("image table: growth, numbers without a slot, a refused growth") {
     CHECK(image_load(-2, (p.rel + "other.bmp").c_str()) == nullptr);
 
     capacity = image_capacity();
-    HeapCalls saved = *heap_calls();
-    heap_calls()->heap_realloc = &test_refusing_realloc;
+    OsCalls saved = *os_calls();
+    os_calls()->heap_realloc = &test_refusing_realloc;
     CHECK(image_load(capacity + 1, (p.rel + "other.bmp").c_str()) == nullptr);
     // Near the number whose table's byte count wraps to 8 in 32 bits (12-byte slots).
     test_refused_least = TEST_NONE_ASKED;
     CHECK(image_load(357913931, (p.rel + "other.bmp").c_str()) == nullptr);
     CHECK(test_refused_least > 357913931ull);
-    *heap_calls() = saved;
+    *os_calls() = saved;
     CHECK(image_capacity() == capacity);
     image_free(number);
 }

@@ -2,12 +2,11 @@
 // image whatever header or row order the bitmap has, and refusals and failures that leave the
 // earlier image alone.
 #include <doctest.h>
-#include "file_calls.h"
+#include "os.h"
 #include "program.h"
 #include "screen_image.h"
 #include "test_bitmaps.h"
 #include "test_support.h"
-#include <windows.h>
 #include <string>
 #include <vector>
 
@@ -30,27 +29,28 @@ std::vector<int32_t> pixel_array_copy(void) {
 
 Bytes convert(const std::string& dir, const Bytes& bitmap, int* outcome = nullptr) {
     test_write_file(dir + "in.bmp", bitmap);
-    DeleteFileA((dir + "out.img").c_str());
+    test_remove_file(dir + "out.img");
     int result = screen_image_convert((dir + "in.bmp").c_str(), (dir + "out.img").c_str());
     if (outcome)
         *outcome = result;
     return test_read_file(dir + "out.img");
 }
 
-int write_calls_left = -1; // write_file fails once this reaches 0
-BOOL WINAPI failing_write(HANDLE h, LPCVOID data, DWORD count, LPDWORD done, LPOVERLAPPED o) {
+const OsCalls SYSTEM = *os_calls(); // the real calls, for the stand-ins below to pass on to
+
+int write_calls_left = -1; // the write call fails, as on a full disk, once this reaches 0
+int failing_write(OsFile f, const void* data, uint32_t count, uint32_t* done) {
     if (write_calls_left == 0) {
         *done = 0;
-        SetLastError(ERROR_DISK_FULL);
-        return FALSE;
+        return 0;
     }
     if (write_calls_left > 0)
         --write_calls_left;
-    return WriteFile(h, data, count, done, o);
+    return SYSTEM.write(f, data, count, done);
 }
-BOOL WINAPI short_read(HANDLE h, LPVOID data, DWORD count, LPDWORD done, LPOVERLAPPED o) {
+int short_read(OsFile f, void* data, uint32_t count, uint32_t* done) {
     // Reads of a whole block of rows come back one byte short, as from a failing device.
-    BOOL ok = ReadFile(h, data, count, done, o);
+    int ok = SYSTEM.read(f, data, count, done);
     if (ok && count > 1000 && *done > 0)
         --*done;
     return ok;
@@ -148,6 +148,11 @@ TEST_CASE("screen image: one picture gives one image whatever the header and row
         int outcome = -1;
         CHECK(convert(dir, bitmap_file(v, s), &outcome) == want);
         CHECK(outcome == IMAGE_WRITTEN);
+        // The conversion over bytes in memory gives the same image.
+        Bytes file = bitmap_file(v, s), image(SCREEN_IMAGE_SIZE);
+        CHECK(screen_image_from_bitmap(file.data(), (uint32_t)file.size(), image.data()) ==
+              IMAGE_WRITTEN);
+        CHECK(image == want);
     }
     // A bitmap converted onto its own name: read whole before the image replaces it.
     test_write_file(dir + "self", bitmap_file(v));
@@ -206,6 +211,10 @@ TEST_CASE("screen image: refused and missing bitmaps leave the earlier image and
               BITMAP_NOT_SUPPORTED);
         CHECK(test_read_file(image) == earlier);
         CHECK(test_count_files(dir) == 3);
+        Bytes untouched(SCREEN_IMAGE_SIZE, 0x77);
+        CHECK(screen_image_from_bitmap(c.bitmap.data(), (uint32_t)c.bitmap.size(),
+                                       untouched.data()) == BITMAP_NOT_SUPPORTED);
+        CHECK(untouched == Bytes(SCREEN_IMAGE_SIZE, 0x77));
     }
     CHECK(pixel_array_copy() == pixels);
 
@@ -227,12 +236,12 @@ TEST_CASE("screen image: failures after the bitmap was accepted") {
     REQUIRE(screen_image_convert(bitmap.c_str(), image.c_str()) == IMAGE_WRITTEN);
     const Bytes earlier = test_read_file(image);
     test_write_file(bitmap, bitmap_file(second));
-    FileCalls* calls = file_calls();
-    FileCalls saved = *calls;
+    OsCalls* calls = os_calls();
+    OsCalls saved = *calls;
 
     // The image's write fails: the earlier image stays, and no temporary file is left behind.
     write_calls_left = 0;
-    calls->write_file = failing_write;
+    calls->write = failing_write;
     int outcome = screen_image_convert(bitmap.c_str(), image.c_str());
     *calls = saved;
     CHECK(outcome == IMAGE_NOT_WRITTEN);
@@ -240,7 +249,7 @@ TEST_CASE("screen image: failures after the bitmap was accepted") {
     CHECK(test_count_files(dir) == 2);
 
     // The rows cannot all be read after the header passed: nothing is made.
-    calls->read_file = short_read;
+    calls->read = short_read;
     outcome = screen_image_convert(bitmap.c_str(), image.c_str());
     *calls = saved;
     CHECK(outcome == BITMAP_NOT_OPENED);
@@ -248,7 +257,7 @@ TEST_CASE("screen image: failures after the bitmap was accepted") {
 
     // The image cannot be created (its directory is missing): the array already holds the
     // bitmap.
-    CHECK(screen_image_convert(bitmap.c_str(), (dir + "none\\level.img").c_str()) ==
+    CHECK(screen_image_convert(bitmap.c_str(), test_path(dir + "none\\level.img").c_str()) ==
           IMAGE_NOT_CREATED);
     CHECK(element(1, 1, 1) == pixel(second, 1, 1).r);
     CHECK(element(300, 7, 3) == pixel(second, 300, 7).b);

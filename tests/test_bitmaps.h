@@ -37,6 +37,26 @@ inline void put32(Bytes& b, size_t at, uint32_t v) {
     put16(b, at + 2, v >> 16);
 }
 
+// A little-endian field at at of the n bytes at b; 0 when it does not lie wholly inside them.
+inline uint32_t field16(const unsigned char* b, size_t n, size_t at) {
+    return at + 2 <= n ? (uint32_t)b[at] | (uint32_t)b[at + 1] << 8 : 0;
+}
+inline uint32_t field32(const unsigned char* b, size_t n, size_t at) {
+    return field16(b, n, at) | field16(b, n, at + 2) << 16;
+}
+
+// The header rule of the conversion, stated field by field over the first n bytes of a file of
+// file_size bytes: the reference for the randomized cases and the fuzz targets.
+inline bool header_acceptable(const unsigned char* b, size_t n, uint32_t file_size) {
+    if (n < 54 || b[0] != 'B' || b[1] != 'M')
+        return false;
+    uint64_t offset = field32(b, n, 10), info = field32(b, n, 14);
+    int32_t height = (int32_t)field32(b, n, 22);
+    return info >= 40 && field32(b, n, 18) == 320 && (height == 240 || height == -240) &&
+           field16(b, n, 26) == 1 && field16(b, n, 28) == 24 && field32(b, n, 30) == 0 &&
+           offset >= 14 + info && offset + 230400 <= file_size;
+}
+
 struct Shape {
     uint32_t info_size = 40;
     bool top_down = false;

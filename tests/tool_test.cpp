@@ -5,11 +5,12 @@
 // programs' own code makes or with pictures decoded here independently.
 #include <doctest.h>
 #include "level_record.h"
+#include "path.h"
 #include "screen_image.h"
 #include "test_bitmaps.h"
 #include "test_status_bar.h"
 #include "test_support.h"
-#include <windows.h>
+#include "text.h"
 #include <string>
 #include <vector>
 
@@ -22,73 +23,36 @@ struct Run {
 };
 
 std::string tool_exe() {
-    return test_program_dir() + "..\\bin\\wumpo-tool.exe";
+    return test_tool_dir() + "wumpo-tool" + TEST_EXE;
 }
 
-// One argument as the C runtime's command-line parser takes it back.
-std::string quote_arg(const std::string& a) {
-    if (!a.empty() && a.find_first_of(" \t\"") == std::string::npos)
-        return a;
-    std::string r = "\"";
-    size_t backslashes = 0;
-    for (char c : a) {
-        if (c == '\\') {
-            ++backslashes;
+// The text with LF line ends, as the checks below write it. The Windows tool ends each line with
+// CR LF, as console programs there do, the POSIX one with LF alone; anything else is a fault.
+std::string plain_lines(const std::string& text) {
+    std::string r;
+    int wrong = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+#ifdef _WIN32
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
             continue;
-        }
-        r.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-        backslashes = 0;
-        r += c;
+        wrong += text[i] == '\n' && (i == 0 || text[i - 1] != '\r');
+#else
+        wrong += text[i] == '\r';
+#endif
+        r += text[i];
     }
-    r.append(backslashes * 2, '\\');
-    return r + "\"";
+    CHECK(wrong == 0);
+    return r;
 }
 
-HANDLE inheritable_file(const std::string& path) {
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, 0, TRUE};
-    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, 0);
-}
-
-std::string text_of(const std::string& path) {
-    std::vector<unsigned char> b = test_read_file(path);
-    return std::string(b.begin(), b.end());
-}
-
-// Runs exe with args in directory dir; standard output and error go to files (no pipe can fill).
+// Runs exe with args in directory dir.
 Run run_program(const std::string& exe, const std::string& dir,
                 const std::vector<std::string>& args) {
-    std::string io = test_scratch_dir("tool_io");
-    HANDLE out = inheritable_file(io + "out.txt");
-    HANDLE err = inheritable_file(io + "err.txt");
-    std::string line = quote_arg(exe);
-    for (const std::string& a : args)
-        line += " " + quote_arg(a);
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = out;
-    si.hStdError = err;
-    PROCESS_INFORMATION pi = {};
-    std::vector<char> command(line.begin(), line.end());
-    command.push_back(0);
-    BOOL started = CreateProcessA(0, command.data(), 0, 0, TRUE, 0, 0, dir.c_str(), &si, &pi);
-    CloseHandle(out);
-    CloseHandle(err);
-    REQUIRE(started);
-    Run r = {-2, "", ""};
-    if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0) {
-        DWORD code = 0;
-        GetExitCodeProcess(pi.hProcess, &code);
-        r.status = (int)code;
-    } else {
-        TerminateProcess(pi.hProcess, 99);
-    }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    r.out = text_of(io + "out.txt");
-    r.err = text_of(io + "err.txt");
+    Run r = {-1, "", ""};
+    r.status = test_run_program(exe, dir, args, &r.out, &r.err);
+    REQUIRE(r.status != -1);
+    r.out = plain_lines(r.out);
+    r.err = plain_lines(r.err);
     return r;
 }
 
@@ -99,7 +63,7 @@ Run tool(const std::string& dir, const std::vector<std::string>& args) {
 // The image the programs make of a bitmap file, computed here from its pixels, independently of
 // the conversion under test.
 Bytes programs_image(const std::string& dir, const std::string& bitmap) {
-    Picture picture = picture_of_bitmap(test_read_file(dir + bitmap));
+    Picture picture = picture_of_bitmap(test_read_file(dir + test_path(bitmap)));
     REQUIRE(picture.size() == 320 * 240);
     return expected_image(picture);
 }
@@ -170,24 +134,21 @@ std::string json_value(const std::string& json, const std::string& name) {
             v += json[at++];
         return v;
     }
-    std::wstring wide;
+    std::vector<unsigned> units;
     for (++at; json[at] != '"'; ++at) {
         if (json[at] != '\\') {
-            wide += (wchar_t)(unsigned char)json[at];
+            units.push_back((unsigned char)json[at]);
             continue;
         }
         char e = json[++at];
         if (e == 'u') {
-            wide += (wchar_t)std::stoul(json.substr(at + 1, 4), nullptr, 16);
+            units.push_back((unsigned)std::stoul(json.substr(at + 1, 4), nullptr, 16));
             at += 4;
         } else {
-            wide += e == 'n' ? L'\n' : e == 't' ? L'\t' : e == 'r' ? L'\r' : (wchar_t)e;
+            units.push_back(e == 'n' ? '\n' : e == 't' ? '\t' : e == 'r' ? '\r' : (unsigned)e);
         }
     }
-    char bytes[256] = {};
-    int n =
-        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), (int)wide.size(), bytes, sizeof bytes, 0, 0);
-    return std::string(bytes, n > 0 ? n : 0);
+    return test_code_page_text(units);
 }
 
 const char* const REFUSED = "Error: Bitmap has to be 320 x 240, 24-bit, no compression";
@@ -197,10 +158,10 @@ TEST_CASE("tool convert: programs' bytes, progress, a refused bitmap among good 
     std::string dir = test_scratch_dir("tool_convert");
     Picture one = varied_picture(3), two = varied_picture(40);
     test_write_file(dir + "one.bmp", bitmap_file(one));
-    CreateDirectoryA((dir + "sub").c_str(), 0);
+    test_make_dir(dir + "sub");
     Shape top_down;
     top_down.top_down = true;
-    test_write_file(dir + "sub\\two.bmp", bitmap_file(two, top_down));
+    test_write_file(dir + test_path("sub\\two.bmp"), bitmap_file(two, top_down));
     Bytes sixteen_bit = bitmap_file(one);
     sixteen_bit[28] = 16;
     test_write_file(dir + "bad.bmp", sixteen_bit);
@@ -214,34 +175,36 @@ TEST_CASE("tool convert: programs' bytes, progress, a refused bitmap among good 
         CHECK(test_read_file(dir + "one.IMG") == expected_image(one));
     }
     SUBCASE("several, one refused: the others still converted, each told, exit 1") {
-        CreateDirectoryA((dir + "out").c_str(), 0);
-        Run r = tool(dir, {"convert", "one.bmp", "bad.bmp", "sub\\two.bmp", "--out", "out"});
+        test_make_dir(dir + "out");
+        Run r =
+            tool(dir, {"convert", "one.bmp", "bad.bmp", test_path("sub\\two.bmp"), "--out", "out"});
         CHECK(r.status == 1);
-        CHECK(r.out == "[1/3] one.bmp -> out\\one.IMG\r\n"
-                       "[2/3] bad.bmp -> out\\bad.IMG\r\n"
-                       "[3/3] sub\\two.bmp -> out\\two.IMG\r\n"
-                       "Converted 2 of 3 bitmaps\r\n");
-        CHECK(r.err == std::string("bad.bmp: ") + REFUSED + "\r\n");
-        CHECK(test_read_file(dir + "out\\one.IMG") == programs_image(dir, "one.bmp"));
-        CHECK(test_read_file(dir + "out\\two.IMG") == programs_image(dir, "sub\\two.bmp"));
-        CHECK_FALSE(test_file_exists(dir + "out\\bad.IMG"));
+        CHECK(r.out == test_path("[1/3] one.bmp -> out\\one.IMG\n"
+                                 "[2/3] bad.bmp -> out\\bad.IMG\n"
+                                 "[3/3] sub\\two.bmp -> out\\two.IMG\n"
+                                 "Converted 2 of 3 bitmaps\n"));
+        CHECK(r.err == std::string("bad.bmp: ") + REFUSED + "\n");
+        CHECK(test_read_file(dir + test_path("out\\one.IMG")) == programs_image(dir, "one.bmp"));
+        CHECK(test_read_file(dir + test_path("out\\two.IMG")) ==
+              programs_image(dir, "sub\\two.bmp"));
+        CHECK_FALSE(test_file_exists(dir + test_path("out\\bad.IMG")));
         CHECK_FALSE(test_file_exists(dir + "one.IMG"));
     }
     SUBCASE("a missing bitmap and a pattern: reported, the matches converted in name order") {
-        Run r = tool(dir, {"convert", "sub\\*.bmp", "gone.bmp", "none*.bmp"});
+        Run r = tool(dir, {"convert", test_path("sub\\*.bmp"), "gone.bmp", "none*.bmp"});
         CHECK(r.status == 1);
-        CHECK(r.out == "[1/2] sub\\two.bmp -> two.IMG\r\n[2/2] gone.bmp -> gone.IMG\r\n"
-                       "Converted 1 of 2 bitmaps\r\n");
-        CHECK(r.err == "none*.bmp: Error: No file matches\r\n"
-                       "gone.bmp: Error: Cannot open bitmap file\r\n");
+        CHECK(r.out == test_path("[1/2] sub\\two.bmp -> two.IMG\n[2/2] gone.bmp -> gone.IMG\n") +
+                           "Converted 1 of 2 bitmaps\n");
+        CHECK(r.err == "none*.bmp: Error: No file matches\n"
+                       "gone.bmp: Error: Cannot open bitmap file\n");
         CHECK(test_read_file(dir + "two.IMG") == programs_image(dir, "sub\\two.bmp"));
         CHECK_FALSE(test_file_exists(dir + "gone.bmp"));
     }
     SUBCASE("an image that cannot be created is named") {
-        CreateDirectoryA((dir + "one.IMG").c_str(), 0);
+        test_make_dir(dir + "one.IMG");
         Run r = tool(dir, {"convert", "one.bmp"});
         CHECK(r.status == 1);
-        CHECK(r.err == "one.IMG: Error: Can't create file\r\n");
+        CHECK(r.err == "one.IMG: Error: Can't create file\n");
     }
     SUBCASE("usage errors change nothing and exit 2; a missing --out directory exits 1") {
         for (const std::vector<std::string>& args :
@@ -256,20 +219,20 @@ TEST_CASE("tool convert: programs' bytes, progress, a refused bitmap among good 
         }
         Run r = tool(dir, {"convert", "one.bmp", "--out", "nowhere"});
         CHECK(r.status == 1);
-        CHECK(r.err == "nowhere: Error: Directory not found\r\n");
+        CHECK(r.err == "nowhere: Error: Directory not found\n");
         CHECK_FALSE(test_file_exists(dir + "one.IMG"));
 
         // Two bitmaps whose images would have one name, letter case aside: the second would
         // replace the first, so nothing is converted.
-        test_write_file(dir + "sub\\One.bmp", bitmap_file(two));
-        Run clash =
-            tool(dir, {"convert", "one.bmp", "sub\\two.bmp", "sub\\One.bmp", "--out", "sub"});
+        test_write_file(dir + test_path("sub\\One.bmp"), bitmap_file(two));
+        Run clash = tool(dir, {"convert", "one.bmp", test_path("sub\\two.bmp"),
+                               test_path("sub\\One.bmp"), "--out", "sub"});
         CHECK(clash.status == 2);
         CHECK(clash.out == "");
-        CHECK(clash.err.find("wumpo-tool: one.bmp and sub\\One.bmp would both be converted into "
-                             "sub\\one.IMG\r\n") == 0);
-        CHECK_FALSE(test_file_exists(dir + "sub\\one.IMG"));
-        CHECK_FALSE(test_file_exists(dir + "sub\\two.IMG"));
+        CHECK(clash.err.find(test_path("wumpo-tool: one.bmp and sub\\One.bmp would both be "
+                                       "converted into sub\\one.IMG\n")) == 0);
+        CHECK_FALSE(test_file_exists(dir + test_path("sub\\one.IMG")));
+        CHECK_FALSE(test_file_exists(dir + test_path("sub\\two.IMG")));
     }
 }
 
@@ -313,14 +276,14 @@ TEST_CASE("tool view: a screen image as a bitmap the right way up, converting ba
         test_write_file(dir + "SHORT.IMG", short_image);
         r = tool(dir, {"view", "SHORT.IMG", "short.bmp"});
         CHECK(r.status == 1);
-        CHECK(r.err == "SHORT.IMG: Error: Not a screen image file\r\n");
+        CHECK(r.err == "SHORT.IMG: Error: Not a screen image file\n");
         CHECK_FALSE(test_file_exists(dir + "short.bmp"));
         r = tool(dir, {"view", "GONE.IMG", "gone.bmp"});
         CHECK(r.status == 1);
-        CHECK(r.err == "GONE.IMG: Error: Can't open image file\r\n");
-        r = tool(dir, {"view", "SKY.IMG", "nowhere\\sky.bmp"});
+        CHECK(r.err == "GONE.IMG: Error: Can't open image file\n");
+        r = tool(dir, {"view", "SKY.IMG", test_path("nowhere\\sky.bmp")});
         CHECK(r.status == 1);
-        CHECK(r.err == "nowhere\\sky.bmp: Error: Can't create file\r\n");
+        CHECK(r.err == test_path("nowhere\\sky.bmp: Error: Can't create file\n"));
         r = tool(dir, {"view", "SKY.IMG"});
         CHECK(r.status == 2);
         r = tool(dir, {"view", "SKY.IMG", "a.bmp", "b.bmp"});
@@ -339,35 +302,35 @@ TEST_CASE("tool level show: labels, JSON, numbers as Load Level shows them") {
     Run r = tool(dir, {"level", "show", "CAVE.LVL"});
     CHECK(r.status == 0);
     CHECK(r.err == "");
-    CHECK(r.out == "Level Description: \"Say \\\"hi\\\" \\\\ caf\xE9        \"\r\n"
-                   "Wumpo Start X: 40\r\n"
-                   "Wumpo Start Y: 30\r\n"
-                   "Wumpo Exit X: -25536\r\n"
-                   "Wumpo Exit Y: -1\r\n"
-                   "Amount of draw material: 250\r\n"
-                   "Amount of Wumpo to create: 20\r\n"
-                   "Amount of Wumpo you need to save: 10\r\n"
-                   "Level time in seconds: 300\r\n"
-                   "Anti-Gravity mode? 1\r\n"
-                   "Name of backdrop to use: (SPACE.IMG = default): \"SKY.IMG\"\r\n"
-                   "Switch Gravity Times: 3\r\n");
+    CHECK(r.out == "Level Description: \"Say \\\"hi\\\" \\\\ caf\xE9        \"\n"
+                   "Wumpo Start X: 40\n"
+                   "Wumpo Start Y: 30\n"
+                   "Wumpo Exit X: -25536\n"
+                   "Wumpo Exit Y: -1\n"
+                   "Amount of draw material: 250\n"
+                   "Amount of Wumpo to create: 20\n"
+                   "Amount of Wumpo you need to save: 10\n"
+                   "Level time in seconds: 300\n"
+                   "Anti-Gravity mode? 1\n"
+                   "Name of backdrop to use: (SPACE.IMG = default): \"SKY.IMG\"\n"
+                   "Switch Gravity Times: 3\n");
 
     r = tool(dir, {"level", "show", "--json", "CAVE.LVL"});
     CHECK(r.status == 0);
-    CHECK(r.out == "{\r\n"
-                   "  \"description\": \"Say \\\"hi\\\" \\\\ caf\\u00E9        \",\r\n"
-                   "  \"start_x\": 40,\r\n"
-                   "  \"start_y\": 30,\r\n"
-                   "  \"exit_x\": -25536,\r\n"
-                   "  \"exit_y\": -1,\r\n"
-                   "  \"draw_material\": 250,\r\n"
-                   "  \"wumpo_to_create\": 20,\r\n"
-                   "  \"wumpo_to_save\": 10,\r\n"
-                   "  \"level_time\": 300,\r\n"
-                   "  \"anti_gravity\": 1,\r\n"
-                   "  \"backdrop_name\": \"SKY.IMG\",\r\n"
-                   "  \"gravity_switch_times\": 3\r\n"
-                   "}\r\n");
+    CHECK(r.out == "{\n"
+                   "  \"description\": \"Say \\\"hi\\\" \\\\ caf\\u00E9        \",\n"
+                   "  \"start_x\": 40,\n"
+                   "  \"start_y\": 30,\n"
+                   "  \"exit_x\": -25536,\n"
+                   "  \"exit_y\": -1,\n"
+                   "  \"draw_material\": 250,\n"
+                   "  \"wumpo_to_create\": 20,\n"
+                   "  \"wumpo_to_save\": 10,\n"
+                   "  \"level_time\": 300,\n"
+                   "  \"anti_gravity\": 1,\n"
+                   "  \"backdrop_name\": \"SKY.IMG\",\n"
+                   "  \"gravity_switch_times\": 3\n"
+                   "}\n");
 
     SUBCASE("a file of 55 or 57 bytes, or none, is refused and nothing is listed") {
         Bytes level = test_read_file(dir + "CAVE.LVL");
@@ -378,11 +341,11 @@ TEST_CASE("tool level show: labels, JSON, numbers as Load Level shows them") {
             r = tool(dir, {"level", "show", name, "--json"});
             CHECK(r.status == 1);
             CHECK(r.out == "");
-            CHECK(r.err == std::string(name) + ": Error: Not a level file\r\n");
+            CHECK(r.err == std::string(name) + ": Error: Not a level file\n");
         }
         r = tool(dir, {"level", "show", "GONE.LVL"});
         CHECK(r.status == 1);
-        CHECK(r.err == "GONE.LVL: Error: Can't open level file\r\n");
+        CHECK(r.err == "GONE.LVL: Error: Can't open level file\n");
         CHECK_FALSE(test_file_exists(dir + "GONE.LVL"));
         CHECK(tool(dir, {"level", "show"}).status == 2);
         CHECK(tool(dir, {"level", "show", "CAVE.LVL", "--xml"}).status == 2);
@@ -418,11 +381,11 @@ TEST_CASE("tool level create: defaults, the Level Creator's checks, show and cre
         CHECK(r.status == 1);
         CHECK(r.out == "");
         CHECK(r.err == "KEEP.LVL: Error: Wumpo Start X has to be a whole number from -32768 to "
-                       "65535\r\n"
+                       "65535\n"
                        "KEEP.LVL: Error: Level time in seconds has to be a whole number from "
-                       "-32768 to 65535\r\n"
-                       "KEEP.LVL: Error: Anti-Gravity mode has to be 0 or 1\r\n"
-                       "KEEP.LVL: Error: Name of backdrop has to be 12 characters or fewer\r\n");
+                       "-32768 to 65535\n"
+                       "KEEP.LVL: Error: Anti-Gravity mode has to be 0 or 1\n"
+                       "KEEP.LVL: Error: Name of backdrop has to be 12 characters or fewer\n");
         CHECK(test_read_file(dir + "KEEP.LVL") == Bytes(LEVEL_RECORD_SIZE, 0x55));
     }
     SUBCASE("unknown field names and words without = are usage errors") {
@@ -433,9 +396,9 @@ TEST_CASE("tool level create: defaults, the Level Creator's checks, show and cre
         }
         CHECK(tool(dir, {"level", "create"}).status == 2);
         CHECK_FALSE(test_file_exists(dir + "U.LVL"));
-        Run r = tool(dir, {"level", "create", "nowhere\\U.LVL"});
+        Run r = tool(dir, {"level", "create", test_path("nowhere\\U.LVL")});
         CHECK(r.status == 1);
-        CHECK(r.err == "nowhere\\U.LVL: Error: Can't create file\r\n");
+        CHECK(r.err == test_path("nowhere\\U.LVL: Error: Can't create file\n"));
     }
     SUBCASE("the values that show prints give the same file again") {
         Bytes original =
@@ -459,7 +422,7 @@ TEST_CASE("tool level create: defaults, the Level Creator's checks, show and cre
 TEST_CASE("tool preview: the level bitmap, the sprites where Preview Level puts them, the bar "
           "with the level's numbers") {
     std::string dir = test_scratch_dir("tool_preview");
-    std::string images = test_program_dir() + "..\\bin\\images\\";
+    std::string images = test_tool_images();
     Decoded cloud = decode(test_read_file(images + "cloud.bmp"));
     Decoded exit = decode(test_read_file(images + "exit.bmp"));
     Decoded exitgrav = decode(test_read_file(images + "exitgrav.bmp"));
@@ -526,27 +489,27 @@ TEST_CASE("tool preview: the level bitmap, the sprites where Preview Level puts 
         Bytes wide = bitmap_file(picture);
         wide[18] = 0x41; // 321 pixels wide
         test_write_file(dir + "wide.bmp", wide);
-        DeleteFileA((dir + "out.bmp").c_str());
+        test_remove_file(dir + "out.bmp");
         Run r = tool(dir, {"preview", "PLAIN.LVL", "wide.bmp", "out.bmp"});
         CHECK(r.status == 1);
-        CHECK(r.err == std::string("wide.bmp: ") + REFUSED + "\r\n");
+        CHECK(r.err == std::string("wide.bmp: ") + REFUSED + "\n");
         r = tool(dir, {"preview", "PLAIN.LVL", "gone.bmp", "out.bmp"});
         CHECK(r.status == 1);
-        CHECK(r.err == "gone.bmp: Error: Cannot open bitmap file\r\n");
+        CHECK(r.err == "gone.bmp: Error: Cannot open bitmap file\n");
         test_write_file(dir + "LONG.LVL", Bytes(57, 0));
         r = tool(dir, {"preview", "LONG.LVL", "level.bmp", "out.bmp"});
         CHECK(r.status == 1);
-        CHECK(r.err == "LONG.LVL: Error: Not a level file\r\n");
+        CHECK(r.err == "LONG.LVL: Error: Not a level file\n");
         CHECK_FALSE(test_file_exists(dir + "out.bmp"));
         CHECK(tool(dir, {"preview", "PLAIN.LVL", "level.bmp"}).status == 2);
     }
     SUBCASE("the sprites come from images beside the program, whatever the current directory") {
         std::string alone = test_scratch_dir("tool_alone");
-        REQUIRE(CopyFileA(tool_exe().c_str(), (alone + "wumpo-tool.exe").c_str(), FALSE));
-        Run r = run_program(alone + "wumpo-tool.exe", dir,
-                            {"preview", "PLAIN.LVL", "level.bmp", "alone.bmp"});
+        std::string copy = alone + "wumpo-tool" + TEST_EXE;
+        REQUIRE(test_copy_file(tool_exe(), copy));
+        Run r = run_program(copy, dir, {"preview", "PLAIN.LVL", "level.bmp", "alone.bmp"});
         CHECK(r.status == 1);
-        CHECK(r.err == alone + "images\\cloud.bmp: Error: Cannot open bitmap file\r\n");
+        CHECK(r.err == alone + PATH_IMAGES "cloud.bmp: Error: Cannot open bitmap file\n");
         CHECK_FALSE(test_file_exists(dir + "alone.bmp"));
     }
 }
@@ -556,7 +519,7 @@ TEST_CASE("tool help: the tool and every command; wrong command lines exit 2") {
     Run r = tool(dir, {"--help"});
     CHECK(r.status == 0);
     CHECK(r.err == "");
-    CHECK(r.out.rfind("Usage: wumpo-tool COMMAND [ARGUMENTS]\r\n", 0) == 0);
+    CHECK(r.out.rfind("Usage: wumpo-tool COMMAND [ARGUMENTS]\n", 0) == 0);
     for (const char* command :
          {"convert BITMAP", "view IMAGE", "level show FILE", "level create", "preview FILE"})
         CHECK(r.out.find(std::string("  ") + command) != std::string::npos);
@@ -566,13 +529,13 @@ TEST_CASE("tool help: the tool and every command; wrong command lines exit 2") {
         const char* usage;
     };
     const Topic topics[] = {
-        {{"convert", "--help"}, "Usage: wumpo-tool convert BITMAP... [--out DIR]\r\n"},
-        {{"view", "-h"}, "Usage: wumpo-tool view IMAGE.IMG OUT.BMP\r\n"},
-        {{"level", "--help"}, "Usage: wumpo-tool level show FILE.LVL [--json]\r\n"},
-        {{"level", "show", "--help"}, "Usage: wumpo-tool level show FILE.LVL [--json]\r\n"},
+        {{"convert", "--help"}, "Usage: wumpo-tool convert BITMAP... [--out DIR]\n"},
+        {{"view", "-h"}, "Usage: wumpo-tool view IMAGE.IMG OUT.BMP\n"},
+        {{"level", "--help"}, "Usage: wumpo-tool level show FILE.LVL [--json]\n"},
+        {{"level", "show", "--help"}, "Usage: wumpo-tool level show FILE.LVL [--json]\n"},
         {{"level", "create", "X.LVL", "--help"},
-         "Usage: wumpo-tool level create FILE.LVL [field=value...]\r\n"},
-        {{"preview", "--help"}, "Usage: wumpo-tool preview FILE.LVL BITMAP OUT.BMP\r\n"},
+         "Usage: wumpo-tool level create FILE.LVL [field=value...]\n"},
+        {{"preview", "--help"}, "Usage: wumpo-tool preview FILE.LVL BITMAP OUT.BMP\n"},
     };
     for (const Topic& t : topics) {
         CAPTURE(t.usage);
@@ -597,4 +560,40 @@ TEST_CASE("tool help: the tool and every command; wrong command lines exit 2") {
         CHECK(r.out == "");
         CHECK(r.err.find("Usage: wumpo-tool") != std::string::npos);
     }
+}
+
+TEST_CASE(
+    "tool text: wildcards match as on Windows, and Western text widens as Windows widens it") {
+    struct Match {
+        const char* pattern;
+        const char* name;
+        int matches;
+    } matches[] = {
+        {"*.bmp", "cave.bmp", 1},
+        {"*.bmp", "CAVE.BMP", 1},
+        {"*.bmp", "cave.bmp.bak", 0},
+        {"*.BMP", "x.bmp", 1},
+        {"c?ve*", "cave.bmp", 1},
+        {"c?ve", "cve", 0},
+        {"*", ".hidden", 1},
+        {"*.*", "README", 1},
+        {"a*.*", "abc", 1},
+        {"*a*b", "xaxxb", 1},
+        {"*a*b", "xaxxbc", 0},
+        {"", "", 1},
+        {"?", "", 0},
+        {"caf\xC9*", "caf\xE9.bmp", 1},
+        {"**x", "yx", 1},
+    };
+    for (const Match& m : matches) {
+        CAPTURE(m.pattern);
+        CAPTURE(m.name);
+        CHECK(text_matches(m.pattern, m.name) == m.matches);
+    }
+    // 0x80 is the euro sign, 0x81 has no character and stays itself, 0xE9 is e acute.
+    wchar_t wide[8];
+    CHECK(text_widen_1252("\x80\x81\xE9", wide, 8) == 4);
+    CHECK(((unsigned)wide[0] == 0x20AC && (unsigned)wide[1] == 0x81 && (unsigned)wide[2] == 0xE9 &&
+           wide[3] == 0));
+    CHECK(text_widen_1252("abc", wide, 3) == 0); // no room for the terminator
 }

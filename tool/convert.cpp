@@ -7,7 +7,6 @@
 #include "screen_image.h"
 #include "str.h"
 #include "text.h"
-#include <windows.h>
 
 namespace {
 struct ConvertState {
@@ -20,7 +19,7 @@ ConvertState LIST;
 // A heap copy of prefix followed by name.
 char* heap_text(const char* prefix, int32_t prefix_length, const char* name) {
     int32_t n = str_length(name);
-    char* copy = (char*)heap_allocate((SIZE_T)prefix_length + (SIZE_T)n + 1);
+    char* copy = (char*)heap_allocate((size_t)prefix_length + (size_t)n + 1);
     if (!copy)
         return 0;
     for (int32_t i = 0; i < prefix_length; ++i)
@@ -35,7 +34,7 @@ int add_name(char* name) {
         return 0;
     if (LIST.count == LIST.capacity) {
         int32_t capacity = LIST.capacity ? LIST.capacity * 2 : 16;
-        void* grown = heap_reallocate(LIST.names, (SIZE_T)capacity * sizeof(char*));
+        void* grown = heap_reallocate(LIST.names, (size_t)capacity * sizeof(char*));
         if (!grown)
             return 0;
         LIST.names = (char**)grown;
@@ -45,45 +44,26 @@ int add_name(char* name) {
     return 1;
 }
 
-int name_before(const char* a, const char* b) {
-    return lstrcmpiA(a, b) < 0;
+void add_found(const char* prefix, int32_t prefix_length, const char* file_name) {
+    add_name(heap_text(prefix, prefix_length, file_name));
 }
 
 // The files that pattern matches, in name order, named as the user would name them: with the
 // directory part of the pattern in front. 0 when it matches none.
 int32_t add_matches(const char* pattern) {
     int32_t first = LIST.count;
-    char* full = path_full(pattern);
-    WIN32_FIND_DATAA found;
-    HANDLE search = full ? FindFirstFileA(full, &found) : INVALID_HANDLE_VALUE;
-    if (search == INVALID_HANDLE_VALUE)
+    if (!path_each_match(pattern, &add_found))
         return 0;
-    int32_t prefix = 0;
-    for (int32_t i = 0; pattern[i]; ++i) {
-        if (pattern[i] == '\\' || pattern[i] == '/' || pattern[i] == ':')
-            prefix = i + 1;
-    }
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            add_name(heap_text(pattern, prefix, found.cFileName));
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
     // The system gives directory order, which differs between file systems; the progress lines
     // are easier to follow in name order.
     for (int32_t i = first + 1; i < LIST.count; ++i) {
         char* name = LIST.names[i];
         int32_t j = i;
-        for (; j > first && name_before(name, LIST.names[j - 1]); --j)
+        for (; j > first && path_name_before(name, LIST.names[j - 1]); --j)
             LIST.names[j] = LIST.names[j - 1];
         LIST.names[j] = name;
     }
     return LIST.count - first;
-}
-
-int directory_exists(const char* name) {
-    char* full = path_full(name);
-    DWORD attributes = full ? GetFileAttributesA(full) : INVALID_FILE_ATTRIBUTES;
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The image name of bitmap, as the user would name it: the --out directory (or none) and the
@@ -103,7 +83,7 @@ char* image_name(const char* bitmap, const char* out_dir) {
 int refuse_clash(const char* out_dir) {
     if (LIST.count < 2)
         return TOOL_DONE;
-    char** full = (char**)heap_allocate((SIZE_T)LIST.count * sizeof(char*));
+    char** full = (char**)heap_allocate((size_t)LIST.count * sizeof(char*));
     if (!full) {
         out_error(0, "Error: Not enough memory");
         return TOOL_FAILED;
@@ -196,7 +176,7 @@ int tool_convert(int count, char** args) {
     }
     if (LIST.count == 0 && !failed)
         return help_usage("convert", "no bitmap given");
-    if (out_dir && !directory_exists(out_dir)) {
+    if (out_dir && !path_is_directory(out_dir)) {
         out_error(out_dir, "Error: Directory not found");
         return TOOL_FAILED;
     }

@@ -1,6 +1,8 @@
 // Console output. Writes straight to the standard handles, so what the tool prints needs neither
 // the C runtime's buffers nor the string area (start-up may have failed to make it).
 #include "out.h"
+
+#ifdef _WIN32
 #include <windows.h>
 
 namespace {
@@ -22,6 +24,31 @@ void write_handle(DWORD which, const char* text) {
     }
 }
 } // namespace
+#else
+#include <errno.h>
+#include <unistd.h>
+
+// POSIX systems end lines with LF alone; the texts are otherwise the Windows tool's.
+enum { STD_OUTPUT_HANDLE = 1, STD_ERROR_HANDLE = 2 };
+
+namespace {
+void write_handle(int fd, const char* text) {
+    if (!text)
+        return;
+    const char* p = text;
+    while (*p)
+        ++p;
+    while (p > text) {
+        ssize_t n = write(fd, text, (size_t)(p - text));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        text += n;
+    }
+}
+} // namespace
+#endif
 
 void out_text(const char* text) {
     write_handle(STD_OUTPUT_HANDLE, text);

@@ -1,10 +1,32 @@
-// File names the user types. The file runtime makes the program's directory current before every
-// open, which suits the forms; on the command line a relative name means the user's current
-// directory, so each one is made absolute against the directory recorded at start.
+// File names the user types, and the directories the tool looks into. The file runtime makes the
+// program's directory current before every open, which suits the forms; on the command line a
+// relative name means the user's current directory, so each one is made absolute against the
+// directory recorded at start. One implementation per system: path_win.cpp, path_posix.cpp.
 #pragma once
+#include <stdint.h>
+
+// The pictures of preview, relative to the program's directory: the images folder beside
+// wumpo-tool.exe on Windows; on POSIX systems share/wumpo-tools/images beside the bin/ that
+// holds the tool, where an installation puts them and where the build tree lays them out.
+#ifdef _WIN32
+#define PATH_IMAGES "images\\"
+#else
+#define PATH_IMAGES "../share/wumpo-tools/images/"
+#endif
 
 // Records the process's current directory: the user's, before any file is opened.
 void path_start(void);
 // The absolute form of name, taken relative to the recorded directory, in a runtime heap block;
 // 0 for an empty or unusable name, or when the heap refuses.
 char* path_full(const char* name);
+// 1 when name (relative to the recorded directory) is an existing directory.
+int path_is_directory(const char* name);
+// Calls found with each plain file (not a directory) whose name matches the wildcard pattern
+// (* and ?, letter case aside, in the last part of the name only), in the system's order: the
+// name as the user would give it is the first prefix_length characters of prefix (the directory
+// part of the pattern) followed by file_name. Returns how many were found.
+int32_t path_each_match(const char* pattern,
+                        void (*found)(const char* prefix, int32_t prefix_length,
+                                      const char* file_name));
+// 1 when name a comes before name b in the order the progress lines are shown.
+int path_name_before(const char* a, const char* b);

@@ -84,16 +84,17 @@ int tool_preview(int count, char** args) {
     int32_t exit_x = picture_position(level.words[2]);
     int32_t exit_y = picture_position(level.words[3]);
     // Only the state 1 is a ticked box; any other byte shows the plain exit.
-    const char* exit_sprite = level.anti_gravity == 1 ? "images\\exitgrav.bmp" : "images\\exit.bmp";
+    const char* exit_sprite =
+        level.anti_gravity == 1 ? PATH_IMAGES "exitgrav.bmp" : PATH_IMAGES "exit.bmp";
     StatusBarValues numbers = {str_to_int(level.words[7]), str_to_int(level.words[5]),
                                str_to_int(level.words[6]), str_to_int(level.words[4])};
     str_set_position(start);
 
     BitmapPicture picture, cloud, exit, status_bar;
     if (!read_level_bitmap(bitmap_name, &picture) ||
-        !read_program_picture("images\\cloud.bmp", &cloud) ||
+        !read_program_picture(PATH_IMAGES "cloud.bmp", &cloud) ||
         !read_program_picture(exit_sprite, &exit) ||
-        !read_program_picture("images\\statbar.bmp", &status_bar))
+        !read_program_picture(PATH_IMAGES "statbar.bmp", &status_bar))
         return TOOL_FAILED;
 
     unsigned char* canvas =

@@ -59,14 +59,36 @@ unsigned char capital(unsigned char c) {
     return c;
 }
 
+// What ends a directory in a name: on Windows a backslash, a slash or a drive's colon; on POSIX
+// systems only a slash (there the others are characters of the name).
+int is_separator(char c) {
+#ifdef _WIN32
+    return c == '\\' || c == '/' || c == ':';
+#else
+    return c == '/';
+#endif
+}
+#ifdef _WIN32
+const char JOIN[] = "\\";
+#else
+const char JOIN[] = "/";
+#endif
+
 const char* last_separator_end(const char* path) {
     const char* name = path;
     for (const char* p = path; *p; ++p) {
-        if (*p == '\\' || *p == '/' || *p == ':')
+        if (is_separator(*p))
             name = p + 1;
     }
     return name;
 }
+
+// Windows-1252 characters 0x80-0x9F as UTF-16; 0 where the code page has none (those bytes
+// become the same code point, as Windows' own conversion gives them).
+const uint16_t CP1252_HIGH[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 } // namespace
 
 int text_equal(const char* a, const char* b) {
@@ -140,8 +162,8 @@ char* text_join(const char* directory, const char* name) {
     *start = 0;
     str_concat(directory);
     int32_t n = str_length(directory);
-    if (n > 0 && directory[n - 1] != '\\' && directory[n - 1] != '/')
-        str_concat("\\");
+    if (n > 0 && directory[n - 1] != JOIN[0] && directory[n - 1] != '/')
+        str_concat(JOIN);
     str_concat(name);
     return start;
 }
@@ -156,4 +178,48 @@ char* text_field_name(const char* argument, const char** value) {
         return 0;
     *value = argument + n + 1;
     return str_left(argument, n, str_position());
+}
+
+int text_matches(const char* pattern, const char* name) {
+    const unsigned char* p = (const unsigned char*)(pattern ? pattern : "");
+    const unsigned char* n = (const unsigned char*)(name ? name : "");
+    // After a star, where to go on trying when a later part fails: the pattern just past the
+    // star and the name one character further than last time. One star remembered is enough,
+    // since a later star can take over whatever an earlier one would have.
+    const unsigned char* star = 0;
+    const unsigned char* resume = 0;
+    for (;;) {
+        if (*p == '*') {
+            star = ++p;
+            resume = n;
+            continue;
+        }
+        // A final ".*" also stands for no extension at all, as "*.*" does for every file.
+        if (!*n && p[0] == '.' && p[1] == '*' && !p[2])
+            return 1;
+        if (!*n && !*p)
+            return 1;
+        if (*n && (*p == '?' || (*p && capital(*p) == capital(*n)))) {
+            ++p;
+            ++n;
+            continue;
+        }
+        if (!star || !*resume)
+            return 0;
+        p = star;
+        n = ++resume;
+    }
+}
+
+int32_t text_widen_1252(const char* text, wchar_t* out, int32_t room) {
+    int32_t n = 0;
+    for (const unsigned char* p = (const unsigned char*)(text ? text : ""); n < room; ++p) {
+        uint16_t unit = *p;
+        if (unit >= 0x80 && unit < 0xA0 && CP1252_HIGH[unit - 0x80])
+            unit = CP1252_HIGH[unit - 0x80];
+        out[n++] = (wchar_t)unit;
+        if (!*p)
+            return n;
+    }
+    return 0;
 }

@@ -18,11 +18,20 @@ char* text_quote(const char* text);
 // count UTF-16 units as a JSON string: the escapes of text_quote, and \uXXXX for every unit from
 // 0x7F up, so the result is plain ASCII whatever the console's code page.
 char* text_quote_wide(const wchar_t* units, int32_t count);
-// The file name part of path (after its last \, / or :) without its last extension.
+// The file name part of path (after its last \, / or : on Windows, its last / on POSIX systems)
+// without its last extension.
 char* text_base_name(const char* path);
-// directory and name joined with a backslash (none added when directory is empty or already
-// ends in \ or /).
+// directory and name joined with a backslash, a slash on POSIX systems (none added when directory
+// is empty or already ends in a separator).
 char* text_join(const char* directory, const char* name);
 // The text before the first '=' of argument, or 0 (nothing produced) when it has none; *value is
 // then set to the text after it.
 char* text_field_name(const char* argument, const char** value);
+// 1 when name matches the wildcard pattern as Windows matches file names: * any run of
+// characters, ? any one, letter case aside (ASCII and Latin-1 letters), and a final ".*" also
+// matching a name without an extension.
+int text_matches(const char* pattern, const char* name);
+// The 8-bit text as UTF-16 units of the Windows-1252 code page, with its terminator, into out
+// (room units), as MultiByteToWideChar does: the units written, terminator included, or 0 when
+// they do not fit.
+int32_t text_widen_1252(const char* text, wchar_t* out, int32_t room);

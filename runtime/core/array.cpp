@@ -14,7 +14,7 @@ uint32_t* array_allocate(uint32_t element_size, uint32_t dimension_count, uint32
             return 0;
     }
     uint64_t bytes = (uint64_t)element_size * (count + 1) + 8;
-    if (bytes > (uint64_t)(SIZE_T)-1)
+    if (bytes > (uint64_t)(size_t)-1)
         return 0;
     // Each entry becomes the product of the counts after it; the last keeps its count.
     for (uint32_t k = 0; k + 1 < dimension_count; ++k) {
@@ -23,7 +23,7 @@ uint32_t* array_allocate(uint32_t element_size, uint32_t dimension_count, uint32
             stride *= table[j];
         table[k] = stride;
     }
-    uint32_t* block = (uint32_t*)heap_allocate((SIZE_T)bytes);
+    uint32_t* block = (uint32_t*)heap_allocate((size_t)bytes);
     if (!block)
         return 0;
     block[0] = (uint32_t)count;

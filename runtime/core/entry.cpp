@@ -1,6 +1,7 @@
 // Process entry and start routine. The C runtime's start-up code obtains the arguments and calls
 // WinMain; from here the program's main body is called with the rest of the command line.
 #include "program.h"
+#include <windows.h>
 #include <signal.h>
 
 namespace {

@@ -1,13 +1,14 @@
-// Numbered files. Owns the FileSlot table, the current file and the 4-byte transfer buffer.
+// Numbered files. Owns the FileSlot table, the current file and the 4-byte transfer buffer. The
+// system's file calls are the platform layer's (os.h), where tests can make any of them fail.
 #include "file.h"
-#include "file_calls.h"
 #include "heap.h"
+#include "os.h"
 #include "program.h"
 #include "str.h"
 
 namespace {
 struct FileSlot {
-    HANDLE handle;   // 0 = no open file
+    OsFile handle;   // 0 = no open file
     char* target;    // created files: the full name the file will have once complete
     char* temporary; // created files: the name it is written under until then
     int failed;      // created files: a write went wrong, so the target must not be replaced
@@ -18,14 +19,10 @@ struct FileState {
     uint32_t capacity;
     int32_t current;         // number of the current file, -1 for none
     unsigned char buffer[4]; // the transfer buffer of every single-value read and write
-    DWORD transferred;       // bytes moved by the last read or write call
+    uint32_t transferred;    // bytes moved by the last read or write call
     uint32_t serial;         // makes each temporary name of this process unique
 };
 FileState FILES = {0, 0, -1, {0, 0, 0, 0}, 0, 0};
-
-FileCalls CALLS = {
-    &CreateFileA,      &ReadFile,    &WriteFile,   &SetFilePointer, &GetFileSize,
-    &FlushFileBuffers, &MoveFileExA, &DeleteFileA, &CloseHandle,    &SetCurrentDirectoryA};
 
 FileSlot* slot_of(int32_t number) {
     if (number < 0 || (uint32_t)number >= FILES.capacity || !FILES.slots)
@@ -33,7 +30,7 @@ FileSlot* slot_of(int32_t number) {
     return &FILES.slots[number];
 }
 
-HANDLE current_handle(void) {
+OsFile current_handle(void) {
     FileSlot* s = slot_of(FILES.current);
     return s ? s->handle : 0;
 }
@@ -61,24 +58,24 @@ int release(int32_t number, int commit) {
         return 0;
     int ok = 1;
     if (s->temporary) {
-        // Wine's MoveFileExA is a rename() that fails while any handle is open on the file, and
-        // on Windows the data must be on disk before the name points at it: flush, close, move.
-        ok = commit && !s->failed && CALLS.flush_file_buffers(s->handle);
-        CALLS.close_handle(s->handle);
+        // The data must be on disk before the name points at it, and Wine's MoveFileExA is a
+        // rename() that fails while any handle is open on the file: flush, close, move.
+        OsCalls* calls = os_calls();
+        ok = commit && !s->failed && calls->flush(s->handle);
+        calls->close(s->handle);
         if (ok)
-            ok = CALLS.move_file_ex(s->temporary, s->target,
-                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+            ok = calls->replace(s->temporary, s->target);
         if (!ok) {
-            DWORD error = GetLastError();
-            CALLS.delete_file(s->temporary);
-            SetLastError(error);
+            uint32_t error = os_last_error();
+            calls->remove(s->temporary);
+            os_set_last_error(error);
         }
     } else {
-        CALLS.close_handle(s->handle);
+        os_calls()->close(s->handle);
     }
     heap_free(s->target);
     heap_free(s->temporary);
-    ZeroMemory(s, sizeof *s);
+    *s = FileSlot{0, 0, 0, 0};
     if (FILES.current == number)
         FILES.current = -1;
     return ok;
@@ -90,72 +87,77 @@ int prepare_open(int32_t number) {
     if (!grow_for(number))
         return 0;
     release(number, 0);
-    CALLS.set_current_directory(program_directory());
+    os_calls()->set_current_directory(program_directory());
     return 1;
 }
 
-// Whether the target of file_create could be replaced: it is missing, or it can be opened with
-// the access the final move needs (writing and deleting) alongside whoever else has it open. A
-// read-only file, a directory, or a file that another program holds without write or delete
-// sharing fail here, before anything is converted or written, rather than at the move.
-int target_writable(const char* full) {
-    HANDLE probe = CALLS.create_file(full, GENERIC_WRITE | DELETE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
-    if (probe == INVALID_HANDLE_VALUE)
-        return GetLastError() == ERROR_FILE_NOT_FOUND;
-    CALLS.close_handle(probe);
-    return 1;
+// Appends the digits of value in base (10 or 16, lower case) at out; returns the count.
+uint32_t put_number(char* out, uint32_t value, uint32_t base) {
+    char digits[12];
+    uint32_t n = 0;
+    do {
+        digits[n++] = "0123456789abcdef"[value % base];
+        value /= base;
+    } while (value);
+    for (uint32_t i = 0; i < n; ++i)
+        out[i] = digits[n - 1 - i];
+    return n;
 }
 
+// full + ".~PID-N.tmp", PID in hex and N counting the files this process created, so no two
+// writers, in this process or another, share a temporary name.
 char* temporary_name_of(const char* full) {
     char suffix[40];
-    wsprintfA(suffix, ".~%lx-%lu.tmp", (unsigned long)GetCurrentProcessId(),
-              (unsigned long)++FILES.serial);
-    int32_t n = str_length(full), m = str_length(suffix);
-    char* name = (char*)heap_allocate((SIZE_T)n + (SIZE_T)m + 1);
+    uint32_t m = 0;
+    suffix[m++] = '.';
+    suffix[m++] = '~';
+    m += put_number(suffix + m, os_process_id(), 16);
+    suffix[m++] = '-';
+    m += put_number(suffix + m, ++FILES.serial, 10);
+    for (const char* t = ".tmp"; *t; ++t)
+        suffix[m++] = *t;
+    int32_t n = str_length(full);
+    char* name = (char*)heap_allocate((size_t)n + (size_t)m + 1);
     if (name) {
-        CopyMemory(name, full, (SIZE_T)n);
-        CopyMemory(name + n, suffix, (SIZE_T)m);
+        for (int32_t i = 0; i < n; ++i)
+            name[i] = full[i];
+        for (uint32_t i = 0; i < m; ++i)
+            name[n + i] = suffix[i];
     }
     return name;
 }
 
-DWORD read_raw(void* into, DWORD count) {
-    HANDLE h = current_handle();
+uint32_t read_raw(void* into, uint32_t count) {
+    OsFile h = current_handle();
     FILES.transferred = 0;
     if (!h)
         return 0;
-    if (!CALLS.read_file(h, into, count, &FILES.transferred, 0))
+    if (!os_calls()->read(h, into, count, &FILES.transferred))
         FILES.transferred = 0;
     return FILES.transferred;
 }
 
-int write_raw(const void* from, DWORD count) {
+int write_raw(const void* from, uint32_t count) {
     FileSlot* s = slot_of(FILES.current);
     FILES.transferred = 0;
     if (!s || !s->handle)
         return 0;
-    int ok = CALLS.write_file(s->handle, from, count, &FILES.transferred, 0) &&
-             FILES.transferred == count;
+    int ok =
+        os_calls()->write(s->handle, from, count, &FILES.transferred) && FILES.transferred == count;
     if (!ok)
         s->failed = 1;
     return ok;
 }
 } // namespace
 
-FileCalls* file_calls(void) {
-    return &CALLS;
-}
-
 char* file_full_name(const char* name) {
-    DWORD need = GetFullPathNameA(name, 0, 0, 0);
+    uint32_t need = os_full_name(name, 0, 0);
     if (need == 0)
         return 0;
-    char* full = (char*)heap_allocate((SIZE_T)need + 1);
+    char* full = (char*)heap_allocate((size_t)need + 1);
     if (!full)
         return 0;
-    DWORD got = GetFullPathNameA(name, need + 1, full, 0);
+    uint32_t got = os_full_name(name, full, need + 1);
     if (got == 0 || got > need) {
         heap_free(full);
         return 0;
@@ -172,24 +174,25 @@ int file_system_init(void) {
     return 1;
 }
 
-HANDLE file_create(int32_t number, const char* name) {
+OsFile file_create(int32_t number, const char* name) {
     if (!prepare_open(number))
         return 0;
     FILES.current = number;
     char* full = file_full_name(name ? name : "");
     char* temporary = 0;
-    HANDLE h = INVALID_HANDLE_VALUE;
-    if (full && target_writable(full)) {
+    OsFile h = 0;
+    // The target is probed before anything is written, so a file that could never be put in
+    // place is refused here rather than after the work.
+    if (full && os_calls()->replaceable(full)) {
         temporary = temporary_name_of(full);
         if (temporary)
-            h = CALLS.create_file(temporary, GENERIC_WRITE, FILE_SHARE_READ, 0, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, 0);
+            h = os_calls()->create_new(temporary);
     }
-    if (h == INVALID_HANDLE_VALUE) {
-        DWORD error = GetLastError();
+    if (!h) {
+        uint32_t error = os_last_error();
         heap_free(full);
         heap_free(temporary);
-        SetLastError(error);
+        os_set_last_error(error);
         return 0;
     }
     FileSlot* s = slot_of(number);
@@ -200,13 +203,12 @@ HANDLE file_create(int32_t number, const char* name) {
     return h;
 }
 
-HANDLE file_open_read(int32_t number, const char* name) {
+OsFile file_open_read(int32_t number, const char* name) {
     if (!prepare_open(number))
         return 0;
     FILES.current = number;
-    HANDLE h = CALLS.create_file(name ? name : "", GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, 0);
-    if (h == INVALID_HANDLE_VALUE)
+    OsFile h = os_calls()->open_read(name ? name : "");
+    if (!h)
         return 0;
     slot_of(number)->handle = h;
     return h;
@@ -217,19 +219,18 @@ int file_close(int32_t number) {
 }
 
 uint32_t file_seek(int32_t position) {
-    HANDLE h = current_handle();
+    OsFile h = current_handle();
     if (!h)
         return 0xFFFFFFFFu;
-    return CALLS.set_file_pointer(h, position, 0, FILE_BEGIN);
+    return os_calls()->seek(h, position);
 }
 
 uint32_t file_size(void) {
-    HANDLE h = current_handle();
+    OsFile h = current_handle();
     if (!h)
         return 0xFFFFFFFFu;
-    DWORD high = 0;
-    DWORD low = CALLS.get_file_size(h, &high);
-    return high ? 0xFFFFFFFFu : low;
+    uint64_t size = os_calls()->size(h);
+    return size > 0xFFFFFFFFu ? 0xFFFFFFFFu : (uint32_t)size;
 }
 
 int32_t file_read_byte(void) {
@@ -278,7 +279,7 @@ int file_write_word(int32_t value) {
 int file_write_string(const char* string) {
     if (!string)
         return 0;
-    return write_raw(string, (DWORD)str_length(string));
+    return write_raw(string, (uint32_t)str_length(string));
 }
 
 uint32_t file_read_block(void* buffer, uint32_t count) {

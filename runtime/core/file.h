@@ -7,18 +7,19 @@
 // place by file_close only when every write succeeded, so a failed write never destroys the
 // earlier file of that name.
 #pragma once
-#include <windows.h>
+#include "os.h"
 #include <stdint.h>
 
 // Allocates the table (10 numbers). 1 on success, 0 when the heap refuses.
 int file_system_init(void);
 
-// Opens name for writing as a new, empty file (replacing any earlier one when closed).
+// Opens name for writing as a new, empty file (replacing any earlier one when closed). The
+// result is the system's handle of the file (a Win32 HANDLE on Windows).
 // Fails at once (0) when the target cannot be written: missing directory, read-only file, a file
 // held by another program without write sharing, a directory. Otherwise the handle.
-HANDLE file_create(int32_t number, const char* name);
+OsFile file_create(int32_t number, const char* name);
 // Opens an existing file for reading, sharing reads. A missing file fails (0) and creates nothing.
-HANDLE file_open_read(int32_t number, const char* name);
+OsFile file_open_read(int32_t number, const char* name);
 // Closes the number's file. For a file from file_create: flushes it and moves it into place.
 // 1 when closed and (for a created file) every write reached the target; 0 when a created file
 // could not be completed (the earlier file is then untouched), or the number names no open file.

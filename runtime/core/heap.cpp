@@ -1,42 +1,39 @@
-// Runtime heap. Owns the heap handle and the table of heap calls.
+// Runtime heap. Owns the heap; the system's heap calls are the platform layer's (os.h), where
+// tests can make them refuse.
 #include "heap.h"
+#include "os.h"
 
 namespace {
 struct HeapState {
-    HANDLE heap;
+    void* heap;
 };
 HeapState HEAP = {};
-HeapCalls CALLS = {&HeapCreate, &HeapAlloc, &HeapReAlloc, &HeapFree, &HeapDestroy};
 } // namespace
 
-HeapCalls* heap_calls(void) {
-    return &CALLS;
-}
-
 int heap_create(void) {
-    HEAP.heap = CALLS.heap_create(0, 4000, 0);
+    HEAP.heap = os_calls()->heap_create();
     return HEAP.heap != 0;
 }
 
 void heap_destroy(void) {
     if (HEAP.heap) {
-        CALLS.heap_destroy(HEAP.heap);
+        os_calls()->heap_destroy(HEAP.heap);
         HEAP.heap = 0;
     }
 }
 
-void* heap_allocate(SIZE_T bytes) {
+void* heap_allocate(size_t bytes) {
     if (!HEAP.heap)
         return 0;
-    return CALLS.heap_alloc(HEAP.heap, HEAP_ZERO_MEMORY, bytes);
+    return os_calls()->heap_alloc(HEAP.heap, bytes);
 }
 
-void* heap_reallocate(void* block, SIZE_T bytes) {
+void* heap_reallocate(void* block, size_t bytes) {
     if (!HEAP.heap)
         return 0;
     if (!block)
-        return CALLS.heap_alloc(HEAP.heap, HEAP_ZERO_MEMORY, bytes);
-    return CALLS.heap_realloc(HEAP.heap, HEAP_ZERO_MEMORY, block, bytes);
+        return os_calls()->heap_alloc(HEAP.heap, bytes);
+    return os_calls()->heap_realloc(HEAP.heap, block, bytes);
 }
 
 void* heap_reallocate_table(void* block, uint64_t count, uint32_t record_size) {
@@ -44,12 +41,12 @@ void* heap_reallocate_table(void* block, uint64_t count, uint32_t record_size) {
     if (count > 0x1FFFFFFFFull)
         return 0;
     uint64_t bytes = count * record_size;
-    if (bytes > (uint64_t)(SIZE_T)-1)
+    if (bytes > (uint64_t)(size_t)-1)
         return 0;
-    return heap_reallocate(block, (SIZE_T)bytes);
+    return heap_reallocate(block, (size_t)bytes);
 }
 
 void heap_free(void* block) {
     if (HEAP.heap && block)
-        CALLS.heap_free(HEAP.heap, 0, block);
+        os_calls()->heap_free(HEAP.heap, block);
 }

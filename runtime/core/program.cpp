@@ -2,13 +2,10 @@
 // the PixelArray (the heap is heap.cpp's, the string position str.cpp's).
 #include "program.h"
 #include "array.h"
-#include "file.h"
-#include "gadget.h"
 #include "heap.h"
-#include "image.h"
-#include "image_decoder.h"
+#include "os.h"
 #include "str.h"
-#include "window.h"
+#include <string.h>
 
 namespace {
 // Windows paths reach 32767 characters with the long-path prefix; the program directory is
@@ -16,15 +13,14 @@ namespace {
 enum { PROGRAM_PATH_MAX = 32768 };
 
 struct ProgramState {
-    HINSTANCE instance;
+    void* instance; // the module handle on Windows
     char directory[PROGRAM_PATH_MAX];
     PixelArray pixels;
 };
 ProgramState PROGRAM;
 
 void record_directory(void) {
-    DWORD n = GetModuleFileNameA(PROGRAM.instance, PROGRAM.directory, PROGRAM_PATH_MAX);
-    if (n == 0 || n >= PROGRAM_PATH_MAX)
+    if (os_program_file(PROGRAM.directory, PROGRAM_PATH_MAX) == 0)
         PROGRAM.directory[0] = 0;
     PROGRAM.directory[PROGRAM_PATH_MAX - 1] = 0;
     program_directory_cut(PROGRAM.directory);
@@ -71,25 +67,20 @@ const char* program_command_tail(const char* command_line) {
 void program_directory_cut(char* path) {
     char* cut = path;
     for (char* p = path; *p; ++p) {
-        if (*p == '\\')
+        if (*p == OS_SEPARATOR)
             cut = p + 1;
     }
     *cut = 0;
 }
 
 int program_start(void) {
-    ZeroMemory(&PROGRAM, sizeof PROGRAM);
-    PROGRAM.instance = GetModuleHandleA(0);
+    memset(&PROGRAM, 0, sizeof PROGRAM);
+    PROGRAM.instance = os_program_module();
     str_area_set(0, 0);
     if (!heap_create())
         return PROGRAM_NO_MEMORY;
     record_directory();
-    int ok = 1;
-    ok &= gadget_system_init();
-    image_decoders_reset();
-    ok &= file_system_init();
-    ok &= image_system_init();
-    ok &= window_system_init();
+    int ok = program_modules_start();
     char* area = (char*)heap_allocate(STR_AREA_SIZE);
     if (area)
         str_area_set(area, STR_AREA_SIZE);
@@ -100,7 +91,7 @@ int program_start(void) {
 }
 
 void program_release(void) {
-    window_close_all();
+    program_modules_end();
     heap_destroy();
     str_area_set(0, 0);
     PROGRAM.pixels.elements = 0;
@@ -108,12 +99,14 @@ void program_release(void) {
 
 void program_end(void) {
     program_release();
-    ExitProcess(0);
+    os_end_process(0);
 }
 
-HINSTANCE program_instance(void) {
-    return PROGRAM.instance;
+#ifdef _WIN32
+ProgramModule program_instance(void) {
+    return (ProgramModule)PROGRAM.instance;
 }
+#endif
 const char* program_directory(void) {
     return PROGRAM.directory;
 }

@@ -1,0 +1,77 @@
+// The platform beneath the runtime core: the few system services that the heap, the file module
+// and start-up need, one backend per system (os_win.cpp: Win32, the programs' own calls and
+// flags; os_posix.cpp: POSIX). Nothing above this layer includes a system header.
+//
+// The calls that can fail in ways a test wants to provoke (a full disk, a refused allocation, a
+// vanished device) go through one table of function pointers, so a test swaps one entry and puts
+// it back; the rest are plain functions.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+// An open file: the Win32 HANDLE itself on Windows (so file_create and file_open_read still
+// return the handle), a descriptor held as a non-null value elsewhere. 0 is no file.
+typedef void* OsFile;
+
+struct OsCalls {
+    // The runtime heap: one private, growable heap from which blocks are taken zero-filled and
+    // which is destroyed with everything in it. heap_realloc zero-fills added bytes and, when it
+    // refuses (0), leaves the old block as it was.
+    void* (*heap_create)(void);
+    void* (*heap_alloc)(void* heap, size_t bytes);
+    void* (*heap_realloc)(void* heap, void* block, size_t bytes);
+    void (*heap_free)(void* heap, void* block);
+    void (*heap_destroy)(void* heap);
+
+    // An existing file opened for reading, others may read it too. 0 when missing, a directory,
+    // or refused; nothing is ever created.
+    OsFile (*open_read)(const char* name);
+    // 1 when the file full could be replaced by a finished file: it does not exist, or it is a
+    // file that may be written and replaced (not read-only, not a directory, not held by another
+    // program in a way that forbids it). Asked before any work, so a refusal costs nothing.
+    int (*replaceable)(const char* full);
+    // An empty file for writing under name (a temporary name no one else uses); 0 when refused.
+    OsFile (*create_new)(const char* name);
+    // Moves count bytes; 1 when the call succeeded, *done the bytes moved (fewer at the end of a
+    // file when reading).
+    int (*read)(OsFile file, void* into, uint32_t count, uint32_t* done);
+    int (*write)(OsFile file, const void* from, uint32_t count, uint32_t* done);
+    // The new position, counted from the start; 0xFFFFFFFF when refused.
+    uint32_t (*seek)(OsFile file, int32_t position);
+    // The file's size in bytes; 0xFFFFFFFF when the system cannot tell.
+    uint64_t (*size)(OsFile file);
+    // Puts the file's data on the disk. 1 on success.
+    int (*flush)(OsFile file);
+    // Gives the finished file from the name to, replacing any file there, durably. 1 on success.
+    int (*replace)(const char* from, const char* to);
+    // Removes a file. 1 on success.
+    int (*remove)(const char* name);
+    int (*close)(OsFile file);
+    int (*set_current_directory)(const char* directory);
+};
+
+// The live table; a test may change an entry and must put it back.
+OsCalls* os_calls(void);
+
+// The system's last error code (GetLastError, errno), and putting one back, so that cleaning up
+// after a failure does not hide why it failed.
+uint32_t os_last_error(void);
+void os_set_last_error(uint32_t error);
+
+// The separator of directories in a name ('\\' or '/'); the recorded program directory ends
+// with it.
+extern const char OS_SEPARATOR;
+
+// The absolute name of name against the current directory, written into out when it fits in
+// room bytes with its terminator. Returns the length (without terminator) on success, the room
+// needed (with terminator) when out is too small, 0 when no name can be made.
+uint32_t os_full_name(const char* name, char* out, uint32_t room);
+// The full name of the running program's file into out (room bytes). Its length, 0 when the
+// system cannot tell or it does not fit.
+uint32_t os_program_file(char* out, uint32_t room);
+// The program's module handle on Windows (0 elsewhere).
+void* os_program_module(void);
+// Ends the process with the exit code. Does not return.
+void os_end_process(int code);
+// A number that differs between processes running at one time.
+uint32_t os_process_id(void);

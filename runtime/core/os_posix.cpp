@@ -1,0 +1,364 @@
+// The runtime core on POSIX systems: the heap over malloc, files over open/read/write, names,
+// and the program's own file. Written to POSIX.1-2008; only the program's own file is asked of
+// Linux's /proc.
+#include "os.h"
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// The core's module state belongs to heap.cpp, file.cpp and program.cpp; this file only calls
+// the system.
+#define HEAP DONT_USE_HEAP_HERE
+#define FILES DONT_USE_FILES_HERE
+#define PROGRAM DONT_USE_PROGRAM_HERE
+
+namespace {
+// The runtime heap is destroyed as a whole, which malloc cannot do: every block carries a link
+// in a list of its heap, so destroying the heap frees them all, and its size, so a reallocation
+// can zero the bytes it adds as the Win32 heap does.
+struct PosixBlock {
+    PosixBlock* previous;
+    PosixBlock* next;
+    size_t bytes;
+};
+union PosixBlockHeader {
+    PosixBlock block;
+    max_align_t alignment; // keeps the caller's part aligned as malloc's own blocks are
+};
+struct PosixHeap {
+    PosixBlock* first;
+};
+
+PosixBlock* block_of(void* data) {
+    return &((PosixBlockHeader*)data - 1)->block;
+}
+void* data_of(PosixBlock* block) {
+    return (PosixBlockHeader*)block + 1;
+}
+void link_block(PosixHeap* heap, PosixBlock* block) {
+    block->previous = 0;
+    block->next = heap->first;
+    if (heap->first)
+        heap->first->previous = block;
+    heap->first = block;
+}
+void unlink_block(PosixHeap* heap, PosixBlock* block) {
+    if (block->previous)
+        block->previous->next = block->next;
+    else
+        heap->first = block->next;
+    if (block->next)
+        block->next->previous = block->previous;
+}
+
+void* posix_heap_create(void) {
+    return calloc(1, sizeof(PosixHeap));
+}
+void* posix_heap_alloc(void* heap, size_t bytes) {
+    if (bytes > (size_t)-1 - sizeof(PosixBlockHeader))
+        return 0;
+    PosixBlock* block = (PosixBlock*)calloc(1, sizeof(PosixBlockHeader) + bytes);
+    if (!block)
+        return 0;
+    block->bytes = bytes;
+    link_block((PosixHeap*)heap, block);
+    return data_of(block);
+}
+void* posix_heap_realloc(void* heap, void* data, size_t bytes) {
+    if (bytes > (size_t)-1 - sizeof(PosixBlockHeader))
+        return 0;
+    PosixBlock* old = block_of(data);
+    size_t old_bytes = old->bytes;
+    unlink_block((PosixHeap*)heap, old);
+    PosixBlock* block = (PosixBlock*)realloc(old, sizeof(PosixBlockHeader) + bytes);
+    if (!block) {
+        link_block((PosixHeap*)heap, old);
+        return 0;
+    }
+    if (bytes > old_bytes)
+        memset((char*)data_of(block) + old_bytes, 0, bytes - old_bytes);
+    block->bytes = bytes;
+    link_block((PosixHeap*)heap, block);
+    return data_of(block);
+}
+void posix_heap_free(void* heap, void* data) {
+    PosixBlock* block = block_of(data);
+    unlink_block((PosixHeap*)heap, block);
+    free(block);
+}
+void posix_heap_destroy(void* heap) {
+    PosixBlock* block = ((PosixHeap*)heap)->first;
+    while (block) {
+        PosixBlock* next = block->next;
+        free(block);
+        block = next;
+    }
+    free(heap);
+}
+
+// A descriptor can be 0, which here means "no file": the handle is the descriptor + 1.
+OsFile file_of(int fd) {
+    return (OsFile)(intptr_t)(fd + 1);
+}
+int fd_of(OsFile file) {
+    return (int)((intptr_t)file - 1);
+}
+
+OsFile posix_open_read(const char* name) {
+    int fd;
+    do
+        fd = open(name, O_RDONLY | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return 0;
+    // A directory opens for reading here, unlike on Windows; it is no file to read.
+    struct stat st;
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        close(fd);
+        errno = error;
+        return 0;
+    }
+    return file_of(fd);
+}
+
+// What a replacement needs: no directory in the way, a target that may be written (its write
+// bits are asked too, since root passes every access check but a read-only file should stay),
+// and a directory that takes a new name. A missing target is fine: creating the temporary file
+// beside it then tells whether the directory exists and takes files.
+int posix_replaceable(const char* full) {
+    struct stat st;
+    if (stat(full, &st) != 0)
+        return errno == ENOENT;
+    if (S_ISDIR(st.st_mode)) {
+        errno = EISDIR;
+        return 0;
+    }
+    if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH))) {
+        errno = EACCES;
+        return 0;
+    }
+    if (access(full, W_OK) != 0)
+        return 0;
+    const char* slash = strrchr(full, '/');
+    if (!slash)
+        return access(".", W_OK | X_OK) == 0;
+    size_t n = slash == full ? 1 : (size_t)(slash - full);
+    char* directory = (char*)malloc(n + 1);
+    if (!directory)
+        return 0;
+    memcpy(directory, full, n);
+    directory[n] = 0;
+    int ok = access(directory, W_OK | X_OK) == 0;
+    free(directory);
+    return ok;
+}
+
+OsFile posix_create_new(const char* name) {
+    int fd;
+    do
+        fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    while (fd < 0 && errno == EINTR);
+    return fd < 0 ? 0 : file_of(fd);
+}
+
+// read and write may move fewer bytes than asked (a signal, a pipe); both keep going until the
+// count is done, the end of the file is reached, or the system refuses.
+int posix_read(OsFile file, void* into, uint32_t count, uint32_t* done) {
+    uint32_t total = 0;
+    while (total < count) {
+        ssize_t n = read(fd_of(file), (char*)into + total, count - total);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            *done = total;
+            return 0;
+        }
+        if (n == 0)
+            break;
+        total += (uint32_t)n;
+    }
+    *done = total;
+    return 1;
+}
+int posix_write(OsFile file, const void* from, uint32_t count, uint32_t* done) {
+    uint32_t total = 0;
+    while (total < count) {
+        ssize_t n = write(fd_of(file), (const char*)from + total, count - total);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            *done = total;
+            return 0;
+        }
+        total += (uint32_t)n;
+    }
+    *done = total;
+    return 1;
+}
+uint32_t posix_seek(OsFile file, int32_t position) {
+    off_t at = lseek(fd_of(file), (off_t)position, SEEK_SET);
+    return at < 0 || at > 0xFFFFFFFE ? 0xFFFFFFFFu : (uint32_t)at;
+}
+uint64_t posix_size(OsFile file) {
+    struct stat st;
+    if (fstat(fd_of(file), &st) != 0 || st.st_size < 0)
+        return 0xFFFFFFFFu;
+    return (uint64_t)st.st_size;
+}
+int posix_flush(OsFile file) {
+    return fsync(fd_of(file)) == 0;
+}
+
+// The new name must survive a crash too: after rename(), the directory that holds it is synced.
+int posix_replace(const char* from, const char* to) {
+    if (rename(from, to) != 0)
+        return 0;
+    const char* slash = strrchr(to, '/');
+    char* directory = 0;
+    if (slash) {
+        size_t n = slash == to ? 1 : (size_t)(slash - to);
+        directory = (char*)malloc(n + 1);
+        if (!directory)
+            return 0;
+        memcpy(directory, to, n);
+        directory[n] = 0;
+    }
+    int fd = open(directory ? directory : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    free(directory);
+    if (fd < 0)
+        return 0;
+    int ok = fsync(fd) == 0;
+    close(fd);
+    return ok;
+}
+int posix_remove(const char* name) {
+    return unlink(name) == 0;
+}
+int posix_close(OsFile file) {
+    return close(fd_of(file)) == 0;
+}
+int posix_set_current_directory(const char* directory) {
+    return chdir(directory) == 0;
+}
+
+OsCalls CALLS = {&posix_heap_create,
+                 &posix_heap_alloc,
+                 &posix_heap_realloc,
+                 &posix_heap_free,
+                 &posix_heap_destroy,
+                 &posix_open_read,
+                 &posix_replaceable,
+                 &posix_create_new,
+                 &posix_read,
+                 &posix_write,
+                 &posix_seek,
+                 &posix_size,
+                 &posix_flush,
+                 &posix_replace,
+                 &posix_remove,
+                 &posix_close,
+                 &posix_set_current_directory};
+
+// Appends the component [at, at + n) of a name to out (used bytes so far: *used), resolving "."
+// and ".." as the names are written, as Windows does with its full names: the directories need
+// not exist.
+void append_component(char* out, uint32_t* used, const char* at, uint32_t n) {
+    if (n == 0 || (n == 1 && at[0] == '.'))
+        return;
+    if (n == 2 && at[0] == '.' && at[1] == '.') {
+        while (*used > 1 && out[*used - 1] != '/')
+            --*used;
+        if (*used > 1)
+            --*used; // the slash before the dropped component, unless it is the root
+        return;
+    }
+    if (*used > 1 || out[0] != '/')
+        out[(*used)++] = '/';
+    for (uint32_t i = 0; i < n; ++i)
+        out[(*used)++] = at[i];
+}
+
+enum { POSIX_NAME_MAX = 4096 };
+} // namespace
+
+const char OS_SEPARATOR = '/';
+
+OsCalls* os_calls(void) {
+    return &CALLS;
+}
+
+uint32_t os_last_error(void) {
+    return (uint32_t)errno;
+}
+void os_set_last_error(uint32_t error) {
+    errno = (int)error;
+}
+
+uint32_t os_full_name(const char* name, char* out, uint32_t room) {
+    if (!name || !*name)
+        return 0;
+    // The work area holds the current directory and the name, each at most POSIX_NAME_MAX.
+    char work[2 * POSIX_NAME_MAX + 2];
+    uint32_t used = 1;
+    work[0] = '/';
+    if (name[0] != '/') {
+        char here[POSIX_NAME_MAX];
+        if (!getcwd(here, sizeof here) || here[0] != '/')
+            return 0;
+        used = 1;
+        for (const char* p = here + 1; *p;) {
+            const char* end = strchr(p, '/');
+            uint32_t n = end ? (uint32_t)(end - p) : (uint32_t)strlen(p);
+            append_component(work, &used, p, n);
+            p += n;
+            if (*p)
+                ++p;
+        }
+    }
+    size_t length = strlen(name);
+    if (length >= POSIX_NAME_MAX)
+        return 0;
+    for (const char* p = name; *p;) {
+        const char* end = strchr(p, '/');
+        uint32_t n = end ? (uint32_t)(end - p) : (uint32_t)strlen(p);
+        append_component(work, &used, p, n);
+        p += n;
+        if (*p)
+            ++p;
+    }
+    // A name that ends in a slash names a directory; keep the slash so it cannot be a file.
+    if (name[length - 1] == '/' && work[used - 1] != '/')
+        work[used++] = '/';
+    if (used + 1 > room)
+        return used + 1;
+    memcpy(out, work, used);
+    out[used] = 0;
+    return used;
+}
+
+uint32_t os_program_file(char* out, uint32_t room) {
+    if (room < 2)
+        return 0;
+    ssize_t n = readlink("/proc/self/exe", out, room - 1);
+    if (n <= 0 || (uint32_t)n >= room - 1)
+        return 0;
+    out[n] = 0;
+    return (uint32_t)n;
+}
+
+uint32_t os_process_id(void) {
+    return (uint32_t)getpid();
+}
+
+void* os_program_module(void) {
+    return 0;
+}
+
+void os_end_process(int code) {
+    exit(code);
+}

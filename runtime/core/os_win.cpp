@@ -1,0 +1,144 @@
+// The runtime core on Win32: the heap, files, names and the program's own file through kernel32,
+// with the calls and flags the programs have always used.
+#include "os.h"
+#include <windows.h>
+
+// The core's module state belongs to heap.cpp, file.cpp and program.cpp; this file only calls
+// the system.
+#define HEAP DONT_USE_HEAP_HERE
+#define FILES DONT_USE_FILES_HERE
+#define PROGRAM DONT_USE_PROGRAM_HERE
+
+namespace {
+void* win_heap_create(void) {
+    return HeapCreate(0, 4000, 0);
+}
+void* win_heap_alloc(void* heap, size_t bytes) {
+    return HeapAlloc(heap, HEAP_ZERO_MEMORY, bytes);
+}
+void* win_heap_realloc(void* heap, void* block, size_t bytes) {
+    return HeapReAlloc(heap, HEAP_ZERO_MEMORY, block, bytes);
+}
+void win_heap_free(void* heap, void* block) {
+    HeapFree(heap, 0, block);
+}
+void win_heap_destroy(void* heap) {
+    HeapDestroy(heap);
+}
+
+OsFile win_open_read(const char* name) {
+    HANDLE h = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, 0);
+    return h == INVALID_HANDLE_VALUE ? 0 : h;
+}
+
+// Opens the target with the access the final move needs (writing and deleting) alongside
+// whoever else has it open. A read-only file, a directory, or a file that another program holds
+// without write or delete sharing fail here.
+int win_replaceable(const char* full) {
+    HANDLE probe = CreateFileA(full, GENERIC_WRITE | DELETE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
+    if (probe == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    CloseHandle(probe);
+    return 1;
+}
+
+OsFile win_create_new(const char* name) {
+    HANDLE h = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, 0, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, 0);
+    return h == INVALID_HANDLE_VALUE ? 0 : h;
+}
+
+int win_read(OsFile file, void* into, uint32_t count, uint32_t* done) {
+    DWORD n = 0;
+    BOOL ok = ReadFile(file, into, count, &n, 0);
+    *done = n;
+    return ok != 0;
+}
+int win_write(OsFile file, const void* from, uint32_t count, uint32_t* done) {
+    DWORD n = 0;
+    BOOL ok = WriteFile(file, from, count, &n, 0);
+    *done = n;
+    return ok != 0;
+}
+uint32_t win_seek(OsFile file, int32_t position) {
+    // INVALID_SET_FILE_POINTER is also a valid low part of a position past 4 GiB; with no high
+    // part asked for, a refusal is the only way to get it here.
+    return SetFilePointer(file, position, 0, FILE_BEGIN);
+}
+uint64_t win_size(OsFile file) {
+    DWORD high = 0;
+    DWORD low = GetFileSize(file, &high);
+    return (uint64_t)high << 32 | low;
+}
+int win_flush(OsFile file) {
+    return FlushFileBuffers(file) != 0;
+}
+int win_replace(const char* from, const char* to) {
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+int win_remove(const char* name) {
+    return DeleteFileA(name) != 0;
+}
+int win_close(OsFile file) {
+    return CloseHandle(file) != 0;
+}
+int win_set_current_directory(const char* directory) {
+    return SetCurrentDirectoryA(directory) != 0;
+}
+
+OsCalls CALLS = {&win_heap_create,
+                 &win_heap_alloc,
+                 &win_heap_realloc,
+                 &win_heap_free,
+                 &win_heap_destroy,
+                 &win_open_read,
+                 &win_replaceable,
+                 &win_create_new,
+                 &win_read,
+                 &win_write,
+                 &win_seek,
+                 &win_size,
+                 &win_flush,
+                 &win_replace,
+                 &win_remove,
+                 &win_close,
+                 &win_set_current_directory};
+} // namespace
+
+const char OS_SEPARATOR = '\\';
+
+OsCalls* os_calls(void) {
+    return &CALLS;
+}
+
+uint32_t os_last_error(void) {
+    return GetLastError();
+}
+void os_set_last_error(uint32_t error) {
+    SetLastError(error);
+}
+
+uint32_t os_full_name(const char* name, char* out, uint32_t room) {
+    // GetFullPathNameA also gets drive-relative ("C:x") and root-relative ("\x") names right.
+    return GetFullPathNameA(name, room, out, 0);
+}
+
+uint32_t os_program_file(char* out, uint32_t room) {
+    DWORD n = GetModuleFileNameA(GetModuleHandleA(0), out, room);
+    return n >= room ? 0 : n;
+}
+
+uint32_t os_process_id(void) {
+    return GetCurrentProcessId();
+}
+
+void* os_program_module(void) {
+    return GetModuleHandleA(0);
+}
+
+void os_end_process(int code) {
+    ExitProcess((UINT)code);
+}

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# native_package_test.sh BUILD_DIR VERSION
+# Makes the Linux packages of a native build with CPack, checks what they hold, installs the
+# Debian package's contents into a scratch root (dpkg-deb -x: no root needed, nothing touches the
+# system) and runs the installed wumpo-tool from a directory of its own: its preview, drawn with
+# the pictures it finds in share/wumpo-tools/images beside its bin/, must be byte for byte the
+# build tree tool's.
+set -u
+build=$1 version=$2
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+scratch=$build/tests/scratch/native_package
+rm -rf "$scratch"
+mkdir -p "$scratch/work"
+source "$(dirname "$0")/check_steps.sh"
+
+dist=$scratch/dist
+deb=$dist/wumpo-tool_${version}_amd64.deb
+tgz=$dist/wumpo-tool-${version}-linux-x86_64.tar.gz
+check "CPack makes the packages" \
+    bash -c "cd '$build' && cpack -G 'DEB;TGZ' -B '$dist' >'$scratch/cpack.log' 2>&1"
+check "the Debian package is wumpo-tool_${version}_amd64.deb" test -f "$deb"
+check "the tarball is wumpo-tool-${version}-linux-x86_64.tar.gz" test -f "$tgz"
+
+pictures="cloud.bmp exit.bmp exitgrav.bmp logo.bmp statbar.bmp"
+expected=$({
+    echo "usr/bin/wumpo-tool"
+    for p in $pictures; do echo "usr/share/wumpo-tools/images/$p"; done
+} | LC_ALL=C sort)
+root=$scratch/root
+check "the Debian package unpacks" dpkg-deb -x "$deb" "$root"
+actual=$(cd "$root" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
+check "it holds the tool and its pictures, nothing else" [ "$actual" = "$expected" ]
+[ "$actual" = "$expected" ] || diff <(echo "$expected") <(echo "$actual")
+check "it names the libraries it needs" bash -c "dpkg-deb -f '$deb' Depends | grep -q libc6"
+check "the tarball holds the same under one folder" bash -c \
+    "[ \"\$(tar tzf '$tgz' | grep -v '/\$' | sed 's|^wumpo-tool-${version}-linux-x86_64/|usr/|' \
+        | LC_ALL=C sort)\" = \"$expected\" ]"
+
+work=$scratch/work
+cp "$source_dir/samples/level1.bmp" "$work/level.bmp"
+tree_tool=$build/bin/wumpo-tool
+run_in_work() { (cd "$work" && "$@"); }
+check "a level file to preview" run_in_work "$tree_tool" level create LEVEL.LVL start_x=40 \
+    start_y=150 exit_x=250 exit_y=60 anti_gravity=1
+check "the installed tool previews from another directory" \
+    run_in_work "$root/usr/bin/wumpo-tool" preview LEVEL.LVL level.bmp installed.bmp
+check "the build tree's tool previews the same level" \
+    run_in_work "$tree_tool" preview LEVEL.LVL level.bmp tree.bmp
+check "both previews are the same bytes" cmp "$work/installed.bmp" "$work/tree.bmp"
+check "the preview has the sprites on the picture" bash -c \
+    "! cmp -s <(tail -c 230400 '$work/installed.bmp') <(tail -c 230400 '$work/level.bmp')"
+check_summary

@@ -1,0 +1,256 @@
+// The test helpers on Windows.
+#include "test_support.h"
+#include <windows.h>
+#include <stdio.h>
+
+const char TEST_SEPARATOR = '\\';
+const char* const TEST_EXE = ".exe";
+
+std::string test_program_dir() {
+    char path[MAX_PATH * 4];
+    DWORD n = GetModuleFileNameA(0, path, sizeof path);
+    std::string p(path, n);
+    return p.substr(0, p.find_last_of('\\') + 1);
+}
+
+std::string test_tool_dir() {
+    return test_program_dir() + "..\\bin\\";
+}
+
+std::string test_tool_images() {
+    return test_tool_dir() + "images\\";
+}
+
+void test_empty_dir(const std::string& dir) {
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((dir + "*").c_str(), &found);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string path = dir + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                test_empty_dir(path + "\\");
+                RemoveDirectoryA(path.c_str());
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(h, &found));
+        FindClose(h);
+    }
+}
+
+bool test_make_dir(const std::string& path) {
+    return CreateDirectoryA(path.c_str(), 0) != 0;
+}
+
+bool test_remove_file(const std::string& path) {
+    return DeleteFileA(path.c_str()) != 0;
+}
+
+bool test_copy_file(const std::string& from, const std::string& to) {
+    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+void test_leave_for_root() {
+    SetCurrentDirectoryA("C:\\");
+}
+
+bool test_file_exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int test_count_files(const std::string& dir) {
+    int n = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((dir + "*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            ++n;
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+    return n;
+}
+
+int test_run(const std::string& command_line, std::string* output, unsigned timeout_ms) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, 0, TRUE};
+    HANDLE read_end = 0, write_end = 0;
+    if (output && !CreatePipe(&read_end, &write_end, &inherit, 0))
+        return -1;
+    if (read_end)
+        SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    if (output) {
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = write_end;
+        si.hStdError = write_end;
+        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    }
+    PROCESS_INFORMATION pi = {};
+    std::vector<char> line(command_line.begin(), command_line.end());
+    line.push_back(0);
+    BOOL started = CreateProcessA(0, line.data(), 0, 0, output != nullptr, 0, 0, 0, &si, &pi);
+    if (write_end)
+        CloseHandle(write_end);
+    if (!started) {
+        if (read_end)
+            CloseHandle(read_end);
+        return -1;
+    }
+    if (output) {
+        output->clear();
+        char chunk[4096];
+        DWORD n;
+        while (ReadFile(read_end, chunk, sizeof chunk, &n, 0) && n > 0)
+            output->append(chunk, n);
+        CloseHandle(read_end);
+    }
+    int code;
+    if (WaitForSingleObject(pi.hProcess, timeout_ms) != WAIT_OBJECT_0) {
+        TerminateProcess(pi.hProcess, 99);
+        code = -2;
+    } else {
+        DWORD exit_code = 0;
+        GetExitCodeProcess(pi.hProcess, &exit_code);
+        code = (int)exit_code;
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+}
+
+namespace {
+// One argument as the C runtime's command-line parser takes it back.
+std::string quote_arg(const std::string& a) {
+    if (!a.empty() && a.find_first_of(" \t\"") == std::string::npos)
+        return a;
+    std::string r = "\"";
+    size_t backslashes = 0;
+    for (char c : a) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        r.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        r += c;
+    }
+    r.append(backslashes * 2, '\\');
+    return r + "\"";
+}
+
+HANDLE inheritable_file(const std::string& path) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, 0, TRUE};
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, 0);
+}
+
+std::string text_of(const std::string& path) {
+    std::vector<unsigned char> b = test_read_file(path);
+    return std::string(b.begin(), b.end());
+}
+
+const long* fault_case = nullptr;
+PVOID fault_handler = nullptr;
+
+LONG CALLBACK report_fault(EXCEPTION_POINTERS* e) {
+    if (e->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && fault_case &&
+        *fault_case >= 0) {
+        fprintf(stderr, "read outside the input in case %ld\n", *fault_case);
+        fflush(stderr);
+        ExitProcess(3);
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+} // namespace
+
+int test_run_program(const std::string& exe, const std::string& dir,
+                     const std::vector<std::string>& args, std::string* out, std::string* err,
+                     unsigned timeout_ms) {
+    std::string io = test_scratch_dir("run_io");
+    HANDLE out_file = inheritable_file(io + "out.txt");
+    HANDLE err_file = inheritable_file(io + "err.txt");
+    std::string line = quote_arg(exe);
+    for (const std::string& a : args)
+        line += " " + quote_arg(a);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = out_file;
+    si.hStdError = err_file;
+    PROCESS_INFORMATION pi = {};
+    std::vector<char> command(line.begin(), line.end());
+    command.push_back(0);
+    BOOL started = CreateProcessA(0, command.data(), 0, 0, TRUE, 0, 0, dir.c_str(), &si, &pi);
+    CloseHandle(out_file);
+    CloseHandle(err_file);
+    if (!started)
+        return -1;
+    int status = -2;
+    if (WaitForSingleObject(pi.hProcess, timeout_ms) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        status = (int)code;
+    } else {
+        TerminateProcess(pi.hProcess, 99);
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    *out = text_of(io + "out.txt");
+    *err = text_of(io + "err.txt");
+    return status;
+}
+
+std::string test_code_page_text(const std::vector<unsigned>& units) {
+    std::wstring wide;
+    for (unsigned u : units)
+        wide += (wchar_t)u;
+    char bytes[256] = {};
+    int n =
+        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), (int)wide.size(), bytes, sizeof bytes, 0, 0);
+    return std::string(bytes, n > 0 ? n : 0);
+}
+
+bool test_guard_make(TestGuard* guard) {
+    SYSTEM_INFO si;
+    GetSystemInfo(&si);
+    guard->page = si.dwPageSize;
+    guard->base =
+        (unsigned char*)VirtualAlloc(0, 3 * guard->page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (!guard->base)
+        return false;
+    DWORD old;
+    return VirtualProtect(guard->base, guard->page, PAGE_NOACCESS, &old) &&
+           VirtualProtect(guard->base + 2 * guard->page, guard->page, PAGE_NOACCESS, &old);
+}
+
+void test_guard_free(TestGuard* guard) {
+    if (guard->base)
+        VirtualFree(guard->base, 0, MEM_RELEASE);
+}
+
+bool test_readable(const void* address) {
+    return !IsBadReadPtr(address, 1);
+}
+
+void test_faults_report(const long* current_case) {
+    fault_case = current_case;
+    fault_handler = AddVectoredExceptionHandler(1, report_fault);
+}
+
+void test_faults_off() {
+    if (fault_handler)
+        RemoveVectoredExceptionHandler(fault_handler);
+    fault_handler = nullptr;
+    fault_case = nullptr;
+}
+
+void test_set_read_only(const std::string& path, bool read_only) {
+    SetFileAttributesA(path.c_str(), read_only ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+}
