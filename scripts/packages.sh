@@ -7,6 +7,7 @@ WUMPO_PACKAGES=(
     wine64 fonts-wine                             # runs the 64-bit programs and tests; caption glyphs
     xvfb xauth                                    # a virtual X display for the windows under test
     doctest-dev                                   # the unit-test framework (header only)
+    libstb-dev                                    # wumpo-tool reads PNG and bitmaps, writes PNG (header only)
     imagemagick                                   # screenshots of the virtual display as PNG
     clang-format                                  # the committed code style
 )
