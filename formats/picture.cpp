@@ -85,9 +85,13 @@ int png_walk(const unsigned char* b, uint32_t size, PngFacts* facts) {
             return 0;
         const unsigned char* type = b + at + 4;
         const unsigned char* data = b + at + 8;
+#ifndef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+        // Not when fuzzing: a fuzzer could hardly ever mend a checksum, and would not get past it
+        // to the decoder.
         int critical = !(type[0] & 0x20);
         if (critical && png_crc(type, length + 4) != be32(data + length))
             return 0;
+#endif
         int is_ihdr = memcmp(type, "IHDR", 4) == 0;
         if (first != is_ihdr)
             return 0;
