@@ -1,6 +1,7 @@
 // The Backdrop Convertor's main body: a one-page form with two names and one button that converts
-// a 320 x 240 bitmap into a backdrop screen image.
+// a 320 x 240 bitmap into a backdrop screen image, and a Browse button for the bitmap's name.
 #include "event.h"
+#include "form.h"
 #include "gadget.h"
 #include "image.h"
 #include "message.h"
@@ -11,19 +12,32 @@
 #include "window.h"
 
 namespace {
-enum { GADGET_IMAGE_NAME = 1, GADGET_BITMAP_NAME = 2, GADGET_CONVERT = 4, GADGET_LOGO = 1000 };
+enum {
+    GADGET_IMAGE_NAME = 1,
+    GADGET_BITMAP_NAME = 2,
+    GADGET_CONVERT = 4,
+    GADGET_BROWSE_BITMAP = 5, // Browse... for field 2
+    GADGET_LOGO = 1000
+};
 enum { IMAGE_LOGO = 999 };
 
-void form_build(void) {
+// The form in creation order; Enter presses "Convert Backdrop!".
+const FormRow FORM[] = {
+    {FORM_PAGE, 1, 0, 0, 0, 0, "Locations && Convert", 0},
+    {FORM_TEXT, GADGET_LABEL, 5, 10, 300, 40, "Exported Backdrop Filename (no extension):", 0},
+    {FORM_STRING, GADGET_IMAGE_NAME, 5, 30, 475, 20, "", 0},
+    {FORM_TEXT, GADGET_LABEL, 5, 55, 300, 40, "Name Of Backdrop File", 0},
+    {FORM_STRING, GADGET_BITMAP_NAME, 5, 75, 475, 20, "", 0},
+    {FORM_BROWSE, GADGET_BROWSE_BITMAP, 400, 53, 80, 20, "Browse...", GADGET_BITMAP_NAME,
+     "Open Backdrop Bitmap", "Bitmaps (*.bmp)|*.bmp|All files (*.*)|*.*"},
+    {FORM_BUTTON, GADGET_CONVERT, 5, 260, 475, 20, "Convert Backdrop!", FORM_DEFAULT},
+};
+
+void form_create(void) {
     image_load(IMAGE_LOGO, "images/logo.bmp");
     image_gadget(GADGET_LOGO, 5, 5, 490, 50, image_handle(IMAGE_LOGO), 512);
     panel_gadget(0, 5, 60, 490, 315);
-    panel_add_page(0, 1, "Locations && Convert");
-    text_gadget(GADGET_LABEL, 5, 10, 300, 40, "Exported Backdrop Filename (no extension):");
-    string_gadget(GADGET_IMAGE_NAME, 5, 30, 475, 20, "");
-    text_gadget(GADGET_LABEL, 5, 55, 300, 40, "Name Of Backdrop File");
-    string_gadget(GADGET_BITMAP_NAME, 5, 75, 475, 20, "");
-    button_gadget(GADGET_CONVERT, 5, 260, 475, 20, "Convert Backdrop!");
+    form_build(0, FORM, (int32_t)(sizeof FORM / sizeof FORM[0]));
     gadget_list_close();
 }
 
@@ -51,7 +65,7 @@ int program_main(HINSTANCE, HINSTANCE, char*, int) {
     }
     if (window_open(0, 100, 120, 500, 380, 0xCA0000, "Wumpo Backdrop Convertor")) {
         if (gadget_list_create(window_last_handle()))
-            form_build();
+            form_create();
         window_hide(0, 1);
         window_hide(0, 0);
         int32_t event;
@@ -59,6 +73,8 @@ int program_main(HINSTANCE, HINSTANCE, char*, int) {
             event = event_wait();
             if (event == EVENT_GADGET && event_gadget() == GADGET_CONVERT)
                 backdrop_convert();
+            else if (event == EVENT_GADGET)
+                form_browse(event_gadget());
         } while (event != EVENT_CLOSE_WINDOW);
     }
     program_end();

@@ -11,11 +11,35 @@ namespace {
 // The numeric fields, in the order they are checked.
 const int32_t NUMERIC_FIELDS[] = {5, 6, 7, 8, 9, 10, 11, 12, GADGET_SWITCH_GRAVITY};
 
-// The field's text, left alive in the string area (the position steps past it).
+// The record's texts are all held in the string area while it is written. Each is reduced as soon
+// as it is read to what the record stores (the description to its 23 characters, a number to its
+// value's decimal text), so together they take a few hundred bytes whatever the fields hold; held
+// whole, long fields could fill the area and leave the writer no room, cutting a number or
+// dropping a text from the record.
 char* field_text(int32_t gadget) {
     char* text = gadget_get_text(gadget);
     str_step();
     return text;
+}
+
+char* field_description(void) {
+    char* text = gadget_get_text(GADGET_DESCRIPTION);
+    str_pad_right(text, LEVEL_DESCRIPTION_LENGTH, " ", text);
+    str_step();
+    return text;
+}
+
+char* field_number(int32_t gadget) {
+    char* text = gadget_get_text(gadget);
+    int_to_str(str_to_int(text), text);
+    str_step();
+    return text;
+}
+
+// A field read is cut at GADGET_TEXT_MAX characters, so a number that long may have lost digits
+// that the check never saw: refused rather than stored as some other value.
+int number_valid(const char* text) {
+    return str_length(text) < GADGET_TEXT_MAX && level_number_check(text);
 }
 
 // "Error: <label> has to be ...", the label without its colon.
@@ -37,7 +61,7 @@ void report_number(int32_t gadget) {
 int settings_valid(void) {
     char* start = str_position();
     for (int32_t gadget : NUMERIC_FIELDS) {
-        int ok = level_number_check(gadget_get_text(gadget));
+        int ok = number_valid(gadget_get_text(gadget));
         str_set_position(start);
         if (!ok) {
             report_number(gadget);
@@ -63,12 +87,12 @@ void write_level_file(void) {
         return;
     }
     LevelFields fields;
-    fields.description = field_text(GADGET_DESCRIPTION);
+    fields.description = field_description();
     for (int i = 0; i < 8; ++i)
-        fields.words[i] = field_text(GADGET_START_X + i);
+        fields.words[i] = field_number(GADGET_START_X + i);
     fields.anti_gravity = (int32_t)gadget_get_state(GADGET_ANTI_GRAVITY);
-    fields.backdrop_name = field_text(GADGET_BACKDROP);
-    fields.gravity_switch_times = field_text(GADGET_SWITCH_GRAVITY);
+    fields.backdrop_name = field_text(GADGET_BACKDROP); // checked: 12 characters at most
+    fields.gravity_switch_times = field_number(GADGET_SWITCH_GRAVITY);
     level_record_write(&fields);
     str_set_position(start);
     if (file_close(0))

@@ -12,6 +12,9 @@ enum LevelGadget {
     GADGET_START_Y = 6,
     GADGET_EXIT_X = 7,
     GADGET_EXIT_Y = 8,
+    GADGET_DRAW_MATERIAL = 9,
+    GADGET_WUMPO_TO_CREATE = 10,
+    GADGET_WUMPO_TO_SAVE = 11,
     GADGET_LEVEL_TIME = 12,
     GADGET_PREVIEW_PICTURE = 13,
     GADGET_PREVIEW = 15,
@@ -23,6 +26,8 @@ enum LevelGadget {
     GADGET_LOAD_NAME = 23,
     GADGET_LOAD = 24,
     GADGET_SWITCH_GRAVITY = 25,
+    GADGET_BROWSE_BITMAP = 26, // Browse... for field 3
+    GADGET_BROWSE_LEVEL = 27,  // Browse... for field 23
     GADGET_LOGO = 1000
 };
 
@@ -40,5 +45,11 @@ enum LevelImage {
 void level_create(void);
 // Reads the level file named in field 23 back into the form.
 void level_load(void);
-// Shows the level bitmap with its start sprite, exit sprite and status bar on page 2.
+// Shows the level bitmap with its start sprite, exit sprite and status bar on page 2; the bar shows
+// the level's time, Wumpo out, Wumpo to save and draw material.
 void level_preview(void);
+// After a mouse button press (the last event): when it hit the picture that Preview Level shows,
+// sets the start position (exit 0, the left button) or the exit position (exit 1, the right
+// button) to the pixel pressed and moves that sprite's top-left corner there at once. Nothing
+// otherwise.
+void level_place(int32_t exit);

@@ -201,6 +201,43 @@ Box app_answer_box(const App& app, unsigned timeout_ms) {
     return box;
 }
 
+HWND app_find_dialog(const App& app, const char* title, unsigned timeout_ms) {
+    DWORD start = GetTickCount();
+    HWND dialog = 0;
+    while (!dialog && GetTickCount() - start < timeout_ms) {
+        dialog = find_window(app.process.dwProcessId, "#32770", title);
+        if (!dialog)
+            Sleep(30);
+    }
+    return dialog;
+}
+
+namespace {
+// Presses a dialog's button the way its click does, and waits for the dialog to close.
+bool press_and_wait_closed(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
+    for (int i = 0; i < 500 && IsWindow(dialog); ++i)
+        Sleep(20);
+    return !IsWindow(dialog);
+}
+} // namespace
+
+bool app_open_file(HWND dialog, const std::string& name) {
+    // The file name box of the Open dialog: a combo box (cmb13) or, in older dialogs, an edit
+    // field (edt1).
+    HWND box = GetDlgItem(dialog, 0x47C);
+    if (!box)
+        box = GetDlgItem(dialog, 0x480);
+    if (!box)
+        return false;
+    SendMessageA(box, WM_SETTEXT, 0, (LPARAM)name.c_str());
+    return press_and_wait_closed(dialog, IDOK);
+}
+
+bool app_cancel(HWND dialog) {
+    return press_and_wait_closed(dialog, IDCANCEL);
+}
+
 bool app_no_box(const App& app, unsigned wait_ms) {
     Sleep(wait_ms);
     app_settle(app);
@@ -215,6 +252,25 @@ void app_focus(const App& app, HWND control) {
     SetFocus(control);
     AttachThreadInput(mine, theirs, FALSE);
     app_settle(app);
+}
+
+void app_chord(WORD modifier, WORD key) {
+    INPUT in[4] = {};
+    WORD keys[4] = {modifier, key, key, modifier};
+    for (int i = 0; i < 4; ++i) {
+        in[i].type = INPUT_KEYBOARD;
+        in[i].ki.wVk = keys[i];
+        in[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(4, in, sizeof(INPUT));
+    Sleep(150);
+}
+
+void app_mouse_press(HWND window, int x, int y, bool right) {
+    LPARAM at = MAKELPARAM(x, y);
+    PostMessageA(window, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON,
+                 at);
+    PostMessageA(window, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, at);
 }
 
 HWND app_focused(const App& app) {
@@ -245,7 +301,14 @@ void app_keys(const std::vector<WORD>& keys, bool shift) {
     Sleep(150);
 }
 
-bool app_screenshot(HWND window, const std::string& bmp_path) {
+unsigned Shot::at(int x, int y) const {
+    size_t stride = ((size_t)width * 3 + 3) & ~(size_t)3;
+    const unsigned char* p = rows.data() + (size_t)(height - 1 - y) * stride + (size_t)x * 3;
+    return (unsigned)p[2] << 16 | (unsigned)p[1] << 8 | p[0];
+}
+
+Shot app_capture(HWND window) {
+    Shot shot;
     RECT r;
     GetWindowRect(window, &r);
     int w = r.right - r.left, h = r.bottom - r.top;
@@ -262,22 +325,38 @@ bool app_screenshot(HWND window, const std::string& bmp_path) {
     info.biPlanes = 1;
     info.biBitCount = 24;
     int stride = (w * 3 + 3) & ~3;
-    std::vector<unsigned char> pixels((size_t)stride * h);
-    GetDIBits(memory, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
-              DIB_RGB_COLORS);
+    shot.rows.resize((size_t)stride * h);
+    if (GetDIBits(memory, bitmap, 0, h, shot.rows.data(), reinterpret_cast<BITMAPINFO*>(&info),
+                  DIB_RGB_COLORS) == h) {
+        shot.width = w;
+        shot.height = h;
+    }
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(0, screen);
+    return shot;
+}
+
+bool app_screenshot(HWND window, const std::string& bmp_path) {
+    Shot shot = app_capture(window);
+    if (!shot.width)
+        return false;
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = shot.width;
+    info.biHeight = shot.height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
     BITMAPFILEHEADER file = {};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + (DWORD)pixels.size();
+    file.bfSize = file.bfOffBits + (DWORD)shot.rows.size();
     FILE* f = fopen(bmp_path.c_str(), "wb");
     if (!f)
         return false;
     fwrite(&file, sizeof file, 1, f);
     fwrite(&info, sizeof info, 1, f);
-    fwrite(pixels.data(), 1, pixels.size(), f);
+    fwrite(shot.rows.data(), 1, shot.rows.size(), f);
     fclose(f);
     return true;
 }

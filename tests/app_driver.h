@@ -55,9 +55,28 @@ bool app_no_box(const App& app, unsigned wait_ms = 700);
 // Gives the keyboard focus to a control of the program and types virtual keys into it.
 void app_focus(const App& app, HWND control);
 void app_keys(const std::vector<WORD>& keys, bool shift = false);
+// Presses key with modifier (VK_CONTROL, VK_SHIFT...) held, as typed.
+void app_chord(WORD modifier, WORD key);
+// Presses and releases a mouse button at the client point (x, y) of window: posts the messages to
+// the window the system would deliver them to (injected mouse input does not reach it here).
+void app_mouse_press(HWND window, int x, int y, bool right = false);
+// Waits for a dialog of the program with that title (such as the Open dialog); 0 on timeout.
+HWND app_find_dialog(const App& app, const char* title, unsigned timeout_ms = 20000);
+// In an Open dialog: types name into its file name box and presses Open; true when the dialog
+// then closed.
+bool app_open_file(HWND dialog, const std::string& name);
+// Presses Cancel in a dialog; true when it then closed.
+bool app_cancel(HWND dialog);
 HWND app_focused(const App& app);
 // Waits until the program has handled everything sent so far.
 void app_settle(const App& app);
+// What the screen shows of a window: pixel (x, y) from its top-left as 0xRRGGBB.
+struct Shot {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rows; // bottom-up 24-bit rows, each padded to 4 bytes
+    unsigned at(int x, int y) const;
+};
+Shot app_capture(HWND window);
 // Writes what the screen shows of a window as a 24-bit BMP.
 bool app_screenshot(HWND window, const std::string& bmp_path);
 // Position of a control relative to its parent's client area, and its outer size.

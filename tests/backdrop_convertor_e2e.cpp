@@ -1,7 +1,8 @@
-// End-to-end tests of the real backdrop-convertor.exe, driven from outside its process.
+// End-to-end tests of the real backdrop-convertor.exe, driven from outside its process: layout,
+// converting, refused bitmaps, the Browse button and Enter.
 #include <doctest.h>
 #include "app_driver.h"
-#include "screen_image.h"
+#include "test_bitmaps.h"
 #include "test_support.h"
 #include <string.h>
 #include <string>
@@ -23,12 +24,6 @@ struct Running {
     }
     std::string path(const std::string& name) const { return app.folder + name; }
 };
-
-Bytes expected_image(const std::string& bitmap) {
-    std::string out = test_scratch_dir("bc-expected") + "expected.IMG";
-    REQUIRE(screen_image_convert(bitmap.c_str(), out.c_str()) == IMAGE_WRITTEN);
-    return test_read_file(out);
-}
 
 void put32(Bytes& b, size_t at, uint32_t v) {
     memcpy(&b[at], &v, 4);
@@ -113,7 +108,9 @@ TEST_CASE("backdrop convertor: window and form") {
 TEST_CASE("backdrop convertor: converting, overwriting, converting onto itself") {
     Running bc("bc-convert");
     REQUIRE(bc.app.window != 0);
-    Bytes expected = expected_image(bc.path("samples\\backdrop1.bmp"));
+    // Computed here from the bitmap's pixels, independently of the conversion under test.
+    Bytes expected = test_bitmaps::expected_image(
+        test_bitmaps::picture_of_bitmap(test_read_file(bc.path("samples\\backdrop1.bmp"))));
     REQUIRE(expected.size() == 153600);
     bc.set(1, "SPACE");
     bc.set(2, "samples\\backdrop1.bmp");
@@ -197,5 +194,48 @@ TEST_CASE("backdrop convertor: every refused bitmap leaves the existing image un
     bc.set(1, "");
     CHECK(bc.convert().text == "Backdrop image file created");
     CHECK(test_read_file(bc.path(".IMG")).size() == 153600);
+    CHECK(app_close(bc.app) == 0);
+}
+
+TEST_CASE("backdrop convertor: Browse fills the bitmap's name, Enter converts") {
+    Running bc("bc-browse");
+    REQUIRE(bc.app.window != 0);
+    // On the label row, right-aligned with field 2, out of the Tab cycle.
+    HWND button = bc[5];
+    REQUIRE(button != 0);
+    CHECK(app_class(button) == "Button");
+    CHECK(app_text(button) == "Browse...");
+    CHECK((DWORD)GetWindowLongA(button, GWL_STYLE) == 0x50020000);
+    CHECK(GetParent(button) == GetParent(bc[2]));
+    RECT b = app_rect_in_parent(button), f = app_rect_in_parent(bc[2]);
+    CHECK(b.left == 400);
+    CHECK(b.right == f.right);
+    CHECK(b.bottom - b.top == 20);
+    CHECK(b.bottom <= f.top);
+
+    app_click(button);
+    HWND dialog = app_find_dialog(bc.app, "Open Backdrop Bitmap");
+    REQUIRE(dialog != 0);
+    CHECK(app_open_file(dialog, "samples\\backdrop1.bmp"));
+    app_settle(bc.app);
+    CHECK(app_text(bc[2]) == "samples\\backdrop1.bmp");
+    // Ctrl+O in the field opens the same dialog; Cancel keeps the name.
+    app_focus(bc.app, bc[2]);
+    app_chord(VK_CONTROL, 'O');
+    dialog = app_find_dialog(bc.app, "Open Backdrop Bitmap");
+    REQUIRE(dialog != 0);
+    CHECK(app_cancel(dialog));
+    app_settle(bc.app);
+    CHECK(app_text(bc[2]) == "samples\\backdrop1.bmp");
+
+    // Enter in a field presses "Convert Backdrop!".
+    bc.set(1, "SPACE");
+    app_focus(bc.app, bc[1]);
+    app_keys({VK_RETURN});
+    Box done = app_answer_box(bc.app);
+    CHECK(done.text == "Backdrop image file created");
+    CHECK(test_read_file(bc.path("SPACE.IMG")) ==
+          test_bitmaps::expected_image(
+              test_bitmaps::picture_of_bitmap(test_read_file(bc.path("samples\\backdrop1.bmp")))));
     CHECK(app_close(bc.app) == 0);
 }

@@ -1,14 +1,17 @@
 // Bitmap files of any size: the header written is one the programs' check and the reader take,
 // rows are found for any size and row order and refused when broken, a screen image becomes rows
-// in the conversion's order, and drawing cuts at every edge without touching anything outside.
-// Pictures as paint programs save them: one picture in every bitmap layout and as PNG decodes to
-// the screen image computed here from its colours, and broken or hostile files are refused.
+// in the conversion's order, and drawing cuts at every edge without touching anything outside;
+// the status bar's numbers in their windows. Pictures as paint programs save them: one picture in
+// every bitmap layout and as PNG decodes to the screen image computed here from its colours, and
+// broken or hostile files are refused.
 #include <doctest.h>
 #include "bitmap_file.h"
 #include "bitmap_header.h"
 #include "picture.h"
 #include "screen_image.h"
+#include "status_bar.h"
 #include "test_bitmaps.h"
+#include "test_status_bar.h"
 #include <stdint.h>
 #include <string.h>
 #include <algorithm>
@@ -335,6 +338,46 @@ TEST_CASE("bitmap file: drawing a picture cuts it at every edge and keeps its ro
             for (int row = 0; row < H; ++row)
                 CHECK(canvas[54 + row * c.stride + W * 3] == 0xEE);
         }
+    }
+}
+
+TEST_CASE("status bar: each value in its window in the bar's digits, dashes where it cannot show") {
+    using test_status_bar::Shown;
+    struct Case {
+        StatusBarValues values;
+        Shown shown;
+        int width, height, x, y; // the canvas, and where the bar's corner lies on it
+    };
+    const Case cases[] = {
+        {{61, 7, 10000, -1}, {" 1:01", {"   7", "----", "----"}}, 330, 30, 5, 7},
+        {{5999, 9999, 0, 250}, {"99:59", {"9999", "   0", " 250"}}, 320, 20, 0, 0},
+        // Only the corner of the last window lies on this canvas.
+        {{6000, 20, 5, 1}, {"--:--", {"  20", "   5", "   1"}}, 40, 15, -290, -8},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.shown.time);
+        Bytes canvas = picture_file(c.width, c.height, 0);
+        status_bar_draw(canvas.data() + 54, c.width, c.height, c.x, c.y, &c.values);
+        BitmapPicture p;
+        REQUIRE(picture(canvas, &p));
+        int wrong = 0, lit = 0;
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x) {
+                unsigned grey = (unsigned char)(x * 16 + y);
+                unsigned own = grey << 16 | grey << 8 | grey;
+                int bx = x - c.x, by = y - c.y;
+                bool on_bar = bx >= 0 && bx < STATUS_BAR_WIDTH && by >= 0 && by < STATUS_BAR_HEIGHT;
+                unsigned want = on_bar ? test_status_bar::colour(c.shown, bx, by, own) : own;
+                const unsigned char* q = p.rows + (c.height - 1 - y) * p.stride + x * 3;
+                unsigned got = (unsigned)q[2] << 16 | (unsigned)q[1] << 8 | q[0];
+                wrong += got != want;
+                lit += want == test_status_bar::LIT;
+            }
+        CHECK(wrong == 0);
+        CHECK(lit > 0);
+        if (p.stride > (uint32_t)c.width * 3) // the padding after each row is left alone
+            for (int row = 0; row < c.height; ++row)
+                CHECK(canvas[54 + row * p.stride + c.width * 3] == 0xEE);
     }
 }
 

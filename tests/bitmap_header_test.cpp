@@ -128,7 +128,9 @@ TEST_CASE("bitmap header: every other kind is refused") {
         {"width 321", 18, 321, 4},
         {"width -320", 18, (uint32_t)-320, 4},
         {"height 200", 22, 200, 4},
+        {"height 239", 22, 239, 4},
         {"height 241", 22, 241, 4},
+        {"height -239", 22, (uint32_t)-239, 4},
         {"height -241", 22, (uint32_t)-241, 4},
         {"2 planes", 26, 2, 2},
         {"8-bit", 28, 8, 2},
@@ -165,10 +167,29 @@ TEST_CASE("bitmap header: randomized broken and short inputs, never read outside
     PVOID handler = AddVectoredExceptionHandler(1, report_fault);
 
     Random random = {0x5EED1234u};
-    const uint32_t interesting[] = {0,          1,      12,         24,         40,
-                                    54,         108,    124,        138,        240,
-                                    320,        0xFFFF, 0x7FFFFFFF, 0x80000000, (uint32_t)-240,
-                                    0xFFFFFFFF, 230454, 230400};
+    const uint32_t interesting[] = {0,
+                                    1,
+                                    12,
+                                    24,
+                                    40,
+                                    54,
+                                    108,
+                                    124,
+                                    138,
+                                    239,
+                                    240,
+                                    241,
+                                    320,
+                                    0xFFFF,
+                                    0x7FFFFFFF,
+                                    0x80000000,
+                                    (uint32_t)-239,
+                                    (uint32_t)-240,
+                                    (uint32_t)-241,
+                                    0xFFFFFFFF,
+                                    230454,
+                                    230400};
+    const uint32_t interesting_count = sizeof interesting / sizeof interesting[0];
     const uint32_t info_sizes[] = {40, 108, 124};
     int accepted = 0, refused = 0, mismatches = 0;
     long first_mismatch = -1;
@@ -217,10 +238,10 @@ TEST_CASE("bitmap header: randomized broken and short inputs, never read outside
                     (unsigned char)random.next();
                 break;
             case 1: // a field given a value near a boundary
-                put32(b, 2 + 4 * random.below(13), interesting[random.below(18)]);
+                put32(b, 2 + 4 * random.below(13), interesting[random.below(interesting_count)]);
                 break;
             case 2: // a 16-bit field
-                put16(b, 26 + 2 * random.below(3), interesting[random.below(18)]);
+                put16(b, 26 + 2 * random.below(3), interesting[random.below(interesting_count)]);
                 break;
             default: // the real size off by a little, or anything
                 file_size = random.below(2) ? file_size + random.below(9) - 4 : random.next();

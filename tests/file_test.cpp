@@ -3,6 +3,7 @@
 #include <doctest.h>
 #include "file.h"
 #include "file_calls.h"
+#include "heap.h"
 #include "program.h"
 #include "str.h"
 #include "test_support.h"
@@ -166,6 +167,25 @@ TEST_CASE("file: table growth, unknown numbers and the current file after a clos
     CHECK(file_open_read(-2, dir.rel("x.bin").c_str()) == 0);
     CHECK(file_create(-2, dir.rel("y.bin").c_str()) == 0);
     CHECK_FALSE(test_file_exists(dir.abs("y.bin")));
+
+    // Numbers near those whose table's byte count wraps in 32 bits (16-byte slots there): the
+    // growth asks the heap for all it needs or refuses by itself, never for a wrapped, small
+    // block; the heap here refuses, so the table must stay as it was.
+    HeapCalls saved = *heap_calls();
+    heap_calls()->heap_realloc = &test_refusing_realloc;
+    for (int32_t number : {0x0FFFFFF6, 0x1FFFFFF6, 0x7FFFFFF0}) {
+        CAPTURE(number);
+        test_refused_least = TEST_NONE_ASKED;
+        CHECK(file_open_read(number, dir.rel("x.bin").c_str()) == 0);
+        CHECK(file_create(number, dir.rel("y.bin").c_str()) == 0);
+        CHECK(test_refused_least > (unsigned long long)number);
+        CHECK(file_close(number) == 0);
+    }
+    *heap_calls() = saved;
+    CHECK_FALSE(test_file_exists(dir.abs("y.bin")));
+    REQUIRE(file_open_read(25, dir.rel("x.bin").c_str()) != 0); // the table still works
+    CHECK(file_read_byte() == 7);
+    CHECK(file_close(25) == 1);
 }
 
 TEST_CASE("file: opening for reading needs an existing file, shares reads, reads read-only files") {
@@ -226,6 +246,15 @@ TEST_CASE("file: a failed creation or write leaves the earlier file intact") {
         REQUIRE(holder != INVALID_HANDLE_VALUE);
         CHECK(file_create(0, dir.rel("t.lvl").c_str()) == 0);
         CHECK(GetLastError() == ERROR_SHARING_VIOLATION);
+        CloseHandle(holder);
+    }
+    SUBCASE("target held sharing reads and writes but not deletion: refused at once too") {
+        // The final move replaces the target, which such a holder forbids; better said now than
+        // after the work.
+        HANDLE holder = CreateFileA(target.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
+        REQUIRE(holder != INVALID_HANDLE_VALUE);
+        CHECK(file_create(0, dir.rel("t.lvl").c_str()) == 0);
         CloseHandle(holder);
     }
     SUBCASE("missing directory: refused, nothing created") {

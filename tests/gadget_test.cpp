@@ -5,6 +5,7 @@
 #include "gadget.h"
 #include "heap.h"
 #include "str.h"
+#include "test_support.h"
 #include "ui_support.h"
 #include "window.h"
 #include <string>
@@ -30,10 +31,6 @@ int count_children(HWND parent) {
     for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
         ++n;
     return n;
-}
-
-LPVOID WINAPI refusing_realloc(HANDLE, DWORD, LPVOID, SIZE_T) {
-    return nullptr;
 }
 
 struct Form {
@@ -139,8 +136,12 @@ TEST_CASE("gadget table: growth, labels sharing 9999, a refused growth") {
     capacity = gadget_capacity();
     int children = count_children(form.window);
     HeapCalls saved = *heap_calls();
-    heap_calls()->heap_realloc = &refusing_realloc;
+    heap_calls()->heap_realloc = &test_refusing_realloc;
     CHECK(button_gadget(capacity + 3, 0, 0, 10, 10, "refused") == nullptr);
+    // Near the number whose table's byte count wraps in 32 bits (2^29 records of 8 bytes).
+    test_refused_least = TEST_NONE_ASKED;
+    CHECK(button_gadget(536870880, 0, 0, 10, 10, "wrapping") == nullptr);
+    CHECK(test_refused_least > 536870880ull);
     *heap_calls() = saved;
     CHECK(gadget_capacity() == capacity);
     CHECK(count_children(form.window) == children);

@@ -33,10 +33,6 @@ bool released(HANDLE picture) {
     return GetObjectType(picture) == 0;
 }
 
-LPVOID WINAPI refusing_realloc(HANDLE, DWORD, LPVOID, SIZE_T) {
-    return nullptr;
-}
-
 // A tiny test format: "WUMP", width and height bytes, then blue-green-red triplets, top row first.
 struct TestDecoder {
     int probes = 0;
@@ -264,8 +260,12 @@ TEST_CASE("image table: growth, numbers without a slot, a refused growth") {
 
     capacity = image_capacity();
     HeapCalls saved = *heap_calls();
-    heap_calls()->heap_realloc = &refusing_realloc;
+    heap_calls()->heap_realloc = &test_refusing_realloc;
     CHECK(image_load(capacity + 1, (p.rel + "other.bmp").c_str()) == nullptr);
+    // Near the number whose table's byte count wraps to 8 in 32 bits (12-byte slots).
+    test_refused_least = TEST_NONE_ASKED;
+    CHECK(image_load(357913931, (p.rel + "other.bmp").c_str()) == nullptr);
+    CHECK(test_refused_least > 357913931ull);
     *heap_calls() = saved;
     CHECK(image_capacity() == capacity);
     image_free(number);

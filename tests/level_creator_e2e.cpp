@@ -1,11 +1,13 @@
 // End-to-end tests of the real level-creator.exe, driven from outside its process on the virtual
-// desktop: layout, Create Level, Load Level, Preview Level, long input and closing.
+// desktop: layout, Create Level, Load Level, Preview Level with the level's numbers on its status
+// bar, the Browse buttons, placing the start and exit by clicking, Enter, long input and closing.
 #include <doctest.h>
 #include "app_driver.h"
 #include "file.h"
 #include "level_record.h"
-#include "screen_image.h"
 #include "str.h"
+#include "test_bitmaps.h"
+#include "test_status_bar.h"
 #include "test_support.h"
 #include <string>
 #include <vector>
@@ -124,12 +126,6 @@ Bytes expected_level(const Setting* settings, size_t n, int anti_gravity) {
     level_record_write(&f);
     REQUIRE(file_close(0) == 1);
     return test_read_file(name);
-}
-
-Bytes expected_image(const std::string& bitmap) {
-    std::string out = test_scratch_dir("lc-expected-img") + "expected.IMG";
-    REQUIRE(screen_image_convert(bitmap.c_str(), out.c_str()) == IMAGE_WRITTEN);
-    return test_read_file(out);
 }
 
 // A valid-looking bitmap header for an 8-bit picture: refused by the conversion.
@@ -271,7 +267,9 @@ TEST_CASE("level creator: Create Level writes the level file and the screen imag
     CHECK(level == expected_level(FULL, sizeof FULL / sizeof FULL[0], 1));
     Bytes image = test_read_file(lc.path("LVL1.IMG"));
     CHECK(image.size() == 153600);
-    CHECK(image == expected_image(lc.path("samples\\level1.bmp")));
+    // Computed here from the bitmap's pixels, independently of the conversion under test.
+    CHECK(image == test_bitmaps::expected_image(test_bitmaps::picture_of_bitmap(
+                       test_read_file(lc.path("samples\\level1.bmp")))));
 
     SUBCASE("field 1 empty gives .LVL and .IMG") {
         lc.set(1, "");
@@ -486,6 +484,11 @@ TEST_CASE("level creator: Preview Level places the sprites and shows the picture
     lc.set(6, "50");
     lc.set(7, "270");
     lc.set(8, "150");
+    // The numbers the status bar shows: draw material, Wumpo out, Wumpo to save, time.
+    lc.set(9, "250");
+    lc.set(10, "20");
+    lc.set(11, "5");
+    lc.set(12, "300");
     lc.press(15);
     app_settle(lc.app);
     CHECK(app_no_box(lc.app, 300));
@@ -505,6 +508,22 @@ TEST_CASE("level creator: Preview Level places the sprites and shows the picture
     std::string shots = test_program_dir() + "..\\screenshots\\";
     CreateDirectoryA(shots.c_str(), 0);
     CHECK(app_screenshot(lc.app.window, shots + "level-creator-preview.bmp"));
+
+    // On screen, the bar is its picture with this level's numbers in its windows.
+    Bytes art = test_read_file(lc.path("images\\statbar.bmp"));
+    REQUIRE(art.size() == 54 + 320 * 20 * 3);
+    test_status_bar::Shown numbers = {" 5:00", {"  20", "   5", " 250"}};
+    Shot bar = app_capture(lc[20]);
+    REQUIRE(bar.width == 320);
+    REQUIRE(bar.height == 20);
+    int wrong = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 320; ++x) {
+            const unsigned char* p = &art[54 + (19 - y) * 960 + x * 3];
+            unsigned own = (unsigned)p[2] << 16 | (unsigned)p[1] << 8 | p[0];
+            wrong += bar.at(x, y) != test_status_bar::colour(numbers, x, y, own);
+        }
+    CHECK(wrong == 0);
 
     // The exit sprite follows the check box: a different picture once anti-gravity is on.
     LRESULT plain = SendMessageA(lc[18], STM_GETIMAGE, IMAGE_BITMAP, 0);
@@ -532,7 +551,190 @@ TEST_CASE("level creator: Preview Level places the sprites and shows the picture
     CHECK(app_close(lc.app) == 0);
 }
 
-TEST_CASE("level creator: 30,000-character names give a file message, nothing else") {
+TEST_CASE("level creator: Browse buttons fill the bitmap and level names from the Open dialog") {
+    Running lc("lc-browse");
+    REQUIRE(lc.app.window != 0);
+    // On the label row, right-aligned with the field below, out of the Tab cycle.
+    const int pairs[][2] = {{26, 3}, {27, 23}};
+    for (const auto& pair : pairs) {
+        CAPTURE(pair[0]);
+        HWND button = lc[pair[0]], field = lc[pair[1]];
+        REQUIRE(button != 0);
+        CHECK(app_class(button) == "Button");
+        CHECK(app_text(button) == "Browse...");
+        CHECK((DWORD)GetWindowLongA(button, GWL_STYLE) == (BUTTON & ~(DWORD)WS_TABSTOP));
+        CHECK(GetParent(button) == GetParent(field));
+        RECT b = app_rect_in_parent(button), f = app_rect_in_parent(field);
+        CHECK(b.right - b.left == 80);
+        CHECK(b.bottom - b.top == 20);
+        CHECK(b.right == f.right);
+        CHECK(b.bottom <= f.top);
+        CHECK(b.bottom >= f.top - 5);
+    }
+
+    // Field 3 empty: the dialog starts in the program's folder, and a file chosen inside it comes
+    // back as a designer would type it.
+    lc.press(26);
+    HWND dialog = app_find_dialog(lc.app, "Open Level Bitmap");
+    REQUIRE(dialog != 0);
+    CHECK(app_open_file(dialog, "samples\\level1.bmp"));
+    app_settle(lc.app);
+    CHECK(lc.get(3) == "samples\\level1.bmp");
+    // Then it starts in the folder of the file the field names.
+    lc.press(26);
+    dialog = app_find_dialog(lc.app, "Open Level Bitmap");
+    REQUIRE(dialog != 0);
+    CHECK(app_open_file(dialog, "backdrop1.bmp"));
+    app_settle(lc.app);
+    CHECK(lc.get(3) == "samples\\backdrop1.bmp");
+    // Cancel leaves the field as it was.
+    lc.press(26);
+    dialog = app_find_dialog(lc.app, "Open Level Bitmap");
+    REQUIRE(dialog != 0);
+    CHECK(app_cancel(dialog));
+    app_settle(lc.app);
+    CHECK(lc.get(3) == "samples\\backdrop1.bmp");
+
+    // Ctrl+O in field 23 opens its dialog; a level outside the program's folder comes back whole,
+    // and the focus is back in the field.
+    std::string outside = test_scratch_dir("lc-browse-outside") + "cave.lvl";
+    test_write_file(outside, expected_level(FULL, sizeof FULL / sizeof FULL[0], 0));
+    app_choose_tab(lc.app, 3);
+    app_focus(lc.app, lc[23]);
+    app_chord(VK_CONTROL, 'O');
+    dialog = app_find_dialog(lc.app, "Open Level File");
+    REQUIRE(dialog != 0);
+    CHECK(app_open_file(dialog, outside));
+    app_settle(lc.app);
+    CHECK(lc.get(23) == outside);
+    CHECK(app_focused(lc.app) == lc[23]);
+    // A field without a Browse button opens nothing.
+    app_choose_tab(lc.app, 0);
+    app_focus(lc.app, lc[1]);
+    app_chord(VK_CONTROL, 'O');
+    CHECK(app_no_box(lc.app));
+    CHECK(app_close(lc.app) == 0);
+}
+
+TEST_CASE("level creator: clicks on the previewed picture place the start and the exit") {
+    Running lc("lc-place");
+    REQUIRE(lc.app.window != 0);
+    app_choose_tab(lc.app, 1);
+    HWND page = GetParent(lc[13]);
+    // The picture gadget passes the mouse to its page, where a level position (x, y) is the page's
+    // point (x + 10, y + 10).
+    auto press = [&](int x, int y, bool right) {
+        app_mouse_press(page, x + 10, y + 10, right);
+        app_settle(lc.app);
+    };
+    auto at = [&](int sprite, int x, int y) {
+        RECT r = app_rect_in_parent(lc[sprite]);
+        return r.left == x + 10 && r.top == y + 10;
+    };
+    // Nothing to aim at before a preview.
+    press(50, 50, false);
+    CHECK(lc.get(5) == "");
+    CHECK(lc.get(6) == "");
+
+    lc.set(3, "samples\\level1.bmp");
+    lc.press(15);
+    app_settle(lc.app);
+    press(123, 45, false);
+    CHECK(lc.get(5) == "123");
+    CHECK(lc.get(6) == "45");
+    CHECK(at(16, 123, 45));
+    // A field changed just before leaves an event behind, which event_wait returns in place of
+    // the press's own number: the press still counts.
+    lc.set(12, "60");
+    press(300, 200, true);
+    CHECK(lc.get(7) == "300");
+    CHECK(lc.get(8) == "200");
+    CHECK(at(18, 300, 200));
+    // The picture's first and last pixels; the start and exit keep their own fields.
+    press(0, 0, false);
+    press(319, 239, true);
+    CHECK(lc.get(5) == "0");
+    CHECK(lc.get(6) == "0");
+    CHECK(lc.get(7) == "319");
+    CHECK(lc.get(8) == "239");
+    CHECK(at(16, 0, 0));
+    CHECK(at(18, 319, 239));
+    // Just past the picture, and beside it, nothing changes.
+    press(320, 100, false);
+    press(100, 240, true);
+    press(-5, -5, false);
+    app_mouse_press(page, 400, 20, false); // on the fields' column
+    app_settle(lc.app);
+    CHECK(lc.get(5) == "0");
+    CHECK(lc.get(6) == "0");
+    CHECK(lc.get(7) == "319");
+    CHECK(lc.get(8) == "239");
+    // Preview Level reads the placed values back: the sprites stay where the clicks put them.
+    lc.press(15);
+    app_settle(lc.app);
+    CHECK(at(16, 0, 0));
+    CHECK(at(18, 319, 239));
+    // A press on another page is not on the picture.
+    app_choose_tab(lc.app, 0);
+    app_mouse_press(GetParent(lc[1]), 60, 60, false);
+    app_settle(lc.app);
+    CHECK(lc.get(5) == "0");
+    // After a preview whose bitmap cannot be loaded, there is no picture to aim at.
+    app_choose_tab(lc.app, 1);
+    lc.set(3, "samples\\nothing.bmp");
+    lc.press(15);
+    app_settle(lc.app);
+    press(60, 70, false);
+    CHECK(lc.get(5) == "0");
+    CHECK(lc.get(6) == "0");
+    CHECK(app_no_box(lc.app, 200));
+    CHECK(app_close(lc.app) == 0);
+}
+
+TEST_CASE("level creator: Enter runs the command of the page the focus is on; page 3 has none") {
+    Running lc("lc-enter");
+    REQUIRE(lc.app.window != 0);
+    lc.set(1, "ENTER");
+    lc.set(3, "samples\\level1.bmp");
+    // Page 1: Create Level.
+    app_focus(lc.app, lc[1]);
+    app_keys({VK_RETURN});
+    CHECK(lc.box().text == "Level data file created");
+    CHECK(lc.box().text == "Level image file created");
+    CHECK(test_read_file(lc.path("ENTER.LVL")).size() == 56);
+    // Page 2: Preview Level.
+    app_choose_tab(lc.app, 1);
+    lc.set(5, "100");
+    lc.set(6, "50");
+    app_focus(lc.app, lc[6]);
+    app_keys({VK_RETURN});
+    app_settle(lc.app);
+    RECT start = app_rect_in_parent(lc[16]);
+    CHECK(start.left == 110);
+    CHECK(start.top == 60);
+    CHECK(SendMessageA(lc[13], STM_GETIMAGE, IMAGE_BITMAP, 0) != 0);
+    // Page 3: nothing runs, neither a file command nor the preview.
+    DeleteFileA(lc.path("ENTER.LVL").c_str());
+    lc.set(5, "200");
+    app_choose_tab(lc.app, 2);
+    app_focus(lc.app, lc[9]);
+    app_keys({'7', VK_RETURN});
+    CHECK(app_no_box(lc.app));
+    CHECK(lc.get(9) == "7");
+    CHECK(app_rect_in_parent(lc[16]).left == 110);
+    CHECK_FALSE(test_file_exists(lc.path("ENTER.LVL")));
+    // Page 4: Load Level.
+    test_write_file(lc.path("cave.lvl"), expected_level(FULL, sizeof FULL / sizeof FULL[0], 0));
+    lc.set(23, "cave.lvl");
+    app_choose_tab(lc.app, 3);
+    app_focus(lc.app, lc[23]);
+    app_keys({VK_RETURN});
+    CHECK(lc.box().text == "Level file loaded");
+    CHECK(lc.get(1) == "cave");
+    CHECK(app_close(lc.app) == 0);
+}
+
+TEST_CASE("level creator: 30,000-character texts: names give a file message, values stay exact") {
     Running lc("lc-long");
     REQUIRE(lc.app.window != 0);
     lc.set(1, std::string(30000, 'n'));
@@ -547,6 +749,39 @@ TEST_CASE("level creator: 30,000-character names give a file message, nothing el
     CHECK(b.text == "Error: Cannot open bitmap file");
     CHECK(app_no_box(lc.app));
     CHECK(lc.get(1).size() == 30000);
+
+    // Texts that pass the checks but fill more than the string area together (the description
+    // and numbers behind thousands of leading zeros): the record still holds exactly the values
+    // checked, 56 bytes of them.
+    lc.set(1, "LONG");
+    lc.set(3, "samples\\level1.bmp");
+    const int NUMBERS[] = {5, 6, 7, 8, 9, 10, 11, 12, 25};
+    for (int n : NUMBERS)
+        lc.set(n, std::string(3800, '0') + std::to_string(n));
+    lc.press(4);
+    CHECK(lc.box().text == "Level data file created");
+    CHECK(lc.box().text == "Level image file created");
+    Bytes level = test_read_file(lc.path("LONG.LVL"));
+    REQUIRE(level.size() == 56);
+    CHECK(std::string(level.begin(), level.begin() + 24) == std::string(23, 'd') + '\0');
+    const int OFFSETS[] = {24, 26, 28, 30, 32, 34, 36, 38, 54};
+    for (int i = 0; i < 9; ++i) {
+        CAPTURE(NUMBERS[i]);
+        CHECK(level[OFFSETS[i]] == NUMBERS[i]);
+        CHECK(level[OFFSETS[i] + 1] == 0);
+    }
+    CHECK(std::string((const char*)&level[41]) == "SPACE.IMG");
+
+    // A number longer than one read of a field could have lost digits the check never saw:
+    // refused, nothing written.
+    lc.set(1, "LONGER");
+    lc.set(5, std::string(34000, '0') + "12");
+    lc.press(4);
+    Box c = lc.box();
+    CHECK(c.title == "Level Settings");
+    CHECK(c.text == "Error: Wumpo Start X has to be a whole number from -32768 to 65535");
+    CHECK(app_no_box(lc.app));
+    CHECK_FALSE(test_file_exists(lc.path("LONGER.LVL")));
     CHECK(app_close(lc.app) == 0);
 }
 

@@ -134,15 +134,15 @@ refusal_family() {
     printf "\\x$(printf %02x $((($(od -An -tu1 -j 36 -N1 whole.png) + 1) % 256)))" |
         dd of=length.png bs=1 seek=36 conv=notrunc status=none
     convert source.png -type TrueColor BMP3:whole.bmp # one the forms take, until it is cut
-    head -c -1 whole.bmp >cut.bmp
+    head -c -1 whole.bmp >short.bmp
     echo "not a picture" >notes.png
-    local bad=(big.png rle.bmp cut.png length.png cut.bmp notes.png)
+    local bad=(big.png rle.bmp cut.png length.png short.bmp notes.png)
     run convert "${bad[@]}"
     local want="big.png: Error: Picture is 640 x 480 pixels; it has to be 320 x 240
 rle.bmp: Error: RLE-compressed bitmaps are not read; save the picture uncompressed
 cut.png: Error: Cannot read picture
 length.png: Error: Cannot read picture
-cut.bmp: Error: Cannot read picture
+short.bmp: Error: Cannot read picture
 notes.png: Error: Cannot read picture"
     [[ $status == 1 ]] || fail "exit status $status" || return 1
     [[ $err == "$want" ]] || fail "errors: $err" || return 1

@@ -162,3 +162,30 @@ TEST_CASE("bound: no producer writes past the area, and each result stays termin
     CHECK(r == tail);
     CHECK(std::string(r) == "abc");
 }
+
+TEST_CASE("str_relative_to: a name inside the folder loses it, any other stays whole") {
+    const char* folder = "C:\\Wumpo Tools\\";
+    struct {
+        const char* name;
+        const char* relative;
+    } cases[] = {
+        {"C:\\Wumpo Tools\\samples\\level1.bmp", "samples\\level1.bmp"},
+        // Letter case and slashes as Windows takes them.
+        {"c:/wumpo tools/CAVE.LVL", "CAVE.LVL"},
+        // A sibling folder whose name begins alike.
+        {"C:\\Wumpo Tools2\\cave.lvl", "C:\\Wumpo Tools2\\cave.lvl"},
+        {"D:\\Levels\\cave.lvl", "D:\\Levels\\cave.lvl"},
+        {"C:\\Wumpo Tools\\", "C:\\Wumpo Tools\\"}, // the folder itself
+        {"C:\\Wumpo", "C:\\Wumpo"},
+        {"", ""},
+    };
+    for (auto& c : cases) {
+        CAPTURE(c.name);
+        CHECK(std::string(str_relative_to(c.name, folder)) == c.relative);
+    }
+    // A folder given without its final separator still ends at one in the name.
+    CHECK(std::string(str_relative_to("C:\\lvl\\a.bmp", "C:\\lvl")) == "a.bmp");
+    CHECK(std::string(str_relative_to("C:\\lvl2\\a.bmp", "C:\\lvl")) == "C:\\lvl2\\a.bmp");
+    CHECK(std::string(str_relative_to("a.bmp", "")) == "a.bmp");
+    CHECK(str_relative_to(nullptr, folder) == nullptr);
+}

@@ -89,6 +89,30 @@ inline Bytes bitmap_file(const Picture& picture, const Shape& s = Shape()) {
     return b;
 }
 
+// The picture held by a 320 x 240, 24-bit bitmap file (any info header size, either row order),
+// read here from the header fields alone, independently of the code under test. An empty picture
+// when the file is not one.
+inline Picture picture_of_bitmap(const Bytes& file) {
+    auto u32 = [&](size_t at) {
+        return (uint32_t)file[at] | (uint32_t)file[at + 1] << 8 | (uint32_t)file[at + 2] << 16 |
+               (uint32_t)file[at + 3] << 24;
+    };
+    if (file.size() < 54 || file[0] != 'B' || file[1] != 'M' || u32(18) != 320 || file[28] != 24)
+        return Picture();
+    int32_t height = (int32_t)u32(22);
+    uint32_t offset = u32(10);
+    if ((height != 240 && height != -240) || offset + 230400ull > file.size())
+        return Picture();
+    Picture p(320 * 240);
+    for (int row = 0; row < 240; ++row) {
+        int y = height < 0 ? 240 - row : row + 1;
+        const unsigned char* in = file.data() + offset + (size_t)row * 960;
+        for (int x = 1; x <= 320; ++x, in += 3)
+            pixel(p, x, y) = Rgb{in[2], in[1], in[0]};
+    }
+    return p;
+}
+
 // The screen image of picture, computed here independently of the code under test: columns
 // first, y = 1 (the bottom row) first, 5 bits per component.
 inline Bytes expected_image(const Picture& picture) {

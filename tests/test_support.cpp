@@ -2,6 +2,14 @@
 #include <windows.h>
 #include <stdio.h>
 
+unsigned long long test_refused_least = TEST_NONE_ASKED;
+
+LPVOID WINAPI test_refusing_realloc(HANDLE, DWORD, LPVOID, SIZE_T bytes) {
+    if (bytes < test_refused_least)
+        test_refused_least = bytes;
+    return nullptr;
+}
+
 std::string test_program_dir() {
     char path[MAX_PATH * 4];
     DWORD n = GetModuleFileNameA(0, path, sizeof path);

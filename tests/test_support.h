@@ -2,6 +2,7 @@
 // reads and writes through the plain C runtime (independent of the code under test), and child
 // processes.
 #pragma once
+#include <windows.h>
 #include <string>
 #include <vector>
 
@@ -20,3 +21,10 @@ int test_run(const std::string& command_line, std::string* output = nullptr,
              unsigned timeout_ms = 60000);
 // The directory of the test program itself, with its final backslash.
 std::string test_program_dir();
+
+// A heap reallocation for the heap call table that refuses every request and records the smallest
+// byte count asked for since test_refused_least was set to TEST_NONE_ASKED: a table growth can then
+// be seen to ask for what it needs rather than a count wrapped into a small block.
+const unsigned long long TEST_NONE_ASKED = ~0ull;
+extern unsigned long long test_refused_least;
+LPVOID WINAPI test_refusing_realloc(HANDLE heap, DWORD flags, LPVOID block, SIZE_T bytes);

@@ -7,6 +7,7 @@
 #include "level_record.h"
 #include "screen_image.h"
 #include "test_bitmaps.h"
+#include "test_status_bar.h"
 #include "test_support.h"
 #include <windows.h>
 #include <string>
@@ -95,13 +96,12 @@ Run tool(const std::string& dir, const std::vector<std::string>& args) {
     return run_program(tool_exe(), dir, args);
 }
 
-// The image the programs make of a bitmap file, through their own conversion in this process.
+// The image the programs make of a bitmap file, computed here from its pixels, independently of
+// the conversion under test.
 Bytes programs_image(const std::string& dir, const std::string& bitmap) {
-    std::string image = dir + "reference.IMG";
-    REQUIRE(screen_image_convert((dir + bitmap).c_str(), image.c_str()) == IMAGE_WRITTEN);
-    Bytes b = test_read_file(image);
-    DeleteFileA(image.c_str());
-    return b;
+    Picture picture = picture_of_bitmap(test_read_file(dir + bitmap));
+    REQUIRE(picture.size() == 320 * 240);
+    return expected_image(picture);
 }
 
 uint32_t u32(const Bytes& b, size_t at) {
@@ -257,6 +257,18 @@ TEST_CASE("tool convert: programs' bytes, progress, a refused bitmap among good 
         CHECK(r.status == 1);
         CHECK(r.err == "nowhere: Error: Directory not found\r\n");
         CHECK_FALSE(test_file_exists(dir + "one.IMG"));
+
+        // Two bitmaps whose images would have one name, letter case aside: the second would
+        // replace the first, so nothing is converted.
+        test_write_file(dir + "sub\\One.bmp", bitmap_file(two));
+        Run clash =
+            tool(dir, {"convert", "one.bmp", "sub\\two.bmp", "sub\\One.bmp", "--out", "sub"});
+        CHECK(clash.status == 2);
+        CHECK(clash.out == "");
+        CHECK(clash.err.find("wumpo-tool: one.bmp and sub\\One.bmp would both be converted into "
+                             "sub\\one.IMG\r\n") == 0);
+        CHECK_FALSE(test_file_exists(dir + "sub\\one.IMG"));
+        CHECK_FALSE(test_file_exists(dir + "sub\\two.IMG"));
     }
 }
 
@@ -443,7 +455,8 @@ TEST_CASE("tool level create: defaults, the Level Creator's checks, show and cre
     }
 }
 
-TEST_CASE("tool preview: the level bitmap, the sprites where Preview Level puts them, the bar") {
+TEST_CASE("tool preview: the level bitmap, the sprites where Preview Level puts them, the bar "
+          "with the level's numbers") {
     std::string dir = test_scratch_dir("tool_preview");
     std::string images = test_program_dir() + "..\\bin\\images\\";
     Decoded cloud = decode(test_read_file(images + "cloud.bmp"));
@@ -460,13 +473,19 @@ TEST_CASE("tool preview: the level bitmap, the sprites where Preview Level puts 
         unsigned char anti_gravity;
         int start_x, start_y, exit_x, exit_y;
         const Decoded* exit;
+        test_status_bar::Shown bar; // time, Wumpo out, Wumpo to save, draw material
     };
     // Plain; then sprites hanging over the right and bottom edges and above the top, the
-    // anti-gravity exit, and a start X of -11, which the form's gadget move takes as "stay".
+    // anti-gravity exit, and a start X of -11, which the form's gadget move takes as "stay";
+    // numbers the bar cannot show (a time of -1, 10000 to save, draw material -32768).
+    // clang-format off
     const Case cases[] = {
-        {"PLAIN", {100, 50, 200, 120, 0, 0, 0, 0}, 0, 100, 50, 200, 120, &exit},
-        {"EDGES", {0xFFF5, 230, 310, 0xFFF0, 0, 0, 0, 0}, 1, 0, 230, 310, -16, &exitgrav},
+        {"PLAIN", {100, 50, 200, 120, 250, 20, 5, 300}, 0, 100, 50, 200, 120, &exit,
+         {" 5:00", {"  20", "   5", " 250"}}},
+        {"EDGES", {0xFFF5, 230, 310, 0xFFF0, 0x8000, 0, 10000, 0xFFFF}, 1, 0, 230, 310, -16,
+         &exitgrav, {"--:--", {"   0", "----", "----"}}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         CAPTURE(c.name);
         std::string level = std::string(c.name) + ".LVL";
@@ -490,8 +509,13 @@ TEST_CASE("tool preview: the level bitmap, the sprites where Preview Level puts 
                 if (x >= c.exit_x && x < c.exit_x + c.exit->width && y >= c.exit_y &&
                     y < c.exit_y + c.exit->height)
                     want = c.exit->at(x - c.exit_x, y - c.exit_y);
-                if (y < bar.height)
-                    want = bar.at(x, y);
+                if (y < bar.height) {
+                    Rgb own = bar.at(x, y);
+                    unsigned shown = test_status_bar::colour(
+                        c.bar, x, y, (unsigned)own.r << 16 | own.g << 8 | own.b);
+                    want = Rgb{(unsigned char)(shown >> 16), (unsigned char)(shown >> 8),
+                               (unsigned char)shown};
+                }
                 wrong += !same(out.at(x, y), want);
             }
         CHECK(wrong == 0);

@@ -4,6 +4,7 @@
 #include "event.h"
 #include "heap.h"
 #include "program.h"
+#include "test_support.h"
 #include "ui_support.h"
 #include "window.h"
 #include <string>
@@ -25,10 +26,6 @@ RECT outer(HWND window) {
 bool class_registered(const char* name) {
     WNDCLASSA wc;
     return GetClassInfoA(program_instance(), name, &wc) != 0;
-}
-
-LPVOID WINAPI refusing_realloc(HANDLE, DWORD, LPVOID, SIZE_T) {
-    return nullptr;
 }
 } // namespace
 
@@ -170,8 +167,13 @@ TEST_CASE("window table: growth, reopening a number, closing, and a refused grow
     CHECK(window_open(-1, 0, 0, 10, 10, 0, "negative") == nullptr);
     capacity = window_capacity();
     HeapCalls saved = *heap_calls();
-    heap_calls()->heap_realloc = &refusing_realloc;
+    heap_calls()->heap_realloc = &test_refusing_realloc;
     CHECK(window_open(capacity + 5, 0, 0, 10, 10, 0, "refused") == nullptr);
+    // Near the number whose table's byte count wraps to 0 in 32 bits: the growth asks for all it
+    // needs or refuses by itself, never for a wrapped, small block.
+    test_refused_least = TEST_NONE_ASKED;
+    CHECK(window_open(268435444, 0, 0, 10, 10, 0, "wrapping") == nullptr);
+    CHECK(test_refused_least > 268435444ull);
     *heap_calls() = saved;
     CHECK(window_capacity() == capacity);
     ui_settle();

@@ -86,14 +86,62 @@ int directory_exists(const char* name) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Converts bitmap number index (of the list) into its image; 1 when written.
-int convert_one(int32_t index, const char* out_dir) {
-    const char* bitmap = LIST.names[index];
-    char* start = str_position();
+// The image name of bitmap, as the user would name it: the --out directory (or none) and the
+// bitmap's base name with ".IMG". Produced in the string area past the current position; the
+// caller restores the position.
+char* image_name(const char* bitmap, const char* out_dir) {
     char* base = text_base_name(bitmap);
     str_step();
     char* image = text_join(out_dir, base);
     str_concat(".IMG");
+    return image;
+}
+
+// Two bitmaps that would be converted into one image (the same full name, letter case aside, as
+// the file system compares names) would have the second silently replace the first: the command
+// line is refused before anything is converted. TOOL_DONE when no two clash.
+int refuse_clash(const char* out_dir) {
+    if (LIST.count < 2)
+        return TOOL_DONE;
+    char** full = (char**)heap_allocate((SIZE_T)LIST.count * sizeof(char*));
+    if (!full) {
+        out_error(0, "Error: Not enough memory");
+        return TOOL_FAILED;
+    }
+    char* start = str_position();
+    for (int32_t i = 0; i < LIST.count; ++i) {
+        full[i] = path_full(image_name(LIST.names[i], out_dir));
+        str_set_position(start);
+    }
+    int status = TOOL_DONE;
+    for (int32_t i = 0; i < LIST.count && status == TOOL_DONE; ++i) {
+        for (int32_t j = i + 1; j < LIST.count && status == TOOL_DONE; ++j) {
+            if (!full[i] || !full[j] || !text_same_name(full[i], full[j]))
+                continue;
+            char* image = image_name(LIST.names[i], out_dir);
+            str_step();
+            char* problem = str_position();
+            *problem = 0;
+            str_concat(LIST.names[i]);
+            str_concat(" and ");
+            str_concat(LIST.names[j]);
+            str_concat(" would both be converted into ");
+            str_concat(image);
+            status = help_usage("convert", problem);
+            str_set_position(start);
+        }
+    }
+    for (int32_t i = 0; i < LIST.count; ++i)
+        heap_free(full[i]);
+    heap_free(full);
+    return status;
+}
+
+// Converts bitmap number index (of the list) into its image; 1 when written.
+int convert_one(int32_t index, const char* out_dir) {
+    const char* bitmap = LIST.names[index];
+    char* start = str_position();
+    char* image = image_name(bitmap, out_dir);
     str_step();
     if (LIST.count > 1) {
         char* line = str_position();
@@ -147,6 +195,10 @@ int tool_convert(int count, char** args) {
         out_error(out_dir, "Error: Directory not found");
         return TOOL_FAILED;
     }
+
+    int clash = refuse_clash(out_dir ? out_dir : "");
+    if (clash != TOOL_DONE)
+        return clash;
 
     int32_t converted = 0;
     for (int32_t i = 0; i < LIST.count; ++i)

@@ -1,6 +1,6 @@
 // wumpo-tool preview: the Level Creator's Preview Level as a bitmap or PNG file. The level
-// picture, then the start sprite, the exit sprite and the status bar, each drawn over what is
-// already there at the place where Preview Level puts its picture gadget.
+// picture, then the start sprite, the exit sprite and the status bar with the level's numbers,
+// each drawn over what is already there at the place where Preview Level puts its picture gadget.
 #include "tool.h"
 #include "bitmap_file.h"
 #include "bitmap_header.h"
@@ -10,6 +10,7 @@
 #include "pictures.h"
 #include "program.h"
 #include "screen_image.h"
+#include "status_bar.h"
 #include "store.h"
 #include "str.h"
 
@@ -68,6 +69,8 @@ int tool_preview(int count, char** args) {
     int32_t exit_y = picture_position(level.words[3]);
     // Only the state 1 is a ticked box; any other byte shows the plain exit.
     const char* exit_sprite = level.anti_gravity == 1 ? "images\\exitgrav.bmp" : "images\\exit.bmp";
+    StatusBarValues numbers = {str_to_int(level.words[7]), str_to_int(level.words[5]),
+                               str_to_int(level.words[6]), str_to_int(level.words[4])};
     str_set_position(start);
 
     BitmapPicture picture, cloud, exit, status_bar;
@@ -89,6 +92,7 @@ int tool_preview(int count, char** args) {
     bitmap_file_draw(rows, BITMAP_WIDTH, BITMAP_HEIGHT, &cloud, start_x, start_y);
     bitmap_file_draw(rows, BITMAP_WIDTH, BITMAP_HEIGHT, &exit, exit_x, exit_y);
     bitmap_file_draw(rows, BITMAP_WIDTH, BITMAP_HEIGHT, &status_bar, 0, 0);
+    status_bar_draw(rows, BITMAP_WIDTH, BITMAP_HEIGHT, 0, 0, &numbers);
 
     return pictures_write(out_name, canvas, size) ? TOOL_DONE : TOOL_FAILED;
 }

@@ -51,6 +51,14 @@ void append_escaped(uint32_t c, int keep_high) {
     str_concat(piece);
 }
 
+// The capital of a letter of the Latin-1 part of the code page (a-z, and the accented letters
+// from 0xE0 but the division sign); any other byte as it is.
+unsigned char capital(unsigned char c) {
+    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
+        return (unsigned char)(c - 0x20);
+    return c;
+}
+
 const char* last_separator_end(const char* path) {
     const char* name = path;
     for (const char* p = path; *p; ++p) {
@@ -71,6 +79,16 @@ int text_equal(const char* a, const char* b) {
         ++b;
     }
     return *a == *b;
+}
+
+int text_same_name(const char* a, const char* b) {
+    const unsigned char* p = (const unsigned char*)(a ? a : "");
+    const unsigned char* q = (const unsigned char*)(b ? b : "");
+    while (*p && capital(*p) == capital(*q)) {
+        ++p;
+        ++q;
+    }
+    return capital(*p) == capital(*q);
 }
 
 int text_has_wildcard(const char* text) {

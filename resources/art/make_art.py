@@ -8,7 +8,7 @@ every run (no clock, no system random numbers, only the standard library):
   images/cloud.bmp       40 x 14   start cloud the Wumpo drop from
   images/exit.bmp        20 x 40   exit door
   images/exitgrav.bmp    20 x 40   exit door for anti-gravity levels (hangs from a ceiling)
-  images/statbar.bmp    320 x 20   in-game status bar
+  images/statbar.bmp    320 x 20   in-game status bar, its number windows empty
   samples/level1.bmp    320 x 240  sample level (start at 40,30, exit at 270,150)
   samples/backdrop1.bmp 320 x 240  sample backdrop (space with a ringed planet)
   resources/wumpo.ico    32 x 32   program icon, 24-bit colour with a 1-bit mask
@@ -768,27 +768,11 @@ def composite(layer, background):
 # ---------------------------------------------------------------------------------------------
 
 PANEL = ramp('2a3348', '3a4660', '4d5b7a', '62729a', '7f90b8')
-SEGMENTS = {
-    '0': 'abcdef', '1': 'bc', '2': 'abged', '3': 'abgcd', '4': 'fgbc', '5': 'afgcd',
-    '6': 'afgedc', '7': 'abc', '8': 'abcdefg', '9': 'abcdfg',
-}
 
 
-def draw_digit(cv, x, y, ch, on, off):
-    lit = SEGMENTS[ch]
-    segs = {
-        'a': [(i, 0) for i in range(1, 5)], 'd': [(i, 10) for i in range(1, 5)],
-        'g': [(i, 5) for i in range(1, 5)], 'f': [(0, i) for i in range(1, 5)],
-        'b': [(5, i) for i in range(1, 5)], 'e': [(0, i) for i in range(6, 10)],
-        'c': [(5, i) for i in range(6, 10)],
-    }
-    for name, cells in segs.items():
-        for dx, dy in cells:
-            cv.set(x + dx, y + dy, on if name in lit else off)
-
-
-def draw_counter(cv, x, y, w, text):
-    """A recessed LCD window with seven-segment digits; unlit segments show faintly."""
+def draw_counter(cv, x, y, w):
+    """A recessed LCD window, empty: the programs draw the level's own numbers into it in
+    seven-segment digits (formats/status_bar.cpp), below the glass reflection drawn here."""
     h = 15
     for yy in range(y, y + h):
         for xx in range(x, x + w):
@@ -799,17 +783,6 @@ def draw_counter(cv, x, y, w, text):
     for yy in range(y, y + h):
         cv.set(x, yy, hexc('12161f'))
         cv.set(x + w - 1, yy, PANEL[4])
-    on, off = hexc('7dff72'), hexc('18381c')
-    width = sum(3 if c == ':' else 7 for c in text) - 1
-    cx = x + w - 2 - width
-    for c in text:
-        if c == ':':
-            cv.set(cx, y + 5, on)
-            cv.set(cx, y + 9, on)
-            cx += 3
-        else:
-            draw_digit(cv, cx, y + 2, c, on, off)
-            cx += 7
     # Glass reflection across the top-left corner.
     for i in range(5):
         cv.blend(x + 2 + i, y + 1, hexc('ffffff'), 0.18)
@@ -905,11 +878,10 @@ def draw_statbar():
                 cv.px[ry][rx] = hexc('c9d3ea')
                 cv.px[ry + 1][rx] = hexc('39435a')
     draw_status_icons(cv)
-    for i, (label, value) in enumerate((('TIME', '5:00'), ('OUT', '20'), ('SAVED', '00'),
-                                        ('DRAW', '250'))):
+    for i, label in enumerate(('TIME', 'OUT', 'SAVED', 'DRAW')):
         x0 = i * 80
         draw_small_text(cv, x0 + 21, 8, label, hexc('ffe27a'), hexc('1c2233'))
-        draw_counter(cv, x0 + 42, 3, 35, value)
+        draw_counter(cv, x0 + 42, 3, 35)
     return cv
 
 

@@ -45,7 +45,7 @@ int grow_for(int32_t number) {
     if ((uint32_t)number < FILES.capacity)
         return 1;
     uint32_t capacity = (uint32_t)number + 10;
-    void* grown = heap_reallocate(FILES.slots, (SIZE_T)capacity * sizeof(FileSlot));
+    void* grown = heap_reallocate_table(FILES.slots, capacity, sizeof(FileSlot));
     if (!grown)
         return 0;
     FILES.slots = (FileSlot*)grown;
@@ -94,11 +94,12 @@ int prepare_open(int32_t number) {
     return 1;
 }
 
-// Whether the target of file_create could be replaced: it is missing, or it can be opened for
-// writing alongside whoever else has it open. A read-only file, a directory or a file that
-// another program holds without write sharing fail here, before anything is written.
+// Whether the target of file_create could be replaced: it is missing, or it can be opened with
+// the access the final move needs (writing and deleting) alongside whoever else has it open. A
+// read-only file, a directory, or a file that another program holds without write or delete
+// sharing fail here, before anything is converted or written, rather than at the move.
 int target_writable(const char* full) {
-    HANDLE probe = CALLS.create_file(full, GENERIC_WRITE,
+    HANDLE probe = CALLS.create_file(full, GENERIC_WRITE | DELETE,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
     if (probe == INVALID_HANDLE_VALUE)

@@ -3,6 +3,7 @@
 // nothing taken from it is released one piece at a time.
 #pragma once
 #include <windows.h>
+#include <stdint.h>
 
 // The heap calls go through this table so that tests can make the heap refuse on purpose.
 struct HeapCalls {
@@ -24,5 +25,9 @@ void heap_destroy(void);
 void* heap_allocate(SIZE_T bytes);
 // Resizes a block, zero-filling any added bytes; 0 when refused, and the old block then stays.
 void* heap_reallocate(void* block, SIZE_T bytes);
+// Resizes a table to count records of record_size bytes, as heap_reallocate does. The size is
+// computed in 64 bits and refused (0, the old block stays) when it does not fit SIZE_T, so a large
+// count cannot wrap into a small block on a 32-bit build.
+void* heap_reallocate_table(void* block, uint64_t count, uint32_t record_size);
 // Returns a block to the heap; 0 does nothing.
 void heap_free(void* block);

@@ -176,3 +176,31 @@ char* int_to_str(int32_t value, char* destination) {
         *out++ = digits[--n];
     return finish(start, out);
 }
+
+namespace {
+// A file name character as the file system compares it: letters without case, "/" as "\".
+char fold(char c) {
+    if (c == '/')
+        return '\\';
+    return (c >= 'A' && c <= 'Z') ? (char)(c + ('a' - 'A')) : c;
+}
+} // namespace
+
+const char* str_relative_to(const char* name, const char* folder) {
+    if (!name || !folder || !*folder)
+        return name;
+    int32_t n = 0;
+    while (folder[n]) {
+        if (fold(name[n]) != fold(folder[n]))
+            return name;
+        ++n;
+    }
+    // Without its final separator the folder must still end where the name has one: "C:\lv" is
+    // not a folder of "C:\lvl\a.bmp".
+    if (fold(folder[n - 1]) != '\\') {
+        if (fold(name[n]) != '\\')
+            return name;
+        ++n;
+    }
+    return name[n] ? name + n : name;
+}

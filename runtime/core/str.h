@@ -46,3 +46,9 @@ int32_t str_length(const char* string);
 int32_t str_to_int(const char* string);
 // Decimal text of value ("%ld": a "-" for negatives, no padding).
 char* int_to_str(int32_t value, char* destination);
+
+// The part of name after folder when name lies inside folder (or below it), else name itself; a
+// pointer into name, nothing is produced. Letters are compared without case and "/" matches "\",
+// as the file system takes them; folder may end with a separator or not. A name equal to the
+// folder is not inside it.
+const char* str_relative_to(const char* name, const char* folder);

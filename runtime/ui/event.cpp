@@ -2,6 +2,8 @@
 // gadget number of the last EVENT_GADGET and the notification state of the current wait.
 #include "event.h"
 #include "focus.h"
+#include "form.h"
+#include "gadget.h"
 #include "panel.h"
 #include "window.h"
 #include <commctrl.h>
@@ -13,6 +15,9 @@ struct EventState {
     int32_t pending;      // 0 = none
     int32_t gadget;       // kept between events
     int32_t notification; // -1 at the start of every wait
+    int32_t press;        // WM_LBUTTONDOWN or WM_RBUTTONDOWN handled by this wait, else 0
+    HWND press_window;    // the window it went to
+    POINT press_point;    // where, in its client coordinates
 };
 EventState EVENTS = {};
 
@@ -68,6 +73,14 @@ int32_t event_wait(void) {
     MSG msg = {};
     // The system never posts a quit message to these programs, so the result is not examined.
     GetMessageA(&msg, 0, 0, 0);
+    EVENTS.press = 0;
+    EVENTS.press_window = 0;
+    if (msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN) {
+        EVENTS.press = (int32_t)msg.message;
+        EVENTS.press_window = msg.hwnd;
+        EVENTS.press_point.x = (int16_t)LOWORD(msg.lParam); // signed: left of or above the window
+        EVENTS.press_point.y = (int16_t)HIWORD(msg.lParam);
+    }
     HWND active = GetActiveWindow();
     HACCEL table = window_accelerators(active);
     if (!table || !TranslateAcceleratorA(active, table, &msg)) {
@@ -81,6 +94,28 @@ int32_t event_wait(void) {
 
 int32_t event_gadget(void) {
     return EVENTS.gadget;
+}
+
+int32_t event_mouse_press(void) {
+    return EVENTS.press;
+}
+
+int event_mouse_on(int32_t gadget, int32_t* x, int32_t* y) {
+    HWND control = gadget_handle(gadget);
+    HWND window = EVENTS.press_window;
+    if (!control || !window || !IsWindow(window) || !IsWindowVisible(control))
+        return 0;
+    if (window != control && window != GetParent(control))
+        return 0;
+    POINT p = EVENTS.press_point;
+    MapWindowPoints(window, control, &p, 1);
+    RECT r;
+    GetClientRect(control, &r);
+    if (p.x < r.left || p.y < r.top || p.x >= r.right || p.y >= r.bottom)
+        return 0;
+    *x = p.x;
+    *y = p.y;
+    return 1;
 }
 
 LRESULT CALLBACK event_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -100,6 +135,10 @@ LRESULT CALLBACK event_window_procedure(HWND window, UINT message, WPARAM wparam
             focus_next();
         } else if (LOWORD(wparam) == ACCEL_FOCUS_PREVIOUS) {
             focus_previous();
+        } else if (LOWORD(wparam) == ACCEL_PRESS_DEFAULT) {
+            form_press_default(GetFocus());
+        } else if (LOWORD(wparam) == ACCEL_BROWSE) {
+            form_press_browse(GetFocus());
         }
         return 0;
     case WM_SIZE:

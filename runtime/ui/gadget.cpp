@@ -12,7 +12,7 @@ enum {
     GADGET_FIRST_CAPACITY = 30,
     GADGET_GROWTH = 30,
     PARENT_STACK_SIZE = 20,
-    TEXT_READ_MAX = 32000, // the most one read takes, terminator included
+    TEXT_READ_MAX = GADGET_TEXT_MAX + 1, // the most one read takes, terminator included
     CLASS_NAME_SIZE = 100
 };
 
@@ -125,7 +125,8 @@ int gadget_reserve(int32_t number) {
     int32_t capacity = number + GADGET_GROWTH;
     if (capacity < number) // past the 32-bit range
         return 0;
-    void* grown = heap_reallocate(GADGETS.records, ((SIZE_T)capacity + 2) * sizeof(GadgetRecord));
+    void* grown =
+        heap_reallocate_table(GADGETS.records, (uint64_t)capacity + 2, sizeof(GadgetRecord));
     if (!grown)
         return 0;
     GADGETS.records = (GadgetRecord*)grown;
@@ -171,10 +172,12 @@ HWND string_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t 
 }
 
 HWND button_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
-                   const char* text) {
-    return gadget_create_control(number, "BUTTON", text,
-                                 WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, 0,
-                                 x, y, width, height, &BUTTON_OPS);
+                   const char* text, int32_t flags) {
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_GROUP | BS_PUSHBUTTON;
+    if (!(flags & BUTTON_NO_TABSTOP))
+        style |= WS_TABSTOP;
+    return gadget_create_control(number, "BUTTON", text, style, 0, x, y, width, height,
+                                 &BUTTON_OPS);
 }
 
 HWND checkbox_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
@@ -226,6 +229,17 @@ int32_t gadget_add_item(int32_t number, int32_t position, const char* text) {
     if (!record->handle || !ops->add_item)
         return 0;
     return ops->add_item(record->handle, position, text ? text : "");
+}
+
+int gadget_press(int32_t number) {
+    HWND control = record_of(number)->handle;
+    if (!control || !IsWindowVisible(control) || !IsWindowEnabled(control))
+        return 0;
+    // The notification itself rather than BM_CLICK: a click would also take the keyboard focus
+    // away from the field the key was pressed in.
+    SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM((WORD)(uint32_t)number, BN_CLICKED),
+                 (LPARAM)control);
+    return 1;
 }
 
 HWND gadget_handle(int32_t number) {

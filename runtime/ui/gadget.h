@@ -12,10 +12,18 @@ enum GadgetNumbers {
     GADGET_LABEL = 9999 // every static label; the table keeps the last one made
 };
 
+// The most characters one gadget_get_text gives; a longer text is cut there.
+enum { GADGET_TEXT_MAX = 31999 };
+
 // Flags of string_gadget, OR-ed into the edit control's style.
 enum StringFlags {
     STRING_NUMERIC = 8192,     // digits only (ES_NUMBER)
     STRING_BORDERLESS = 131072 // no sunken edge (the bit is WS_GROUP, which the style has anyway)
+};
+
+// Flags of button_gadget.
+enum ButtonFlags {
+    BUTTON_NO_TABSTOP = 1 // left out of the Tab cycle: reached by the mouse or by a key of its own
 };
 
 // The operations of one gadget kind; an empty entry means the generic behaviour.
@@ -43,7 +51,7 @@ HWND text_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t he
 HWND string_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                    const char* text, int32_t flags = 0);
 HWND button_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
-                   const char* text);
+                   const char* text, int32_t flags = 0);
 HWND checkbox_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                      const char* text);
 
@@ -53,13 +61,18 @@ LONG_PTR gadget_get_state(int32_t number);
 // Sets the kind's state: a tick, a panel's tab, an image gadget's picture handle.
 void gadget_set_state(int32_t number, LONG_PTR value);
 // The gadget's text, produced in the temporary string area at its current position (cut where the
-// area ends, at most 31999 characters); the position ends on its terminator.
+// area ends, at most GADGET_TEXT_MAX characters); the position ends on its terminator.
 char* gadget_get_text(int32_t number);
 // Replaces the gadget's text (a null text is the empty one).
 void gadget_set_text(int32_t number, const char* text);
 // Moves and sizes the gadget within its parent; -1 in any argument keeps that value. A panel's
 // pages are fitted to its new size.
 void gadget_resize(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height);
+
+// Presses a button for the program, as a click does: its parent is notified, so the next event_wait
+// returns EVENT_GADGET with its number. 1 when pressed; 0 (nothing happens) when number names no
+// control or the control is hidden or disabled, as a click could not reach it either.
+int gadget_press(int32_t number);
 
 // For the toolkit's other kinds (panel, image).
 // Creates a control of class in the current parent with the default font and files it with ops.

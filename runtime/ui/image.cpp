@@ -37,7 +37,7 @@ int grow_for(int32_t number) {
     int32_t capacity = number + IMAGE_GROWTH;
     if (capacity < number) // past the 32-bit range
         return 0;
-    void* grown = heap_reallocate(IMAGES.slots, ((SIZE_T)capacity + 1) * sizeof(ImageSlot));
+    void* grown = heap_reallocate_table(IMAGES.slots, (uint64_t)capacity + 1, sizeof(ImageSlot));
     if (!grown)
         return 0;
     IMAGES.slots = (ImageSlot*)grown;
@@ -234,6 +234,77 @@ HWND image_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t h
         SendMessageA(control, STM_SETIMAGE, picture_kind(image), (LPARAM)image);
     gadget_record_set(number, control, &IMAGE_OPS);
     return control;
+}
+
+namespace {
+enum { ROWS_MAX_SIDE = 16384 }; // keeps every size product of rows inside 32 bits
+
+int rows_size_ok(int32_t width, int32_t height) {
+    return width > 0 && height > 0 && width <= ROWS_MAX_SIDE && height <= ROWS_MAX_SIDE;
+}
+
+// Describes rows as image_rows_size counts them: bottom-up, 24 bits, no compression.
+void rows_info(BITMAPINFO* info, int32_t width, int32_t height) {
+    ZeroMemory(info, sizeof *info);
+    info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info->bmiHeader.biWidth = width;
+    info->bmiHeader.biHeight = height;
+    info->bmiHeader.biPlanes = 1;
+    info->bmiHeader.biBitCount = 24;
+    info->bmiHeader.biCompression = BI_RGB;
+}
+} // namespace
+
+uint32_t image_rows_size(int32_t width, int32_t height) {
+    if (!rows_size_ok(width, height))
+        return 0;
+    return (((uint32_t)width * 3 + 3) & ~3u) * (uint32_t)height;
+}
+
+int image_read_rows(int32_t number, unsigned char* rows, int32_t width, int32_t height) {
+    ImageSlot* slot = slot_of(number);
+    if (!slot || !slot->handle || !is_bitmap(slot->handle) || !rows || !rows_size_ok(width, height))
+        return 0;
+    BITMAP description;
+    if (!GetObjectA(slot->handle, sizeof description, &description) ||
+        description.bmWidth != width || description.bmHeight != height)
+        return 0;
+    HDC memory = CreateCompatibleDC(0);
+    if (!memory)
+        return 0;
+    BITMAPINFO info;
+    rows_info(&info, width, height);
+    int lines =
+        GetDIBits(memory, (HBITMAP)slot->handle, 0, (UINT)height, rows, &info, DIB_RGB_COLORS);
+    DeleteDC(memory);
+    return lines == height;
+}
+
+HANDLE image_from_rows(int32_t number, const unsigned char* rows, int32_t width, int32_t height) {
+    if (!grow_for(number))
+        return 0;
+    image_free(number);
+    if (!rows || !rows_size_ok(width, height))
+        return 0;
+    // A section keeps the pixels as given, whatever the display's depth: the picture shown is
+    // exactly the rows.
+    BITMAPINFO info;
+    rows_info(&info, width, height);
+    void* bits = 0;
+    HBITMAP bitmap = CreateDIBSection(0, &info, DIB_RGB_COLORS, &bits, 0, 0);
+    if (!bitmap || !bits) {
+        if (bitmap)
+            DeleteObject(bitmap);
+        return 0;
+    }
+    CopyMemory(bits, rows, image_rows_size(width, height));
+    GdiFlush();
+    ImageSlot* slot = slot_of(number);
+    slot->handle = bitmap;
+    slot->width = (uint16_t)width;
+    slot->height = (uint16_t)height;
+    slot->depth = 24;
+    return bitmap;
 }
 
 int32_t image_capacity(void) {

@@ -24,6 +24,18 @@ void image_free(int32_t number);
 HWND image_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, HANDLE image,
                   int32_t extended_style = 0);
 
+// Pictures in memory, as rows of a bottom-up 24-bit picture: the first row is the bottom one, each
+// pixel blue, green, red, each row padded to a multiple of 4 bytes.
+// Bytes of all the rows of a picture of width x height; 0 when a side is outside 1..16384.
+uint32_t image_rows_size(int32_t width, int32_t height);
+// Copies the number's bitmap, width x height pixels (its own size), into rows. 1 when done; 0 when
+// the number holds no bitmap (none, or an icon) or of another size, or its pixels could not be
+// read (rows then unchanged).
+int image_read_rows(int32_t number, unsigned char* rows, int32_t width, int32_t height);
+// Releases the number's picture (as image_free), then makes a bitmap of width x height pixels from
+// rows under the number. The handle, or 0 (the number is then empty).
+HANDLE image_from_rows(int32_t number, const unsigned char* rows, int32_t width, int32_t height);
+
 // The current table capacity.
 int32_t image_capacity(void);
 // The recorded size and depth of the number's picture (low 16 bits of the platform's values);

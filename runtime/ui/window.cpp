@@ -6,7 +6,7 @@
 #include "program.h"
 
 namespace {
-enum { WINDOW_FIRST_CAPACITY = 10, WINDOW_GROWTH = 10, CLASS_NAME_SIZE = 50, ACCEL_COUNT = 2 };
+enum { WINDOW_FIRST_CAPACITY = 10, WINDOW_GROWTH = 10, CLASS_NAME_SIZE = 50, ACCEL_COUNT = 4 };
 
 struct WindowRecord {
     HWND handle;          // 0 = no window
@@ -43,8 +43,8 @@ int grow_for(int32_t number) {
     int32_t capacity = number + WINDOW_GROWTH;
     if (capacity < number) // past the 32-bit range
         return 0;
-    SIZE_T bytes = ((SIZE_T)capacity + 2) * sizeof(WindowRecord);
-    void* grown = heap_reallocate(WINDOWS.records, bytes);
+    void* grown =
+        heap_reallocate_table(WINDOWS.records, (uint64_t)capacity + 2, sizeof(WindowRecord));
     if (!grown)
         return 0;
     WINDOWS.records = (WindowRecord*)grown;
@@ -126,6 +126,14 @@ void build_accelerators(WindowRecord* record) {
     record->accel_entries[1].fVirt = FVIRTKEY | FNOINVERT | FSHIFT;
     record->accel_entries[1].key = VK_TAB;
     record->accel_entries[1].cmd = ACCEL_FOCUS_PREVIOUS;
+    // Enter and Ctrl+O act on the form (form.h). As accelerators they never reach an edit field,
+    // which would only beep at them.
+    record->accel_entries[2].fVirt = FVIRTKEY | FNOINVERT;
+    record->accel_entries[2].key = VK_RETURN;
+    record->accel_entries[2].cmd = ACCEL_PRESS_DEFAULT;
+    record->accel_entries[3].fVirt = FVIRTKEY | FNOINVERT | FCONTROL;
+    record->accel_entries[3].key = 'O';
+    record->accel_entries[3].cmd = ACCEL_BROWSE;
     record->accel_table = CreateAcceleratorTableA(record->accel_entries, ACCEL_COUNT);
 }
 } // namespace

@@ -1,0 +1,104 @@
+// Forms as data: building the rows, the default buttons of the pages and the Browse buttons. Owns
+// the rows of the form built last.
+#include "form.h"
+#include "dialog.h"
+#include "gadget.h"
+#include "image.h"
+#include "panel.h"
+#include "program.h"
+#include "str.h"
+
+namespace {
+struct FormState {
+    const FormRow* rows;
+    int32_t count;
+};
+FormState FORMS = {};
+
+const FormRow* browse_row(int32_t number) {
+    for (int32_t i = 0; i < FORMS.count; ++i) {
+        if (FORMS.rows[i].kind == FORM_BROWSE && FORMS.rows[i].number == number)
+            return &FORMS.rows[i];
+    }
+    return 0;
+}
+
+void row_build(int32_t panel, const FormRow& r) {
+    switch (r.kind) {
+    case FORM_PAGE:
+        panel_add_page(panel, r.number, r.text);
+        break;
+    case FORM_TEXT:
+        text_gadget(r.number, r.x, r.y, r.width, r.height, r.text);
+        break;
+    case FORM_STRING:
+        string_gadget(r.number, r.x, r.y, r.width, r.height, r.text, r.extra);
+        break;
+    case FORM_BUTTON:
+        button_gadget(r.number, r.x, r.y, r.width, r.height, r.text);
+        break;
+    case FORM_CHECKBOX:
+        checkbox_gadget(r.number, r.x, r.y, r.width, r.height, r.text);
+        break;
+    case FORM_IMAGE:
+        image_gadget(r.number, r.x, r.y, r.width, r.height, image_handle(r.extra), 0);
+        break;
+    case FORM_BROWSE:
+        // Out of the Tab cycle, so the Tab order of the fields stays as it was without them.
+        button_gadget(r.number, r.x, r.y, r.width, r.height, r.text, BUTTON_NO_TABSTOP);
+        break;
+    }
+}
+} // namespace
+
+void form_build(int32_t panel, const FormRow* rows, int32_t count) {
+    FORMS.rows = rows;
+    FORMS.count = rows ? count : 0;
+    for (int32_t i = 0; i < FORMS.count; ++i)
+        row_build(panel, rows[i]);
+}
+
+int form_browse(int32_t number) {
+    const FormRow* row = browse_row(number);
+    if (!row)
+        return 0;
+    char* start = str_position();
+    char* current = gadget_get_text(row->extra);
+    str_step();
+    char* chosen = dialog_open_file(row->title, row->files, current);
+    if (chosen)
+        gadget_set_text(row->extra, str_relative_to(chosen, program_directory()));
+    str_set_position(start);
+    // The closed dialog gives the focus back to the window, not to a control: the field is where
+    // the designer goes on (and where Enter runs the page's command).
+    HWND field = gadget_handle(row->extra);
+    if (field && IsWindowVisible(field))
+        SetFocus(field);
+    return 1;
+}
+
+int form_press_default(HWND focus) {
+    if (!focus)
+        return 0;
+    HWND page = GetParent(focus);
+    for (int32_t i = 0; i < FORMS.count; ++i) {
+        const FormRow& r = FORMS.rows[i];
+        if (r.kind != FORM_BUTTON || !(r.extra & FORM_DEFAULT))
+            continue;
+        HWND button = gadget_handle(r.number);
+        if (button && GetParent(button) == page)
+            return gadget_press(r.number);
+    }
+    return 0;
+}
+
+int form_press_browse(HWND focus) {
+    if (!focus)
+        return 0;
+    for (int32_t i = 0; i < FORMS.count; ++i) {
+        const FormRow& r = FORMS.rows[i];
+        if (r.kind == FORM_BROWSE && gadget_handle(r.extra) == focus)
+            return gadget_press(r.number);
+    }
+    return 0;
+}

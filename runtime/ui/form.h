@@ -1,0 +1,46 @@
+// A program's form as data: the rows of gadgets it builds into the pages of its panel, and what
+// the toolkit does with those rows for the user: Enter presses the default button of the page that
+// holds the focus, and a Browse button (or Ctrl+O in its field) fills its field with a file chosen
+// in the system's Open dialog. Owns the rows of the form built last: the program's own static
+// table, which must outlive the form.
+#pragma once
+#include <windows.h>
+#include <stdint.h>
+
+enum FormRowKind {
+    FORM_PAGE,     // a page of the panel: number = the page number, text = the tab's caption
+    FORM_TEXT,     // a label: text
+    FORM_STRING,   // an edit field: text = its first content, extra = its string flags
+    FORM_BUTTON,   // a push button: text = caption, extra = FORM_DEFAULT or 0
+    FORM_CHECKBOX, // a check box: text = the caption beside the box
+    FORM_IMAGE,    // an image gadget: extra = the image number whose picture it starts with
+    FORM_BROWSE    // a Browse button, out of the Tab cycle: text = caption, extra = the field it
+                   // fills, title and files = its Open dialog's title and file types
+};
+
+enum FormButtonFlags {
+    FORM_DEFAULT = 1 // Enter anywhere on the button's page presses it
+};
+
+// One gadget of a form, in creation order.
+struct FormRow {
+    FormRowKind kind;
+    int32_t number, x, y, width, height;
+    const char* text;
+    int32_t extra;
+    const char* title = 0; // FORM_BROWSE only
+    const char* files = 0; // FORM_BROWSE only: "Name|pattern|Name|pattern", see dialog.h
+};
+
+// Builds the count rows, in order, into the panel number created last: a page row adds a page,
+// every other row creates its gadget on the page added last. Keeps rows for the operations below.
+void form_build(int32_t panel, const FormRow* rows, int32_t count);
+// When number is a Browse button of the form: shows its Open dialog, starting in the folder of the
+// file its field names, and puts the file chosen into the field (relative to the program directory
+// when it lies inside it, else the full name); a cancelled dialog leaves the field as it was. The
+// keyboard focus is then in the field. 1 when number is a Browse button, else 0 (nothing happens).
+int form_browse(int32_t number);
+// Enter: presses the default button of the page that holds focus. 1 when one was pressed.
+int form_press_default(HWND focus);
+// Ctrl+O: presses the Browse button of the field focus. 1 when one was pressed.
+int form_press_browse(HWND focus);
