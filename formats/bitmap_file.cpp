@@ -1,4 +1,5 @@
-// 24-bit bitmap files of any size: header writing, row finding, screen image to rows, drawing.
+// 24-bit bitmap files of any size: header writing, row finding, screen image to rows and back,
+// drawing.
 // Pure: no platform call.
 #include "bitmap_file.h"
 #include "screen_image.h"
@@ -88,6 +89,19 @@ void bitmap_file_from_image(const unsigned char* image, unsigned char* rows) {
             out[0] = p.blue;
             out[1] = p.green;
             out[2] = p.red;
+        }
+    }
+}
+
+void bitmap_file_to_image(const BitmapPicture* picture, unsigned char* image) {
+    for (uint32_t x = 1; x <= SCREEN_IMAGE_WIDTH; ++x) {
+        for (uint32_t y = 1; y <= SCREEN_IMAGE_HEIGHT; ++y) {
+            uint32_t stored = picture->top_down ? SCREEN_IMAGE_HEIGHT - y : y - 1;
+            const unsigned char* p = picture->rows + stored * picture->stride + (x - 1) * 3;
+            uint16_t word = screen_image_pack(p[2], p[1], p[0]);
+            unsigned char* at = image + screen_image_offset(x, y);
+            at[0] = (unsigned char)word;
+            at[1] = (unsigned char)(word >> 8);
         }
     }
 }

@@ -4,6 +4,8 @@ WUMPO_NATIVE_PACKAGES=(
     cmake make g++                                # the build; the native one with the host compiler
     clang libclang-rt-14-dev                      # the fuzz targets: libFuzzer and the sanitizers
     doctest-dev                                   # the unit-test framework (header only)
+    libstb-dev                                    # wumpo-tool reads PNG and bitmaps, writes PNG (header only)
+    imagemagick                                   # pictures of every kind for the picture tests; screenshots
     dpkg-dev file                                 # CPack's .deb: dpkg-shlibdeps, which needs file
     clang-format                                  # the committed code style
 )
@@ -13,7 +15,6 @@ WUMPO_PACKAGES=(
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 # 64-bit Windows compiler: the build that runs here
     wine64 fonts-wine                             # runs the 64-bit programs and tests; caption glyphs
     xvfb xauth                                    # a virtual X display for the windows under test
-    imagemagick                                   # screenshots of the virtual display as PNG
 )
 
 # Installs every package of both stages, and any named as arguments.

@@ -1,15 +1,21 @@
 // Bitmap files of any size: the header written is one the programs' check and the reader take,
 // rows are found for any size and row order and refused when broken, a screen image becomes rows
 // in the conversion's order, and drawing cuts at every edge without touching anything outside;
-// the status bar's numbers in their windows.
+// the status bar's numbers in their windows. Pictures as paint programs save them: one picture in
+// every bitmap layout and as PNG decodes to the screen image computed here from its colours, and
+// broken or hostile files are refused.
 #include <doctest.h>
 #include "bitmap_file.h"
 #include "bitmap_header.h"
+#include "picture.h"
 #include "screen_image.h"
 #include "status_bar.h"
+#include "test_bitmaps.h"
 #include "test_status_bar.h"
 #include <stddef.h>
 #include <stdint.h>
+#include <string.h>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -44,6 +50,155 @@ Bytes picture_file(int width, int height, unsigned char base, bool top_down = fa
 
 int picture(const Bytes& b, BitmapPicture* p) {
     return bitmap_file_picture(b.data(), (uint32_t)b.size(), p);
+}
+
+// Sixteen colours on the 16-bit grid (5 bits red and blue, 6 green), so that every bitmap depth
+// holds them exactly; entry 3 is half transparent where a depth has alpha.
+test_bitmaps::Rgb colour(unsigned i) {
+    return test_bitmaps::Rgb{(unsigned char)(i * 16 + 8), (unsigned char)(252 - i * 12),
+                             (unsigned char)(i * 40 % 256 & 0xF8)};
+}
+// The palette index of pixel (x, y) from the top-left, below entries.
+unsigned index_at(int x, int y, unsigned entries) {
+    return (unsigned)(x * 7 + y * 3 + x / 40) % entries;
+}
+// The picture of index_at.
+test_bitmaps::Picture indexed_picture(unsigned entries) {
+    test_bitmaps::Picture p(320 * 240);
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x)
+            test_bitmaps::pixel(p, x + 1, 240 - y) = colour(index_at(x, y, entries));
+    return p;
+}
+
+struct BmpKind {
+    uint32_t header, bits, compression;
+    bool top_down;
+};
+
+// The indexed picture (as many entries as the depth allows, 16 at most) as a bitmap file of that
+// kind, written here field by field: masks after a 40-byte header and inside larger ones, palette
+// entries of 3 bytes after a 12-byte header and of 4 after the others.
+Bytes bmp_file(const BmpKind& k) {
+    bool core = k.header == 12;
+    unsigned entries = k.bits == 1 ? 2 : 16;
+    uint32_t masks = k.compression == 3 && k.header == 40 ? 12 : 0;
+    uint32_t palette = k.bits <= 8 ? entries * (core ? 3 : 4) : 0;
+    uint32_t offset = 14 + k.header + masks + palette;
+    uint32_t stride = (320 * k.bits + 31) / 32 * 4;
+    Bytes b(offset + stride * 240, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(b, 2, (uint32_t)b.size());
+    put32(b, 10, offset);
+    put32(b, 14, k.header);
+    if (core) {
+        test_bitmaps::put16(b, 18, 320);
+        test_bitmaps::put16(b, 20, 240);
+        test_bitmaps::put16(b, 22, 1);
+        test_bitmaps::put16(b, 24, k.bits);
+    } else {
+        put32(b, 18, 320);
+        put32(b, 22, k.top_down ? (uint32_t)-240 : 240);
+        test_bitmaps::put16(b, 26, 1);
+        test_bitmaps::put16(b, 28, k.bits);
+        put32(b, 30, k.compression);
+    }
+    if (k.compression == 3) {
+        const uint32_t m16[] = {0xF800, 0x07E0, 0x001F, 0};
+        const uint32_t m32[] = {0xFF0000, 0xFF00, 0xFF, 0xFF000000u};
+        for (int i = 0; i < (k.header == 40 ? 3 : 4); ++i)
+            put32(b, 54 + i * 4, k.bits == 16 ? m16[i] : m32[i]);
+    }
+    for (unsigned i = 0; k.bits <= 8 && i < entries; ++i) {
+        unsigned char* e = &b[14 + k.header + i * (core ? 3 : 4)];
+        e[0] = colour(i).b;
+        e[1] = colour(i).g;
+        e[2] = colour(i).r;
+    }
+    for (int row = 0; row < 240; ++row) {
+        int y = k.top_down ? row : 239 - row;
+        unsigned char* r = &b[offset + row * stride];
+        for (int x = 0; x < 320; ++x) {
+            unsigned i = index_at(x, y, entries);
+            test_bitmaps::Rgb c = colour(i);
+            uint32_t v = (uint32_t)c.r << 16 | (uint32_t)c.g << 8 | c.b;
+            if (k.bits <= 8)
+                r[x * k.bits / 8] |= (unsigned char)(i << (8 - k.bits - x * k.bits % 8));
+            else if (k.bits == 16)
+                test_bitmaps::put16(b, offset + row * stride + x * 2,
+                                    (uint32_t)(c.r >> 3) << 11 | (c.g >> 2) << 5 | c.b >> 3);
+            else if (k.bits == 24)
+                memcpy(r + x * 3, &v, 3); // blue, green, red on this little-endian machine
+            else
+                put32(b, offset + row * stride + x * 4, v | (i == 3 ? 0x80u : 0xFFu) << 24);
+        }
+    }
+    return b;
+}
+
+int decode(const Bytes& b, PictureResult* r) {
+    return picture_decode(b.data(), (uint32_t)b.size(), r);
+}
+
+// The screen image of a decoded picture.
+Bytes image_of(const PictureResult& r) {
+    Bytes image(SCREEN_IMAGE_SIZE);
+    bitmap_file_to_image(&r.picture, image.data());
+    return image;
+}
+
+// PNG files written here: chunks with their CRCs, the image data in stored (uncompressed) zlib
+// blocks.
+uint32_t crc32_of(const unsigned char* p, size_t n) {
+    uint32_t c = 0xFFFFFFFFu;
+    for (size_t i = 0; i < n; ++i) {
+        c ^= p[i];
+        for (int k = 0; k < 8; ++k)
+            c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    }
+    return ~c;
+}
+void put_be32(Bytes& b, uint32_t v) {
+    for (int i = 3; i >= 0; --i)
+        b.push_back((unsigned char)(v >> (8 * i)));
+}
+void add_chunk(Bytes& png, const char* type, const Bytes& data) {
+    put_be32(png, (uint32_t)data.size());
+    size_t start = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    put_be32(png, crc32_of(&png[start], png.size() - start));
+}
+Bytes png_file(uint32_t width, unsigned depth, unsigned colour_type, const Bytes& palette,
+               const Bytes& alpha, const Bytes& scanlines) {
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes ihdr;
+    put_be32(ihdr, width);
+    put_be32(ihdr, 240);
+    ihdr.insert(ihdr.end(), {(unsigned char)depth, (unsigned char)colour_type, 0, 0, 0});
+    add_chunk(png, "IHDR", ihdr);
+    if (!palette.empty())
+        add_chunk(png, "PLTE", palette);
+    if (!alpha.empty())
+        add_chunk(png, "tRNS", alpha);
+    Bytes z = {0x78, 0x01};
+    uint32_t a = 1, b = 0;
+    for (size_t at = 0; at < scanlines.size(); at += 65535) {
+        size_t n = std::min<size_t>(65535, scanlines.size() - at);
+        z.push_back(at + n == scanlines.size());
+        z.insert(z.end(), {(unsigned char)n, (unsigned char)(n >> 8), (unsigned char)~n,
+                           (unsigned char)(~n >> 8)});
+        z.insert(z.end(), scanlines.begin() + at, scanlines.begin() + at + n);
+    }
+    for (unsigned char c : scanlines) {
+        a = (a + c) % 65521;
+        b = (b + a) % 65521;
+    }
+    put_be32(z, b << 16 | a);
+    add_chunk(png, "IDAT", z);
+    add_chunk(png, "IEND", {});
+    return png;
 }
 } // namespace
 
@@ -225,4 +380,107 @@ TEST_CASE("status bar: each value in its window in the bar's digits, dashes wher
             for (int row = 0; row < c.height; ++row)
                 CHECK(canvas[54 + row * p.stride + c.width * 3] == 0xEE);
     }
+}
+
+TEST_CASE("picture: one picture in every bitmap layout gives one image; broken bitmaps refused") {
+    // The OS/2 palettes first: the decoder keeps palettes on the stack, where one of the same
+    // colours left by an earlier decode could hide entries it failed to read.
+    const BmpKind kinds[] = {
+        {12, 4, 0, false},   {12, 8, 0, false},   {40, 1, 0, false},  {40, 4, 0, true},
+        {40, 8, 0, false},   {124, 8, 0, false},  {12, 24, 0, false}, {40, 16, 3, false},
+        {56, 16, 3, true},   {108, 16, 3, false}, {56, 24, 0, false}, {40, 32, 0, true},
+        {124, 32, 3, false},
+    };
+    Bytes sixteen = test_bitmaps::expected_image(indexed_picture(16));
+    static PictureResult r;
+    for (const BmpKind& k : kinds) {
+        CAPTURE(k.header);
+        CAPTURE(k.bits);
+        CAPTURE(k.top_down);
+        Bytes file = bmp_file(k);
+        REQUIRE(decode(file, &r) == PICTURE_DECODED);
+        CHECK(image_of(r) ==
+              (k.bits == 1 ? test_bitmaps::expected_image(indexed_picture(2)) : sixteen));
+        // Only the 32-bit kinds carry alpha; a 40-byte header's fourth byte counts as alpha too.
+        CHECK(r.translucent == (k.bits == 32));
+        // A cut file would be read on as zeros.
+        CHECK(decode(Bytes(file.begin(), file.end() - 1), &r) == PICTURE_NOT_READ);
+    }
+    // An index past the palette would be looked up in whatever the decoder's table held.
+    for (uint32_t header : {12u, 40u}) {
+        Bytes file = bmp_file({header, 8, 0, false});
+        file[file.size() - 1] = 16;
+        CHECK(decode(file, &r) == PICTURE_NOT_READ);
+    }
+    Bytes rle = bmp_file({40, 8, 1, false});
+    CHECK(decode(rle, &r) == PICTURE_RLE);
+    put32(rle, 30, 2);
+    CHECK(decode(rle, &r) == PICTURE_RLE);
+
+    // Sides from the header alone, however large, before any pixel is looked at.
+    Bytes file = bmp_file({40, 24, 0, true});
+    put32(file, 18, 0x7FFFFFFF);
+    REQUIRE(decode(Bytes(file.begin(), file.begin() + 54), &r) == PICTURE_WRONG_SIZE);
+    CHECK(r.width == 0x7FFFFFFF);
+    CHECK(r.height == 240);
+    for (uint32_t width : {0u, 0x80000000u}) {
+        put32(file, 18, width);
+        CHECK(decode(file, &r) == PICTURE_NOT_READ);
+    }
+    for (Bytes junk : {Bytes(), Bytes{'B', 'M'}, Bytes(100, 'B'), Bytes(54, 0)})
+        CHECK(decode(junk, &r) == PICTURE_NOT_READ);
+}
+
+TEST_CASE("picture: PNG written and read back; short palettes, cut and altered files refused") {
+    static PictureResult r;
+    test_bitmaps::Picture varied = test_bitmaps::varied_picture(5);
+    Bytes rows = test_bitmaps::bitmap_file(varied);
+    BitmapPicture bottom_up = {rows.data() + 54, 320, 240, 960, 0};
+    uint32_t size = 0;
+    unsigned char* block = picture_png(&bottom_up, &size);
+    REQUIRE(block);
+    Bytes png(block, block + size);
+    picture_free(block);
+    REQUIRE(decode(png, &r) == PICTURE_DECODED);
+    CHECK(image_of(r) == test_bitmaps::expected_image(varied));
+    CHECK(r.translucent == 0);
+
+    // IHDR, then the first chunk after it (the encoder's IDAT) at offset 33.
+    Bytes cut(png.begin(), png.end() - 1), flipped = png, longer = png;
+    flipped[33 + 8 + 10] ^= 1;
+    longer[33 + 3] += 1;
+    for (const Bytes& broken : {cut, flipped, longer})
+        CHECK(decode(broken, &r) == PICTURE_NOT_READ);
+
+    // A 2-bit palette of three entries: fine while no pixel uses index 3.
+    Bytes palette;
+    for (unsigned i = 0; i < 3; ++i)
+        palette.insert(palette.end(), {colour(i).r, colour(i).g, colour(i).b});
+    Bytes scanlines;
+    for (int y = 0; y < 240; ++y) {
+        scanlines.push_back(0);
+        for (int x = 0; x < 320; x += 4) {
+            unsigned char packed = 0;
+            for (int i = 0; i < 4; ++i)
+                packed |= (unsigned char)(index_at(x + i, y, 3) << (6 - 2 * i));
+            scanlines.push_back(packed);
+        }
+    }
+    Bytes three = png_file(320, 2, 3, palette, {}, scanlines);
+    REQUIRE(decode(three, &r) == PICTURE_DECODED);
+    CHECK(image_of(r) == test_bitmaps::expected_image(indexed_picture(3)));
+    CHECK(r.translucent == 0);
+    three[33 + 8] ^= 0x10; // a colour of PLTE: the decoder itself would take it
+    CHECK(decode(three, &r) == PICTURE_NOT_READ);
+    CHECK(decode(png_file(320, 2, 3, palette, {255, 0}, scanlines), &r) == PICTURE_DECODED);
+    CHECK(r.translucent == 1);
+    CHECK(decode(png_file(320, 2, 3, palette, {255, 255, 255, 255}, scanlines), &r) ==
+          PICTURE_NOT_READ);
+    Bytes stray = scanlines;
+    stray[240 * 81 - 1] |= 3; // the last pixel: index 3
+    CHECK(decode(png_file(320, 2, 3, palette, {}, stray), &r) == PICTURE_NOT_READ);
+
+    CHECK(decode(png_file(0x7FFFFFFF, 8, 2, {}, {}, {}), &r) == PICTURE_WRONG_SIZE);
+    CHECK(r.width == 0x7FFFFFFF);
+    CHECK(decode(png_file(0x80000000u, 8, 2, {}, {}, {}), &r) == PICTURE_NOT_READ);
 }

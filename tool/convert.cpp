@@ -1,10 +1,10 @@
-// wumpo-tool convert: bitmaps into screen images, many at once, through the programs' own
-// conversion. Owns the list of bitmaps of one run.
+// wumpo-tool convert: pictures into screen images, many at once, through the programs' own
+// conversion or packed as it packs. Owns the list of pictures of one run.
 #include "tool.h"
 #include "heap.h"
 #include "out.h"
 #include "path.h"
-#include "screen_image.h"
+#include "pictures.h"
 #include "str.h"
 #include "text.h"
 
@@ -136,14 +136,9 @@ int convert_one(int32_t index, const char* out_dir) {
         out_line(line);
         str_set_position(line);
     }
-    int outcome = screen_image_convert(path_full(bitmap), path_full(image));
-    const char* error = screen_image_error_text(outcome);
-    if (error) {
-        int about_bitmap = outcome == BITMAP_NOT_OPENED || outcome == BITMAP_NOT_SUPPORTED;
-        out_error(about_bitmap ? bitmap : image, error);
-    }
+    int done = pictures_convert(bitmap, image);
     str_set_position(start);
-    return error == 0;
+    return done;
 }
 } // namespace
 

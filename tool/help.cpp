@@ -19,11 +19,11 @@ const HelpTopic TOPICS[] = {
      "what .IMG and .LVL files hold.\n"
      "\n"
      "Commands:\n"
-     "  convert BITMAP... [--out DIR]           bitmaps into NAME.IMG screen images\n"
-     "  view IMAGE.IMG OUT.BMP                  a screen image back into a bitmap\n"
+     "  convert BITMAP... [--out DIR]           pictures (PNG, bitmaps) into NAME.IMG images\n"
+     "  view IMAGE.IMG OUT.BMP                  a screen image back into a bitmap or PNG\n"
      "  level show FILE.LVL [--json]            the fields of a level file\n"
      "  level create FILE.LVL [field=value...]  a level file from named fields\n"
-     "  preview FILE.LVL BITMAP OUT.BMP         a level as Preview Level shows it, as a bitmap\n"
+     "  preview FILE.LVL BITMAP OUT.BMP         a level as Preview Level shows it\n"
      "\n"
      "\"wumpo-tool COMMAND --help\" tells more about a command.\n"
      "\n"
@@ -34,12 +34,15 @@ const HelpTopic TOPICS[] = {
      "was refused, 2 when the command line is wrong.\n",
      0},
     {"convert", "Usage: wumpo-tool convert BITMAP... [--out DIR]\n",
-     "Converts each bitmap into the screen image NAME.IMG, NAME being the bitmap's file name\n"
-     "without its extension, with exactly the bytes the Level Creator and the Backdrop Convertor\n"
-     "write. A bitmap has to be 320 x 240 pixels, 24-bit, uncompressed. The images go into the\n"
-     "current directory, or into DIR. A name with * or ? stands for every file it matches.\n"
-     "A bitmap that is refused or cannot be read is reported, and the others are still\n"
-     "converted. With several bitmaps, a line on standard output tells each one.\n"
+     "Converts each picture into the screen image NAME.IMG, NAME being the picture's file name\n"
+     "without its extension. A picture has to be 320 x 240 pixels: a PNG (any kind) or a Windows\n"
+     "bitmap (1, 4, 8, 16, 24 or 32 bits, not RLE-compressed). A 24-bit bitmap that the Level\n"
+     "Creator and the Backdrop Convertor take gives exactly the bytes they write; any other\n"
+     "picture's colours are stored the same way, and its transparency is ignored (with a\n"
+     "warning). The images go into the current directory, or into DIR. A name with * or ?\n"
+     "stands for every file it matches. A picture that is refused or cannot be read is\n"
+     "reported, and the others are still converted. With several pictures, a line on standard\n"
+     "output tells each one.\n"
      "\n"
      "  --out DIR   put the images into DIR, an existing directory\n"
      "  --          every argument after this is a bitmap, even one starting with --\n"
@@ -48,8 +51,9 @@ const HelpTopic TOPICS[] = {
      0},
     {"view", "Usage: wumpo-tool view IMAGE.IMG OUT.BMP\n",
      "Writes the screen image IMAGE.IMG (153,600 bytes) as a 320 x 240, 24-bit bitmap that any\n"
-     "viewer shows the right way up. Each colour's 5 bits are widened back to 8, so converting\n"
-     "OUT.BMP again gives IMAGE.IMG byte for byte.\n",
+     "viewer shows the right way up, or as a PNG when the output name ends in .png. Each\n"
+     "colour's 5 bits are widened back to 8, so converting OUT.BMP again gives IMAGE.IMG byte\n"
+     "for byte.\n",
      0},
     {"level",
      "Usage: wumpo-tool level show FILE.LVL [--json]\n"
@@ -78,12 +82,13 @@ const HelpTopic TOPICS[] = {
      "Example: wumpo-tool level create LEVEL1.LVL \"description=First steps\" start_x=40\n",
      1},
     {"preview", "Usage: wumpo-tool preview FILE.LVL BITMAP OUT.BMP\n",
-     "Writes what the Level Creator's Preview Level shows as a 320 x 240, 24-bit bitmap: BITMAP\n"
-     "(320 x 240, 24-bit, uncompressed) with the start sprite (images\\cloud.bmp) at the level's\n"
-     "start position, the exit sprite (images\\exitgrav.bmp when anti_gravity is 1, otherwise\n"
-     "images\\exit.bmp) at its exit position, and the status bar (images\\statbar.bmp) across\n"
-     "the top, drawn in that order. Positions count from the picture's top-left pixel; what\n"
-     "lies outside the picture is cut off.\n",
+     "Writes what the Level Creator's Preview Level shows as a 320 x 240, 24-bit bitmap (a PNG\n"
+     "when the output name ends in .png): BITMAP (a picture as convert takes it) with the start\n"
+     "sprite (images\\cloud.bmp) at the level's start position, the exit sprite\n"
+     "(images\\exitgrav.bmp when anti_gravity is 1, otherwise images\\exit.bmp) at its exit\n"
+     "position, and the status bar (images\\statbar.bmp) across the top, drawn in that order.\n"
+     "Positions count from the picture's top-left pixel; what lies outside the picture is cut\n"
+     "off.\n",
      0},
 };
 

@@ -1,12 +1,13 @@
-// wumpo-tool preview: the Level Creator's Preview Level as a bitmap file. The level bitmap, then
-// the start sprite, the exit sprite and the status bar with the level's numbers, each drawn over
-// what is already there at the place where Preview Level puts its picture gadget.
+// wumpo-tool preview: the Level Creator's Preview Level as a bitmap or PNG file. The level
+// picture, then the start sprite, the exit sprite and the status bar with the level's numbers,
+// each drawn over what is already there at the place where Preview Level puts its picture gadget.
 #include "tool.h"
 #include "bitmap_file.h"
 #include "bitmap_header.h"
 #include "heap.h"
 #include "out.h"
 #include "path.h"
+#include "pictures.h"
 #include "program.h"
 #include "screen_image.h"
 #include "status_bar.h"
@@ -26,23 +27,6 @@ int32_t picture_position(const char* text) {
     if (page == -1)
         page = 10;
     return page - 10;
-}
-
-// The level bitmap, refused as the conversion refuses it.
-int read_level_bitmap(const char* name, BitmapPicture* picture) {
-    unsigned char* bytes = 0;
-    uint32_t size = 0;
-    int read = store_read(path_full(name), 0, PREVIEW_FILE_MAX, &bytes, &size);
-    if (read == STORE_NOT_OPENED || read == STORE_NOT_READ) {
-        out_error(name, screen_image_error_text(BITMAP_NOT_OPENED));
-        return 0;
-    }
-    if (read != STORE_DONE || !bitmap_header_check(bytes, size, size, 0) ||
-        !bitmap_file_picture(bytes, size, picture)) {
-        out_error(name, screen_image_error_text(BITMAP_NOT_SUPPORTED));
-        return 0;
-    }
-    return 1;
 }
 
 // A picture of the images folder beside the program (the name is relative, so the file runtime
@@ -91,7 +75,7 @@ int tool_preview(int count, char** args) {
     str_set_position(start);
 
     BitmapPicture picture, cloud, exit, status_bar;
-    if (!read_level_bitmap(bitmap_name, &picture) ||
+    if (!pictures_read(bitmap_name, &picture) ||
         !read_program_picture(PATH_IMAGES "cloud.bmp", &cloud) ||
         !read_program_picture(exit_sprite, &exit) ||
         !read_program_picture(PATH_IMAGES "statbar.bmp", &status_bar))
@@ -111,10 +95,5 @@ int tool_preview(int count, char** args) {
     bitmap_file_draw(rows, BITMAP_WIDTH, BITMAP_HEIGHT, &status_bar, 0, 0);
     status_bar_draw(rows, BITMAP_WIDTH, BITMAP_HEIGHT, 0, 0, &numbers);
 
-    int written = store_write(path_full(out_name), canvas, size);
-    if (written != STORE_DONE) {
-        out_error(out_name, store_write_error_text(written));
-        return TOOL_FAILED;
-    }
-    return TOOL_DONE;
+    return pictures_write(out_name, canvas, size) ? TOOL_DONE : TOOL_FAILED;
 }

@@ -1,11 +1,12 @@
-// wumpo-tool view: a screen image back into a bitmap, so that a designer can see what an .IMG
-// holds (neither form can show one).
+// wumpo-tool view: a screen image back into a bitmap or a PNG, so that a designer can see what an
+// .IMG holds (neither form can show one).
 #include "tool.h"
 #include "bitmap_file.h"
 #include "bitmap_header.h"
 #include "heap.h"
 #include "out.h"
 #include "path.h"
+#include "pictures.h"
 #include "screen_image.h"
 #include "store.h"
 
@@ -36,10 +37,5 @@ int tool_view(int count, char** args) {
     }
     uint32_t bitmap_size = bitmap_file_header(bitmap, SCREEN_IMAGE_WIDTH, SCREEN_IMAGE_HEIGHT);
     bitmap_file_from_image(image, bitmap + BITMAP_FILE_HEADER_BYTES);
-    int written = store_write(path_full(bitmap_name), bitmap, bitmap_size);
-    if (written != STORE_DONE) {
-        out_error(bitmap_name, store_write_error_text(written));
-        return TOOL_FAILED;
-    }
-    return TOOL_DONE;
+    return pictures_write(bitmap_name, bitmap, bitmap_size) ? TOOL_DONE : TOOL_FAILED;
 }

@@ -1,0 +1,21 @@
+// The pictures a user names to the tool. A picture to read is taken as the forms take it when it
+// is a bitmap they accept, so the tool's images stay byte for byte theirs; any other PNG or
+// Windows bitmap is decoded (formats/picture.h) and then treated the same way. A picture to write
+// is a 24-bit bitmap, or a PNG of it when its name ends in .png.
+#pragma once
+#include <stdint.h>
+#include "bitmap_file.h"
+
+// Converts the picture picture_name into the screen image image_name (both as the user typed
+// them). 1 when the image was written; 0 after reporting on standard error why not, under the
+// name of the file concerned. A picture with pixels that are not fully opaque is converted with
+// a warning.
+int pictures_convert(const char* picture_name, const char* image_name);
+// Reads the 320 x 240 picture name (as the user typed it) into *picture, its rows in the runtime
+// heap. 1 when read (with a warning for pixels that are not fully opaque); 0 after reporting why
+// not, as pictures_convert would.
+int pictures_read(const char* name, BitmapPicture* picture);
+// Writes the 24-bit bitmap file bitmap (size bytes, with the header of bitmap_file_header) as
+// name: as it is, or as a PNG of its picture when name ends in .png (in any letter case). 1 when
+// written; 0 after reporting why not.
+int pictures_write(const char* name, const unsigned char* bitmap, uint32_t size);
