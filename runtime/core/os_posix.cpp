@@ -283,6 +283,18 @@ void append_component(char* out, uint32_t* used, const char* at, uint32_t n) {
         out[(*used)++] = at[i];
 }
 
+// Appends every component of path, as append_component does.
+void append_components(char* out, uint32_t* used, const char* path) {
+    for (const char* p = path; *p;) {
+        const char* end = strchr(p, '/');
+        uint32_t n = end ? (uint32_t)(end - p) : (uint32_t)strlen(p);
+        append_component(out, used, p, n);
+        p += n;
+        if (*p)
+            ++p;
+    }
+}
+
 enum { POSIX_NAME_MAX = 4096 };
 } // namespace
 
@@ -310,27 +322,12 @@ uint32_t os_full_name(const char* name, char* out, uint32_t room) {
         char here[POSIX_NAME_MAX];
         if (!getcwd(here, sizeof here) || here[0] != '/')
             return 0;
-        used = 1;
-        for (const char* p = here + 1; *p;) {
-            const char* end = strchr(p, '/');
-            uint32_t n = end ? (uint32_t)(end - p) : (uint32_t)strlen(p);
-            append_component(work, &used, p, n);
-            p += n;
-            if (*p)
-                ++p;
-        }
+        append_components(work, &used, here + 1);
     }
     size_t length = strlen(name);
     if (length >= POSIX_NAME_MAX)
         return 0;
-    for (const char* p = name; *p;) {
-        const char* end = strchr(p, '/');
-        uint32_t n = end ? (uint32_t)(end - p) : (uint32_t)strlen(p);
-        append_component(work, &used, p, n);
-        p += n;
-        if (*p)
-            ++p;
-    }
+    append_components(work, &used, name);
     // A name that ends in a slash names a directory; keep the slash so it cannot be a file.
     if (name[length - 1] == '/' && work[used - 1] != '/')
         work[used++] = '/';
