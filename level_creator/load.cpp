@@ -6,17 +6,6 @@
 #include "message.h"
 #include "str.h"
 
-namespace {
-// Whether the name ends in ".LVL", in any letter case: only then is it dropped, so a name typed
-// without the extension stays whole and the next Create Level writes to the same file.
-int has_level_extension(const char* name, int32_t n) {
-    if (n < 4 || name[n - 4] != '.')
-        return 0;
-    const char* ext = name + n - 3;
-    return (ext[0] | 0x20) == 'l' && (ext[1] | 0x20) == 'v' && (ext[2] | 0x20) == 'l';
-}
-} // namespace
-
 void level_load(void) {
     char* start = str_position();
     char* name = gadget_get_text(GADGET_LOAD_NAME);
@@ -33,7 +22,9 @@ void level_load(void) {
         return;
     }
     int32_t n = str_length(name);
-    if (has_level_extension(name, n))
+    // Only a ".LVL" ending (in any letter case) is dropped, so a name typed without the
+    // extension stays whole and the next Create Level writes to the same file.
+    if (str_has_extension(name, ".lvl"))
         str_left(name, n - 4, name);
     gadget_set_text(GADGET_LEVEL_NAME, name);
     str_set_position(start);

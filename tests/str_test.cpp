@@ -163,7 +163,7 @@ TEST_CASE("bound: no producer writes past the area, and each result stays termin
     CHECK(std::string(r) == "abc");
 }
 
-TEST_CASE("str_relative_to: a name inside the folder loses it, any other stays whole") {
+TEST_CASE("file name rules: relative to a folder, extensions in any letter case") {
     const char* folder = "C:\\Wumpo Tools\\";
     struct {
         const char* name;
@@ -188,4 +188,10 @@ TEST_CASE("str_relative_to: a name inside the folder loses it, any other stays w
     CHECK(std::string(str_relative_to("C:\\lvl2\\a.bmp", "C:\\lvl")) == "C:\\lvl2\\a.bmp");
     CHECK(std::string(str_relative_to("a.bmp", "")) == "a.bmp");
     CHECK(str_relative_to(nullptr, folder) == nullptr);
+
+    CHECK(str_has_extension("cave.LvL", ".lvl"));
+    CHECK(str_has_extension("x.png", ".PNG"));
+    CHECK_FALSE(str_has_extension("cavelvl", ".lvl"));
+    CHECK_FALSE(str_has_extension("lvl", ".lvl"));
+    CHECK_FALSE(str_has_extension(nullptr, ".png"));
 }

@@ -75,16 +75,6 @@ void release(Loaded* l) {
     heap_free(l->bytes);
     heap_free(l->decoded);
 }
-
-// 1 when name ends in ".png", in any letter case.
-int png_name(const char* name) {
-    int32_t n = str_length(name);
-    if (n < 4)
-        return 0;
-    const char* end = name + n - 4;
-    return end[0] == '.' && (end[1] | 0x20) == 'p' && (end[2] | 0x20) == 'n' &&
-           (end[3] | 0x20) == 'g';
-}
 } // namespace
 
 int pictures_convert(const char* picture_name, const char* image_name) {
@@ -139,7 +129,7 @@ int pictures_write(const char* name, const unsigned char* bitmap, uint32_t size)
     const unsigned char* bytes = bitmap;
     unsigned char* png = 0;
     BitmapPicture picture;
-    if (png_name(name)) {
+    if (str_has_extension(name, ".png")) {
         if (!bitmap_file_picture(bitmap, size, &picture) || !(png = picture_png(&picture, &size))) {
             out_error(0, "Error: Not enough memory");
             return 0;

@@ -204,3 +204,15 @@ const char* str_relative_to(const char* name, const char* folder) {
     }
     return name[n] ? name + n : name;
 }
+
+int str_has_extension(const char* name, const char* extension) {
+    int32_t n = str_length(name), m = str_length(extension);
+    if (m == 0 || n < m)
+        return 0;
+    const char* end = name + n - m;
+    for (int32_t i = 0; i < m; ++i) {
+        if (fold(end[i]) != fold(extension[i]))
+            return 0;
+    }
+    return 1;
+}

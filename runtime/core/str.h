@@ -52,3 +52,5 @@ char* int_to_str(int32_t value, char* destination);
 // as the file system takes them; folder may end with a separator or not. A name equal to the
 // folder is not inside it.
 const char* str_relative_to(const char* name, const char* folder);
+// 1 when name ends in extension (".lvl", ".png": a dot and letters), in any letter case.
+int str_has_extension(const char* name, const char* extension);
