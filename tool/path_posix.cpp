@@ -15,14 +15,6 @@ struct PathState {
     char directory[PATH_DIRECTORY_MAX]; // "" when the system could not say
 };
 PathState PATHS;
-
-// Letters folded to lower case (ASCII and the Latin-1 capitals), so that names sort as Windows
-// sorts them without regard to case: underscores and digits before letters.
-unsigned char folded(unsigned char c) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
-        return (unsigned char)(c + 0x20);
-    return c;
-}
 } // namespace
 
 void path_start(void) {
@@ -84,11 +76,5 @@ int32_t path_each_match(const char* pattern,
 }
 
 int path_name_before(const char* a, const char* b) {
-    const unsigned char* p = (const unsigned char*)a;
-    const unsigned char* q = (const unsigned char*)b;
-    while (*p && folded(*p) == folded(*q)) {
-        ++p;
-        ++q;
-    }
-    return folded(*p) < folded(*q);
+    return text_name_before(a, b);
 }

@@ -51,11 +51,12 @@ void append_escaped(uint32_t c, int keep_high) {
     str_concat(piece);
 }
 
-// The capital of a letter of the Latin-1 part of the code page (a-z, and the accented letters
-// from 0xE0 but the division sign); any other byte as it is.
-unsigned char capital(unsigned char c) {
-    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
-        return (unsigned char)(c - 0x20);
+// The small letter of a capital of the Latin-1 part of the code page (A-Z, and the accented
+// capitals from 0xC0 but the multiplication sign); any other byte as it is. Small rather than
+// capital, so that names sort as Windows sorts them: underscores and digits before letters.
+unsigned char folded(unsigned char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
+        return (unsigned char)(c + 0x20);
     return c;
 }
 
@@ -106,11 +107,21 @@ int text_equal(const char* a, const char* b) {
 int text_same_name(const char* a, const char* b) {
     const unsigned char* p = (const unsigned char*)(a ? a : "");
     const unsigned char* q = (const unsigned char*)(b ? b : "");
-    while (*p && capital(*p) == capital(*q)) {
+    while (*p && folded(*p) == folded(*q)) {
         ++p;
         ++q;
     }
-    return capital(*p) == capital(*q);
+    return folded(*p) == folded(*q);
+}
+
+int text_name_before(const char* a, const char* b) {
+    const unsigned char* p = (const unsigned char*)(a ? a : "");
+    const unsigned char* q = (const unsigned char*)(b ? b : "");
+    while (*p && folded(*p) == folded(*q)) {
+        ++p;
+        ++q;
+    }
+    return folded(*p) < folded(*q);
 }
 
 int text_has_wildcard(const char* text) {
@@ -199,7 +210,7 @@ int text_matches(const char* pattern, const char* name) {
             return 1;
         if (!*n && !*p)
             return 1;
-        if (*n && (*p == '?' || (*p && capital(*p) == capital(*n)))) {
+        if (*n && (*p == '?' || (*p && folded(*p) == folded(*n)))) {
             ++p;
             ++n;
             continue;

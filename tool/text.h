@@ -10,6 +10,9 @@ int text_equal(const char* a, const char* b);
 // 1 when the two names are the same to the file system: equal but for the letter case of ASCII
 // and Latin-1 letters (a null text counts as empty).
 int text_same_name(const char* a, const char* b);
+// 1 when name a sorts before name b, letter case aside as in text_same_name (bytes compared
+// with capitals taken as small letters, so underscores and digits come before letters).
+int text_name_before(const char* a, const char* b);
 // 1 when the text holds a wildcard character (* or ?).
 int text_has_wildcard(const char* text);
 // The text in double quotes with \" \\ \t \n \r and \u00XX for the other control characters;
