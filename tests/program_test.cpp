@@ -9,6 +9,9 @@
 #include "os.h"
 #include "test_support.h"
 #include <string>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 const OsCalls SYSTEM = *os_calls(); // the real calls, for the stand-ins below to pass on to
@@ -186,3 +189,76 @@ TEST_CASE("start-up: every allocation failure is reported, not left as a null ad
     program_release();
     REQUIRE(program_start() == PROGRAM_STARTED);
 }
+
+#ifdef _WIN32
+namespace {
+// The application manifest of an .exe, read as data without starting it; empty when it has none.
+std::string manifest_of(HMODULE module) {
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    HGLOBAL loaded = found ? LoadResource(module, found) : 0;
+    const char* text = loaded ? (const char*)LockResource(loaded) : 0;
+    return text ? std::string(text, SizeofResource(module, found)) : std::string();
+}
+
+// The file version of the version resource, as "a.b.c.d".
+std::string version_of(const std::string& exe) {
+    DWORD ignored = 0, size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
+    std::string block(size, '\0');
+    VS_FIXEDFILEINFO* fixed = 0;
+    UINT length = 0;
+    if (!size || !GetFileVersionInfoA(exe.c_str(), 0, size, &block[0]) ||
+        !VerQueryValueA(&block[0], "\\", (void**)&fixed, &length) || !fixed)
+        return "<none>";
+    char text[64];
+    wsprintfA(text, "%u.%u.%u.%u", (unsigned)HIWORD(fixed->dwFileVersionMS),
+              (unsigned)LOWORD(fixed->dwFileVersionMS), (unsigned)HIWORD(fixed->dwFileVersionLS),
+              (unsigned)LOWORD(fixed->dwFileVersionLS));
+    return text;
+}
+
+// Checks the three programs of one build folder: each carries a manifest whose identity has the
+// version resource's version and the build's architecture, declares Windows 7 to 11 and long
+// paths; the two window programs also ask for Common Controls 6 and per-monitor DPI awareness
+// (with the older forms as fallbacks), and the console tool for neither.
+void check_manifests(const std::string& dir, const char* architecture) {
+    const char* const programs[] = {"level-creator", "backdrop-convertor", "wumpo-tool"};
+    for (const char* program : programs) {
+        std::string exe = dir + program + ".exe";
+        CAPTURE(exe);
+        // As data, so that a 32-bit program can be read from a 64-bit one too.
+        HMODULE module = LoadLibraryExA(exe.c_str(), 0,
+                                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        REQUIRE(module != 0);
+        std::string manifest = manifest_of(module);
+        FreeLibrary(module);
+        REQUIRE(!manifest.empty());
+        bool window = std::string(program) != "wumpo-tool";
+        std::string identity = "name=\"Wumpo.LevelTools." + std::string(program) + "\" version=\"" +
+                               version_of(exe) + "\"";
+        CHECK(manifest.find(identity) != std::string::npos);
+        CHECK(manifest.find(std::string("processorArchitecture=\"") + architecture + "\"") !=
+              std::string::npos);
+        for (const char* os :
+             {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+              "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
+            CHECK(manifest.find(os) != std::string::npos);
+        CHECK(manifest.find("\">true</longPathAware>") != std::string::npos);
+        CHECK((manifest.find("\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"") !=
+               std::string::npos) == window);
+        CHECK((manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>") != std::string::npos) ==
+              window);
+        CHECK((manifest.find(">true/pm</dpiAware>") != std::string::npos) == window);
+    }
+}
+} // namespace
+
+TEST_CASE("programs: a manifest in every .exe, with the version resource's version") {
+    check_manifests(test_tool_dir(), sizeof(void*) == 8 ? "amd64" : "x86");
+    // The other architecture's build, when it has been made beside this one.
+    std::string other = WUMPO_OTHER_BIN_DIR;
+    if (GetFileAttributesA((other + "wumpo-tool.exe").c_str()) == INVALID_FILE_ATTRIBUTES)
+        MESSAGE("no build of the other architecture in " << other);
+    else
+        check_manifests(other, sizeof(void*) == 8 ? "x86" : "amd64");
+}
+#endif
