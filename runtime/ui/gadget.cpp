@@ -1,7 +1,7 @@
 // Gadgets: the gadget table, the current parent and its stack, the default font, the generic
 // operations and the text, string, button and check-box kinds with their GadgetOps.
 #include "gadget.h"
-#include "heap.h"
+#include "numbered.h"
 #include "panel.h"
 #include "program.h"
 #include "str.h"
@@ -20,11 +20,10 @@ struct GadgetRecord {
     HWND handle;          // 0 = none
     const GadgetOps* ops; // the kind's operations
 };
+static_assert(sizeof(GadgetRecord) <= NUMBERED_SPARE_SIZE, "a gadget record must fit the table");
 
 struct GadgetState {
-    GadgetRecord* records; // capacity + 2 records
-    int32_t capacity;
-    GadgetRecord spare; // always empty: the record of numbers without one
+    NumberedTable records; // numbers that do not fit grow it to number + 30
     HWND parent;
     HWND parent_stack[PARENT_STACK_SIZE];
     int32_t depth;
@@ -46,12 +45,9 @@ const GadgetOps STRING_OPS = {0, 0, 0, 0, 0};
 const GadgetOps BUTTON_OPS = {&button_get_state, &button_set_state, 0, 0, 0};
 const GadgetOps CHECKBOX_OPS = {&button_get_state, &button_set_state, 0, 0, 0};
 
+// The number's record; an empty one (no control, no operations) for a number without a gadget.
 GadgetRecord* record_of(int32_t number) {
-    if (number < 0 || number >= GADGETS.capacity || !GADGETS.records) {
-        GADGETS.spare = GadgetRecord{};
-        return &GADGETS.spare;
-    }
-    return &GADGETS.records[number];
+    return (GadgetRecord*)numbered_record(&GADGETS.records, number);
 }
 
 // A record that never held a gadget has no operations: the generic behaviour then.
@@ -80,12 +76,11 @@ int begins_with(const char* name, const char* prefix) {
 
 int gadget_system_init(void) {
     ZeroMemory(&GADGETS, sizeof GADGETS);
-    GADGETS.records =
-        (GadgetRecord*)heap_allocate((GADGET_FIRST_CAPACITY + 2) * sizeof(GadgetRecord));
-    GADGETS.capacity = GADGETS.records ? GADGET_FIRST_CAPACITY : 0;
+    int ok =
+        numbered_init(&GADGETS.records, sizeof(GadgetRecord), GADGET_FIRST_CAPACITY, GADGET_GROWTH);
     GADGETS.font = (HFONT)GetStockObject(ANSI_VAR_FONT);
     InitCommonControls();
-    return GADGETS.records != 0;
+    return ok;
 }
 
 HWND gadget_list_create(HWND parent) {
@@ -114,31 +109,19 @@ HFONT gadget_font(void) {
 }
 
 int32_t gadget_capacity(void) {
-    return GADGETS.capacity;
+    return GADGETS.records.capacity;
 }
 
 int gadget_reserve(int32_t number) {
-    if (number < 0)
-        return 0;
-    if (number < GADGETS.capacity && GADGETS.records)
-        return 1;
-    int32_t capacity = number + GADGET_GROWTH;
-    if (capacity < number) // past the 32-bit range
-        return 0;
-    void* grown =
-        heap_reallocate_table(GADGETS.records, (uint64_t)capacity + 2, sizeof(GadgetRecord));
-    if (!grown)
-        return 0;
-    GADGETS.records = (GadgetRecord*)grown;
-    GADGETS.capacity = capacity;
-    return 1;
+    return numbered_reserve(&GADGETS.records, number);
 }
 
 void gadget_record_set(int32_t number, HWND control, const GadgetOps* ops) {
-    if (number < 0 || number >= GADGETS.capacity || !GADGETS.records)
+    if (!numbered_has(&GADGETS.records, number))
         return;
-    GADGETS.records[number].handle = control;
-    GADGETS.records[number].ops = ops;
+    GadgetRecord* record = record_of(number);
+    record->handle = control;
+    record->ops = ops;
 }
 
 HWND gadget_create_control(int32_t number, const char* class_name, const char* text, DWORD style,
