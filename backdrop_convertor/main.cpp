@@ -70,7 +70,8 @@ int program_main(HINSTANCE, HINSTANCE, char*, int) {
         window_hide(0, 0);
         int32_t event;
         do {
-            event = event_wait();
+            // Enter and Ctrl+O come back as presses of the form's buttons.
+            event = form_event(event_wait());
             if (event == EVENT_GADGET && event_gadget() == GADGET_CONVERT)
                 backdrop_convert();
             else if (event == EVENT_GADGET)

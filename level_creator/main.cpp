@@ -87,7 +87,8 @@ int program_main(HINSTANCE, HINSTANCE, char*, int) {
         window_hide(0, 0);
         int32_t event;
         do {
-            event = event_wait();
+            // Enter and Ctrl+O come back as presses of the page's buttons.
+            event = form_event(event_wait());
             if (event == EVENT_GADGET) {
                 // Three independent tests, Load last: the texts it puts into fields change
                 // what event_gadget reports, so at most one command runs per event.

@@ -2,6 +2,7 @@
 // the rows of the form built last.
 #include "form.h"
 #include "dialog.h"
+#include "event.h"
 #include "gadget.h"
 #include "image.h"
 #include "panel.h"
@@ -49,6 +50,39 @@ void row_build(int32_t panel, const FormRow& r) {
         break;
     }
 }
+
+// A press reaches only a button that a click could reach: shown and enabled.
+int pressable(HWND button) {
+    return button && IsWindowVisible(button) && IsWindowEnabled(button);
+}
+
+// The default button of the page focus is on, when it can be pressed; else -1.
+int32_t default_button(HWND focus) {
+    if (!focus)
+        return -1;
+    HWND page = GetParent(focus);
+    for (int32_t i = 0; i < FORMS.count; ++i) {
+        const FormRow& r = FORMS.rows[i];
+        if (r.kind != FORM_BUTTON || !(r.extra & FORM_DEFAULT))
+            continue;
+        HWND button = gadget_handle(r.number);
+        if (button && GetParent(button) == page)
+            return pressable(button) ? r.number : -1;
+    }
+    return -1;
+}
+
+// The Browse button of the field focus, when it can be pressed; else -1.
+int32_t browse_button(HWND focus) {
+    if (!focus)
+        return -1;
+    for (int32_t i = 0; i < FORMS.count; ++i) {
+        const FormRow& r = FORMS.rows[i];
+        if (r.kind == FORM_BROWSE && gadget_handle(r.extra) == focus)
+            return pressable(gadget_handle(r.number)) ? r.number : -1;
+    }
+    return -1;
+}
 } // namespace
 
 void form_build(int32_t panel, const FormRow* rows, int32_t count) {
@@ -65,7 +99,9 @@ int form_browse(int32_t number) {
     char* start = str_position();
     char* current = gadget_get_text(row->extra);
     str_step();
-    char* chosen = dialog_open_file(row->title, row->files, current);
+    // Owned by the window the button is in.
+    HWND owner = GetAncestor(gadget_handle(row->number), GA_ROOT);
+    char* chosen = dialog_open_file(owner, row->title, row->files, current);
     if (chosen)
         gadget_set_text(row->extra, str_relative_to(chosen, program_directory()));
     str_set_position(start);
@@ -77,28 +113,13 @@ int form_browse(int32_t number) {
     return 1;
 }
 
-int form_press_default(HWND focus) {
-    if (!focus)
-        return 0;
-    HWND page = GetParent(focus);
-    for (int32_t i = 0; i < FORMS.count; ++i) {
-        const FormRow& r = FORMS.rows[i];
-        if (r.kind != FORM_BUTTON || !(r.extra & FORM_DEFAULT))
-            continue;
-        HWND button = gadget_handle(r.number);
-        if (button && GetParent(button) == page)
-            return gadget_press(r.number);
-    }
-    return 0;
-}
-
-int form_press_browse(HWND focus) {
-    if (!focus)
-        return 0;
-    for (int32_t i = 0; i < FORMS.count; ++i) {
-        const FormRow& r = FORMS.rows[i];
-        if (r.kind == FORM_BROWSE && gadget_handle(r.extra) == focus)
-            return gadget_press(r.number);
-    }
-    return 0;
+int32_t form_event(int32_t event) {
+    int32_t button;
+    if (event == EVENT_KEY_DEFAULT)
+        button = default_button(event_key_focus());
+    else if (event == EVENT_KEY_BROWSE)
+        button = browse_button(event_key_focus());
+    else
+        return event;
+    return button >= 0 ? event_key_pressed(button) : event_key_declined();
 }

@@ -1,8 +1,9 @@
 // A program's form as data: the rows of gadgets it builds into the pages of its panel, and what
 // the toolkit does with those rows for the user: Enter presses the default button of the page that
 // holds the focus, and a Browse button (or Ctrl+O in its field) fills its field with a file chosen
-// in the system's Open dialog. Owns the rows of the form built last: the program's own static
-// table, which must outlive the form.
+// in the system's Open dialog. The top floor of the toolkit: the loop below reports keys as
+// events and knows no form. Owns the rows of the form built last: the program's own static table,
+// which must outlive the form.
 #pragma once
 #include <windows.h>
 #include <stdint.h>
@@ -40,7 +41,10 @@ void form_build(int32_t panel, const FormRow* rows, int32_t count);
 // when it lies inside it, else the full name); a cancelled dialog leaves the field as it was. The
 // keyboard focus is then in the field. 1 when number is a Browse button, else 0 (nothing happens).
 int form_browse(int32_t number);
-// Enter: presses the default button of the page that holds focus. 1 when one was pressed.
-int form_press_default(HWND focus);
-// Ctrl+O: presses the Browse button of the field focus. 1 when one was pressed.
-int form_press_browse(HWND focus);
+// Turns what event_wait returned into what the program acts on. EVENT_KEY_DEFAULT (Enter) becomes
+// EVENT_GADGET of the default button on the page of the focused control, EVENT_KEY_BROWSE
+// (Ctrl+O) EVENT_GADGET of the Browse button of the focused field: a press reaches the program as
+// a click does. A key with nothing to press (none there, or the button hidden or disabled, as a
+// click could not reach it either) gives what event_wait would have returned without it; every
+// other code is returned unchanged.
+int32_t form_event(int32_t event);

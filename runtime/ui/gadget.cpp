@@ -2,7 +2,6 @@
 // operations and the text, string, button and check-box kinds with their GadgetOps.
 #include "gadget.h"
 #include "numbered.h"
-#include "panel.h"
 #include "program.h"
 #include "str.h"
 #include <commctrl.h>
@@ -12,8 +11,7 @@ enum {
     GADGET_FIRST_CAPACITY = 30,
     GADGET_GROWTH = 30,
     PARENT_STACK_SIZE = 20,
-    TEXT_READ_MAX = GADGET_TEXT_MAX + 1, // the most one read takes, terminator included
-    CLASS_NAME_SIZE = 100
+    TEXT_READ_MAX = GADGET_TEXT_MAX + 1 // the most one read takes, terminator included
 };
 
 struct GadgetRecord {
@@ -31,7 +29,7 @@ struct GadgetState {
 };
 GadgetState GADGETS = {};
 
-const GadgetOps NO_OPS = {0, 0, 0, 0, 0};
+const GadgetOps NO_OPS = {0, 0, 0, 0, 0, 0, 0};
 
 LONG_PTR button_get_state(HWND control) {
     return (LONG_PTR)SendMessageA(control, BM_GETCHECK, 0, 0);
@@ -39,11 +37,15 @@ LONG_PTR button_get_state(HWND control) {
 void button_set_state(HWND control, LONG_PTR value) {
     SendMessageA(control, BM_SETCHECK, (WPARAM)value, 0);
 }
+// Push buttons and check boxes are repainted whole at once, so no part of the old face stays.
+void button_resized(HWND control) {
+    RedrawWindow(control, 0, 0, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE);
+}
 
-const GadgetOps TEXT_OPS = {0, 0, 0, 0, 0};
-const GadgetOps STRING_OPS = {0, 0, 0, 0, 0};
-const GadgetOps BUTTON_OPS = {&button_get_state, &button_set_state, 0, 0, 0};
-const GadgetOps CHECKBOX_OPS = {&button_get_state, &button_set_state, 0, 0, 0};
+const GadgetOps TEXT_OPS = {0, 0, 0, 0, 0, 0, 0};
+const GadgetOps STRING_OPS = {0, 0, 0, 0, 0, 0, 0};
+const GadgetOps BUTTON_OPS = {&button_get_state, &button_set_state, 0, 0, 0, &button_resized, 0};
+const GadgetOps CHECKBOX_OPS = {&button_get_state, &button_set_state, 0, 0, 0, &button_resized, 0};
 
 // The number's record; an empty one (no control, no operations) for a number without a gadget.
 GadgetRecord* record_of(int32_t number) {
@@ -63,14 +65,6 @@ char* read_window_text(HWND control) {
     *start = 0;
     int n = control ? GetWindowTextA(control, start, (int)room) : 0;
     return str_commit(n > 0 ? (uint32_t)n : 0);
-}
-
-int begins_with(const char* name, const char* prefix) {
-    for (int i = 0; prefix[i]; ++i) {
-        if (name[i] != prefix[i])
-            return 0;
-    }
-    return 1;
 }
 } // namespace
 
@@ -214,19 +208,19 @@ int32_t gadget_add_item(int32_t number, int32_t position, const char* text) {
     return ops->add_item(record->handle, position, text ? text : "");
 }
 
-int gadget_press(int32_t number) {
-    HWND control = record_of(number)->handle;
-    if (!control || !IsWindowVisible(control) || !IsWindowEnabled(control))
-        return 0;
-    // The notification itself rather than BM_CLICK: a click would also take the keyboard focus
-    // away from the field the key was pressed in.
-    SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM((WORD)(uint32_t)number, BN_CLICKED),
-                 (LPARAM)control);
-    return 1;
-}
-
 HWND gadget_handle(int32_t number) {
     return record_of(number)->handle;
+}
+
+int gadget_notify(int32_t number, HWND control, UINT code) {
+    GadgetRecord* record = record_of(number);
+    const GadgetOps* ops = kind_of(record);
+    // The identifier names the gadget only while its record still holds this control: one made
+    // under the number later has taken the number over.
+    if (!control || record->handle != control || !ops->notify)
+        return 0;
+    ops->notify(control, number, code);
+    return 1;
 }
 
 void gadget_resize(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height) {
@@ -248,12 +242,7 @@ void gadget_resize(int32_t number, int32_t x, int32_t y, int32_t width, int32_t 
             x = corner.x;
     }
     MoveWindow(control, x, y, width, height, TRUE);
-    char name[CLASS_NAME_SIZE];
-    if (!GetClassNameA(control, name, CLASS_NAME_SIZE))
-        return;
-    // Push buttons and check boxes are repainted whole at once, so no part of the old face stays.
-    if (begins_with(name, "Butt"))
-        RedrawWindow(control, 0, 0, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE);
-    if (begins_with(name, "SysT"))
-        panel_fit_pages(control);
+    const GadgetOps* ops = kind_of(record_of(number));
+    if (ops->resized)
+        ops->resized(control);
 }

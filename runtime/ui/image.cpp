@@ -45,7 +45,7 @@ void show_image(HWND control, LONG_PTR value) {
         SendMessageA(control, STM_SETIMAGE, picture_kind(picture), (LPARAM)picture);
 }
 
-const GadgetOps IMAGE_OPS = {0, &show_image, 0, 0, 0};
+const GadgetOps IMAGE_OPS = {0, &show_image, 0, 0, 0, 0, 0};
 
 // Gives the empty picture to a picture static that shows the handle passed in data.
 BOOL CALLBACK clear_if_showing(HWND control, LPARAM data) {

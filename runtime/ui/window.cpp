@@ -104,8 +104,8 @@ void build_accelerators(WindowRecord* record) {
     record->accel_entries[1].fVirt = FVIRTKEY | FNOINVERT | FSHIFT;
     record->accel_entries[1].key = VK_TAB;
     record->accel_entries[1].cmd = ACCEL_FOCUS_PREVIOUS;
-    // Enter and Ctrl+O act on the form (form.h). As accelerators they never reach an edit field,
-    // which would only beep at them.
+    // Enter and Ctrl+O become key events for the layer above the loop. As accelerators they never
+    // reach an edit field, which would only beep at them.
     record->accel_entries[2].fVirt = FVIRTKEY | FNOINVERT;
     record->accel_entries[2].key = VK_RETURN;
     record->accel_entries[2].cmd = ACCEL_PRESS_DEFAULT;
