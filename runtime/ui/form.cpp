@@ -1,13 +1,15 @@
-// Forms as data: building the rows, the default buttons of the pages and the Browse buttons. Owns
-// the rows of the form built last.
+// Forms as data: the programs' frame, building the rows, the default buttons of the pages and the
+// Browse buttons. Owns the rows of the form built last.
 #include "form.h"
 #include "dialog.h"
 #include "event.h"
 #include "gadget.h"
 #include "image.h"
+#include "message.h"
 #include "panel.h"
 #include "program.h"
 #include "str.h"
+#include "window.h"
 
 namespace {
 struct FormState {
@@ -84,6 +86,28 @@ int32_t browse_button(HWND focus) {
     return -1;
 }
 } // namespace
+
+int form_program_start(const char* title, const FormRow* rows, int32_t count) {
+    if (program_start() != PROGRAM_STARTED) {
+        // Going on would write through missing tables later; say why and end cleanly instead.
+        message_box("Start-up", "Error: Not enough memory", 0);
+        program_end();
+    }
+    // 0xCA0000: a title bar, the system menu and a minimise box; no maximise box, no sizing border.
+    if (!window_open(FORM_WINDOW, 100, 120, 500, 380, 0xCA0000, title))
+        return 0;
+    if (gadget_list_create(window_last_handle())) {
+        image_load(FORM_LOGO_IMAGE, "images/logo.bmp");
+        image_gadget(FORM_LOGO_GADGET, 5, 5, 490, 50, image_handle(FORM_LOGO_IMAGE),
+                     WS_EX_CLIENTEDGE);
+        panel_gadget(FORM_PANEL, 5, 60, 490, 315);
+        form_build(FORM_PANEL, rows, count);
+        gadget_list_close();
+    }
+    window_hide(FORM_WINDOW, 1);
+    window_hide(FORM_WINDOW, 0);
+    return 1;
+}
 
 void form_build(int32_t panel, const FormRow* rows, int32_t count) {
     FORMS.rows = rows;
