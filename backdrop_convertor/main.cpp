@@ -3,23 +3,18 @@
 #include "event.h"
 #include "form.h"
 #include "gadget.h"
-#include "image.h"
 #include "message.h"
-#include "panel.h"
 #include "program.h"
 #include "screen_image.h"
 #include "str.h"
-#include "window.h"
 
 namespace {
 enum {
     GADGET_IMAGE_NAME = 1,
     GADGET_BITMAP_NAME = 2,
     GADGET_CONVERT = 4,
-    GADGET_BROWSE_BITMAP = 5, // Browse... for field 2
-    GADGET_LOGO = 1000
+    GADGET_BROWSE_BITMAP = 5 // Browse... for field 2
 };
-enum { IMAGE_LOGO = 999 };
 
 // The form in creation order; Enter presses "Convert Backdrop!".
 const FormRow FORM[] = {
@@ -32,14 +27,6 @@ const FormRow FORM[] = {
      "Open Backdrop Bitmap", "Bitmaps (*.bmp)|*.bmp|All files (*.*)|*.*"},
     {FORM_BUTTON, GADGET_CONVERT, 5, 260, 475, 20, "Convert Backdrop!", FORM_DEFAULT},
 };
-
-void form_create(void) {
-    image_load(IMAGE_LOGO, "images/logo.bmp");
-    image_gadget(GADGET_LOGO, 5, 5, 490, 50, image_handle(IMAGE_LOGO), 512);
-    panel_gadget(0, 5, 60, 490, 315);
-    form_build(0, FORM, (int32_t)(sizeof FORM / sizeof FORM[0]));
-    gadget_list_close();
-}
 
 void backdrop_convert(void) {
     char* start = str_position();
@@ -58,19 +45,12 @@ void backdrop_convert(void) {
 } // namespace
 
 int program_main(HINSTANCE, HINSTANCE, char*, int) {
-    if (program_start() != PROGRAM_STARTED) {
-        // Going on would write through missing tables later; say why and end cleanly instead.
-        message_box("Start-up", "Error: Not enough memory", 0);
-        program_end();
-    }
-    if (window_open(0, 100, 120, 500, 380, 0xCA0000, "Wumpo Backdrop Convertor")) {
-        if (gadget_list_create(window_last_handle()))
-            form_create();
-        window_hide(0, 1);
-        window_hide(0, 0);
+    if (form_program_start("Wumpo Backdrop Convertor", FORM,
+                           (int32_t)(sizeof FORM / sizeof FORM[0]))) {
         int32_t event;
         do {
-            event = event_wait();
+            // Enter and Ctrl+O come back as presses of the form's buttons.
+            event = form_event(event_wait());
             if (event == EVENT_GADGET && event_gadget() == GADGET_CONVERT)
                 backdrop_convert();
             else if (event == EVENT_GADGET)

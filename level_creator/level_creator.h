@@ -2,7 +2,8 @@
 #pragma once
 #include <stdint.h>
 
-// Gadget numbers of the form (the numbers are the controls' identifiers).
+// Gadget numbers of the form (the numbers are the controls' identifiers). The logo above the panel
+// is the frame's (form.h): gadget FORM_LOGO_GADGET showing image FORM_LOGO_IMAGE.
 enum LevelGadget {
     GADGET_LEVEL_NAME = 1,
     GADGET_DESCRIPTION = 2,
@@ -27,8 +28,7 @@ enum LevelGadget {
     GADGET_LOAD = 24,
     GADGET_SWITCH_GRAVITY = 25,
     GADGET_BROWSE_BITMAP = 26, // Browse... for field 3
-    GADGET_BROWSE_LEVEL = 27,  // Browse... for field 23
-    GADGET_LOGO = 1000
+    GADGET_BROWSE_LEVEL = 27   // Browse... for field 23
 };
 
 // Image numbers.
@@ -36,8 +36,7 @@ enum LevelImage {
     IMAGE_PREVIEW_PICTURE = 14,
     IMAGE_START_SPRITE = 17,
     IMAGE_EXIT_SPRITE = 19,
-    IMAGE_STATUS_BAR = 21,
-    IMAGE_LOGO = 999
+    IMAGE_STATUS_BAR = 21
 };
 
 // Writes the form's settings as NAME.LVL and converts the level bitmap into NAME.IMG, reporting

@@ -5,11 +5,7 @@
 #include "event.h"
 #include "form.h"
 #include "gadget.h"
-#include "image.h"
-#include "message.h"
-#include "panel.h"
 #include "program.h"
-#include "window.h"
 
 namespace {
 constexpr const char* BITMAP_FILES = "Bitmaps (*.bmp)|*.bmp|All files (*.*)|*.*";
@@ -64,30 +60,14 @@ const FormRow FORM[] = {
      LEVEL_FILES},
     {FORM_BUTTON, 24, 5, 260, 475, 20, "Load Level!", FORM_DEFAULT},
 };
-
-void form_create(void) {
-    image_load(IMAGE_LOGO, "images/logo.bmp");
-    image_gadget(GADGET_LOGO, 5, 5, 490, 50, image_handle(IMAGE_LOGO), 512);
-    panel_gadget(0, 5, 60, 490, 315);
-    form_build(0, FORM, (int32_t)(sizeof FORM / sizeof FORM[0]));
-    gadget_list_close();
-}
 } // namespace
 
 int program_main(HINSTANCE, HINSTANCE, char*, int) {
-    if (program_start() != PROGRAM_STARTED) {
-        // Going on would write through missing tables later; say why and end cleanly instead.
-        message_box("Start-up", "Error: Not enough memory", 0);
-        program_end();
-    }
-    if (window_open(0, 100, 120, 500, 380, 0xCA0000, "Wumpo Level Creator")) {
-        if (gadget_list_create(window_last_handle()))
-            form_create();
-        window_hide(0, 1);
-        window_hide(0, 0);
+    if (form_program_start("Wumpo Level Creator", FORM, (int32_t)(sizeof FORM / sizeof FORM[0]))) {
         int32_t event;
         do {
-            event = event_wait();
+            // Enter and Ctrl+O come back as presses of the page's buttons.
+            event = form_event(event_wait());
             if (event == EVENT_GADGET) {
                 // Three independent tests, Load last: the texts it puts into fields change
                 // what event_gadget reports, so at most one command runs per event.

@@ -1,9 +1,11 @@
 // The event loop and the toolkit window procedure: close requests, size changes, gadget
-// notifications, events raised between waits, plain messages, and Tab / Shift+Tab focus moves
-// through the accelerators.
+// notifications, events raised between waits, plain messages, Tab / Shift+Tab focus moves
+// through the accelerators, and Enter / Ctrl+O as key events that the form layer turns into
+// presses.
 #include <doctest.h>
 #include "event.h"
 #include "focus.h"
+#include "form.h"
 #include "gadget.h"
 #include "panel.h"
 #include "ui_support.h"
@@ -35,6 +37,32 @@ LRESULT CALLBACK logging_proc(HWND control, UINT message, WPARAM wparam, LPARAM 
             ++log->tab_chars;
     }
     return DefSubclassProc(control, message, wparam, lparam);
+}
+
+// Types key (with Ctrl when control is set) and runs event_wait until a key command comes back;
+// that result, or 0 when none came. The results of the waits before it go to *before (the Ctrl
+// key's own, when held).
+int32_t typed(WORD key, bool control, std::vector<int32_t>* before) {
+    before->clear();
+    ui_key(key, false, control);
+    // Queued before the first wait, so that no other message is handled ahead of the key (input
+    // comes before painting).
+    MSG msg;
+    DWORD start = GetTickCount();
+    while (!PeekMessageA(&msg, 0, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE)) {
+        if (GetTickCount() - start > 3000)
+            return 0;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    while (GetTickCount() - start < 3000) {
+        int32_t result;
+        if (!ui_step(20, &result))
+            continue;
+        if (result == EVENT_KEY_DEFAULT || result == EVENT_KEY_BROWSE)
+            return result;
+        before->push_back(result);
+    }
+    return 0;
 }
 
 // Presses Tab (or Shift+Tab) and waits for the focus to reach expected.
@@ -222,6 +250,73 @@ TEST_CASE("focus: the moves called directly, with and without candidates") {
     CHECK(GetFocus() == a);
     focus_previous();
     CHECK(GetFocus() == b);
+    window_close(0);
+    ui_settle();
+}
+
+TEST_CASE("keys: Enter and Ctrl+O come back as key events; form_event presses as a click does") {
+    HWND window = window_open(0, 60, 60, 400, 300, 0xCA0000, "keys");
+    REQUIRE(window);
+    gadget_list_create(window);
+    REQUIRE(panel_gadget(0, 5, 5, 390, 290));
+    static const FormRow ROWS[] = {
+        {FORM_PAGE, 1, 0, 0, 0, 0, "first", 0},
+        {FORM_STRING, 1, 10, 30, 200, 20, "", 0},
+        {FORM_BROWSE, 5, 130, 8, 80, 20, "Browse...", 1, "Open", "All files (*.*)|*.*"},
+        {FORM_BUTTON, 4, 10, 200, 200, 20, "Run", FORM_DEFAULT},
+        {FORM_PAGE, 2, 0, 0, 0, 0, "second", 0},
+        {FORM_STRING, 6, 10, 30, 200, 20, "", 0},
+    };
+    form_build(0, ROWS, (int32_t)(sizeof ROWS / sizeof ROWS[0]));
+    gadget_list_close();
+    HWND field = gadget_handle(1), other = gadget_handle(6), run = gadget_handle(4);
+    REQUIRE((field && other && run));
+    REQUIRE(ui_activate(window, field));
+    ui_settle();
+    std::vector<int32_t> before;
+
+    // Enter names the field it was typed in, and becomes the page's default button: the field's
+    // event that the program left pending is replaced, as a click replaces it, and neither comes
+    // back later.
+    gadget_set_text(1, "changed");
+    int32_t key = typed(VK_RETURN, false, &before);
+    CHECK(key == EVENT_KEY_DEFAULT);
+    CHECK(before.empty());
+    CHECK(event_key_focus() == field);
+    CHECK(form_event(key) == EVENT_GADGET);
+    CHECK(event_gadget() == 4);
+    CHECK_FALSE(contains(ui_settle(), EVENT_GADGET));
+
+    // Nothing a click could press: the key gives what the wait would have given without it.
+    EnableWindow(run, FALSE);
+    CHECK(form_event(typed(VK_RETURN, false, &before)) == WM_KEYDOWN);
+    EnableWindow(run, TRUE);
+    ui_settle();
+    // A page without a default button: the event pending before the key comes back.
+    gadget_set_state(0, 1);
+    REQUIRE(ui_activate(window, other));
+    ui_settle();
+    gadget_set_text(6, "x");
+    key = typed(VK_RETURN, false, &before);
+    CHECK(before.empty());
+    CHECK(event_key_focus() == other);
+    CHECK(form_event(key) == EVENT_GADGET);
+    CHECK(event_gadget() == 6);
+    ui_settle();
+
+    // Ctrl+O: nothing in a field without a Browse button, the button of the field that has one.
+    key = typed('O', true, &before);
+    CHECK(key == EVENT_KEY_BROWSE);
+    CHECK(form_event(key) == WM_KEYDOWN);
+    gadget_set_state(0, 0);
+    REQUIRE(ui_activate(window, field));
+    ui_settle();
+    key = typed('O', true, &before);
+    CHECK(key == EVENT_KEY_BROWSE);
+    CHECK(event_key_focus() == field);
+    CHECK(form_event(key) == EVENT_GADGET);
+    CHECK(event_gadget() == 5);
+    CHECK(form_event(WM_MOUSEMOVE) == WM_MOUSEMOVE); // every other code passes as it is
     window_close(0);
     ui_settle();
 }

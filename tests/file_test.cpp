@@ -6,6 +6,7 @@
 #include "os.h"
 #include "program.h"
 #include "str.h"
+#include "test_os_calls.h"
 #include "test_support.h"
 #include <string>
 #include <vector>
@@ -173,8 +174,8 @@ TEST_CASE("file: table growth, unknown numbers and the current file after a clos
     // Numbers near those whose table's byte count wraps in 32 bits (16-byte slots there): the
     // growth asks the heap for all it needs or refuses by itself, never for a wrapped, small
     // block; the heap here refuses, so the table must stay as it was.
-    OsCalls saved = *os_calls();
-    os_calls()->heap_realloc = &test_refusing_realloc;
+    TestOsCalls calls;
+    calls->heap_realloc = &test_refusing_realloc;
     for (int32_t number : {0x0FFFFFF6, 0x1FFFFFF6, 0x7FFFFFF0}) {
         CAPTURE(number);
         test_refused_least = TEST_NONE_ASKED;
@@ -183,7 +184,7 @@ TEST_CASE("file: table growth, unknown numbers and the current file after a clos
         CHECK(test_refused_least > (unsigned long long)number);
         CHECK(file_close(number) == 0);
     }
-    *os_calls() = saved;
+    calls.restore();
     CHECK_FALSE(test_file_exists(dir.abs("y.bin")));
     REQUIRE(file_open_read(25, dir.rel("x.bin").c_str()) != 0); // the table still works
     CHECK(file_read_byte() == 7);
@@ -288,9 +289,9 @@ TEST_CASE("file: a failed creation or write leaves the earlier file intact") {
 #endif
     SUBCASE("a write that fails (disk full) is reported at close") {
         REQUIRE(file_create(0, dir.rel("t.lvl").c_str()) != 0);
-        OsCalls saved = *os_calls();
+        TestOsCalls calls;
         fail_after = 3;
-        os_calls()->write = &failing_write;
+        calls->write = &failing_write;
         CHECK(file_write_string("new data"));
         CHECK(file_write_byte(1));
         CHECK(file_write_word(2));
@@ -298,35 +299,33 @@ TEST_CASE("file: a failed creation or write leaves the earlier file intact") {
         // Later writes that succeed do not hide the lost one.
         fail_after = -1;
         CHECK(file_write_word(4));
-        *os_calls() = saved;
+        calls.restore();
         CHECK(file_close(0) == 0);
     }
     SUBCASE("a block write that fails is reported at close") {
         REQUIRE(file_create(0, dir.rel("t.lvl").c_str()) != 0);
-        OsCalls saved = *os_calls();
+        TestOsCalls calls;
         fail_after = 0;
-        os_calls()->write = &failing_write;
+        calls->write = &failing_write;
         Bytes block(1000, 9);
         CHECK_FALSE(file_write_block(block.data(), 1000));
-        *os_calls() = saved;
+        calls.restore();
         fail_after = -1;
         CHECK(file_close(0) == 0);
     }
     SUBCASE("a flush that fails is reported at close") {
         REQUIRE(file_create(0, dir.rel("t.lvl").c_str()) != 0);
         CHECK(file_write_string("new"));
-        OsCalls saved = *os_calls();
-        os_calls()->flush = &failing_flush;
+        TestOsCalls calls;
+        calls->flush = &failing_flush;
         CHECK(file_close(0) == 0);
-        *os_calls() = saved;
     }
     SUBCASE("the final move that the system refuses is reported at close") {
         REQUIRE(file_create(0, dir.rel("t.lvl").c_str()) != 0);
         CHECK(file_write_string("new"));
-        OsCalls saved = *os_calls();
-        os_calls()->replace = &failing_replace;
+        TestOsCalls calls;
+        calls->replace = &failing_replace;
         CHECK(file_close(0) == 0);
-        *os_calls() = saved;
     }
 #ifdef _WIN32
     SUBCASE("the target taken by another program before the close: the move fails") {

@@ -6,6 +6,7 @@
 #include "heap.h"
 #include "os.h"
 #include "str.h"
+#include "test_os_calls.h"
 #include "test_support.h"
 #include "ui_support.h"
 #include "window.h"
@@ -136,14 +137,14 @@ TEST_CASE("gadget table: growth, labels sharing 9999, a refused growth") {
     // The heap refuses: no control is made, the table stays as it was.
     capacity = gadget_capacity();
     int children = count_children(form.window);
-    OsCalls saved = *os_calls();
-    os_calls()->heap_realloc = &test_refusing_realloc;
+    TestOsCalls calls;
+    calls->heap_realloc = &test_refusing_realloc;
     CHECK(button_gadget(capacity + 3, 0, 0, 10, 10, "refused") == nullptr);
     // Near the number whose table's byte count wraps in 32 bits (2^29 records of 8 bytes).
     test_refused_least = TEST_NONE_ASKED;
     CHECK(button_gadget(536870880, 0, 0, 10, 10, "wrapping") == nullptr);
     CHECK(test_refused_least > 536870880ull);
-    *os_calls() = saved;
+    calls.restore();
     CHECK(gadget_capacity() == capacity);
     CHECK(count_children(form.window) == children);
     CHECK(gadget_handle(capacity + 3) == nullptr);

@@ -10,6 +10,7 @@
 #include "image_decoder.h"
 #include "message.h"
 #include "program.h"
+#include "test_os_calls.h"
 #include "test_support.h"
 #include "ui_support.h"
 #include "window.h"
@@ -260,14 +261,14 @@ TEST_CASE("image table: growth, numbers without a slot, a refused growth") {
     CHECK(image_load(-2, (p.rel + "other.bmp").c_str()) == nullptr);
 
     capacity = image_capacity();
-    OsCalls saved = *os_calls();
-    os_calls()->heap_realloc = &test_refusing_realloc;
+    TestOsCalls calls;
+    calls->heap_realloc = &test_refusing_realloc;
     CHECK(image_load(capacity + 1, (p.rel + "other.bmp").c_str()) == nullptr);
     // Near the number whose table's byte count wraps to 8 in 32 bits (12-byte slots).
     test_refused_least = TEST_NONE_ASKED;
     CHECK(image_load(357913931, (p.rel + "other.bmp").c_str()) == nullptr);
     CHECK(test_refused_least > 357913931ull);
-    *os_calls() = saved;
+    calls.restore();
     CHECK(image_capacity() == capacity);
     image_free(number);
 }

@@ -7,6 +7,7 @@
 #include "program.h"
 #include "str.h"
 #include "os.h"
+#include "test_os_calls.h"
 #include "test_support.h"
 #include <string>
 #ifdef _WIN32
@@ -155,12 +156,12 @@ TEST_CASE("arrays: the PixelArray layout and strides") {
 }
 
 TEST_CASE("start-up: every allocation failure is reported, not left as a null address") {
-    OsCalls saved = *os_calls();
+    TestOsCalls calls;
     // Count the allocations of a good start, then refuse each of them in turn.
     program_release();
     alloc_calls = 0;
     refuse_call = -1;
-    os_calls()->heap_alloc = &counting_alloc;
+    calls->heap_alloc = &counting_alloc;
     REQUIRE(program_start() == PROGRAM_STARTED);
     int allocations = alloc_calls;
     CHECK(allocations >= 3); // file table, string area, PixelArray at least
@@ -182,10 +183,10 @@ TEST_CASE("start-up: every allocation failure is reported, not left as a null ad
     CHECK(area_refused);
 
     program_release();
-    os_calls()->heap_create = &refusing_create;
+    calls->heap_create = &refusing_create;
     CHECK(program_start() == PROGRAM_NO_MEMORY);
 
-    *os_calls() = saved;
+    calls.restore();
     program_release();
     REQUIRE(program_start() == PROGRAM_STARTED);
 }

@@ -6,6 +6,7 @@
 #include "program.h"
 #include "screen_image.h"
 #include "test_bitmaps.h"
+#include "test_os_calls.h"
 #include "test_support.h"
 #include <string>
 #include <vector>
@@ -236,14 +237,13 @@ TEST_CASE("screen image: failures after the bitmap was accepted") {
     REQUIRE(screen_image_convert(bitmap.c_str(), image.c_str()) == IMAGE_WRITTEN);
     const Bytes earlier = test_read_file(image);
     test_write_file(bitmap, bitmap_file(second));
-    OsCalls* calls = os_calls();
-    OsCalls saved = *calls;
+    TestOsCalls calls;
 
     // The image's write fails: the earlier image stays, and no temporary file is left behind.
     write_calls_left = 0;
     calls->write = failing_write;
     int outcome = screen_image_convert(bitmap.c_str(), image.c_str());
-    *calls = saved;
+    calls.restore();
     CHECK(outcome == IMAGE_NOT_WRITTEN);
     CHECK(test_read_file(image) == earlier);
     CHECK(test_count_files(dir) == 2);
@@ -251,7 +251,7 @@ TEST_CASE("screen image: failures after the bitmap was accepted") {
     // The rows cannot all be read after the header passed: nothing is made.
     calls->read = short_read;
     outcome = screen_image_convert(bitmap.c_str(), image.c_str());
-    *calls = saved;
+    calls.restore();
     CHECK(outcome == BITMAP_NOT_OPENED);
     CHECK(test_read_file(image) == earlier);
 

@@ -60,8 +60,8 @@ bool ui_activate(HWND window, HWND control) {
         5000);
 }
 
-void ui_key(WORD key, bool shift) {
-    INPUT inputs[4] = {};
+void ui_key(WORD key, bool shift, bool control) {
+    INPUT inputs[6] = {};
     int n = 0;
     auto add = [&](WORD vk, bool up) {
         inputs[n].type = INPUT_KEYBOARD;
@@ -70,12 +70,16 @@ void ui_key(WORD key, bool shift) {
         inputs[n].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
         ++n;
     };
+    if (control)
+        add(VK_CONTROL, false);
     if (shift)
         add(VK_SHIFT, false);
     add(key, false);
     add(key, true);
     if (shift)
         add(VK_SHIFT, true);
+    if (control)
+        add(VK_CONTROL, true);
     SendInput((UINT)n, inputs, sizeof(INPUT));
 }
 

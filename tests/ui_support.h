@@ -23,8 +23,8 @@ bool ui_step(DWORD wait_ms, int32_t* result);
 // Brings window to the foreground as the active window and gives control the focus; true when
 // both hold.
 bool ui_activate(HWND window, HWND control);
-// Presses and releases a virtual key (with Shift held around it when shift is set), as typed.
-void ui_key(WORD key, bool shift = false);
+// Presses and releases a virtual key (with Shift, or Ctrl, held around it when set), as typed.
+void ui_key(WORD key, bool shift = false, bool control = false);
 
 // Class name, window text and position of a control within its parent's client area.
 std::string ui_class(HWND control);

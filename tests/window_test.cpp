@@ -5,6 +5,7 @@
 #include "heap.h"
 #include "os.h"
 #include "program.h"
+#include "test_os_calls.h"
 #include "test_support.h"
 #include "ui_support.h"
 #include "window.h"
@@ -167,15 +168,15 @@ TEST_CASE("window table: growth, reopening a number, closing, and a refused grow
     // Negative numbers and a heap that refuses to grow the table: 0, table unchanged.
     CHECK(window_open(-1, 0, 0, 10, 10, 0, "negative") == nullptr);
     capacity = window_capacity();
-    OsCalls saved = *os_calls();
-    os_calls()->heap_realloc = &test_refusing_realloc;
+    TestOsCalls calls;
+    calls->heap_realloc = &test_refusing_realloc;
     CHECK(window_open(capacity + 5, 0, 0, 10, 10, 0, "refused") == nullptr);
     // Near the number whose table's byte count wraps to 0 in 32 bits: the growth asks for all it
     // needs or refuses by itself, never for a wrapped, small block.
     test_refused_least = TEST_NONE_ASKED;
     CHECK(window_open(268435444, 0, 0, 10, 10, 0, "wrapping") == nullptr);
     CHECK(test_refused_least > 268435444ull);
-    *os_calls() = saved;
+    calls.restore();
     CHECK(window_capacity() == capacity);
     ui_settle();
 }

@@ -2,6 +2,7 @@
 // system's file calls are the platform layer's (os.h), where tests can make any of them fail.
 #include "file.h"
 #include "heap.h"
+#include "numbered.h"
 #include "os.h"
 #include "program.h"
 #include "str.h"
@@ -13,48 +14,33 @@ struct FileSlot {
     char* temporary; // created files: the name it is written under until then
     int failed;      // created files: a write went wrong, so the target must not be replaced
 };
+static_assert(sizeof(FileSlot) <= NUMBERED_SPARE_SIZE, "a file slot must fit a numbered table");
+enum { FILE_FIRST_CAPACITY = 10, FILE_GROWTH = 10 };
 
 struct FileState {
-    FileSlot* slots;
-    uint32_t capacity;
+    NumberedTable slots;
     int32_t current;         // number of the current file, -1 for none
     unsigned char buffer[4]; // the transfer buffer of every single-value read and write
     uint32_t transferred;    // bytes moved by the last read or write call
     uint32_t serial;         // makes each temporary name of this process unique
 };
-FileState FILES = {0, 0, -1, {0, 0, 0, 0}, 0, 0};
+FileState FILES = {{}, -1, {0, 0, 0, 0}, 0, 0};
 
+// The number's slot; the empty spare for a number without one (negative, never opened, or -1 for
+// no current file).
 FileSlot* slot_of(int32_t number) {
-    if (number < 0 || (uint32_t)number >= FILES.capacity || !FILES.slots)
-        return 0;
-    return &FILES.slots[number];
+    return (FileSlot*)numbered_record(&FILES.slots, number);
 }
 
 OsFile current_handle(void) {
-    FileSlot* s = slot_of(FILES.current);
-    return s ? s->handle : 0;
-}
-
-// Numbers that do not fit grow the table to number + 10; a refused growth leaves it as it was.
-int grow_for(int32_t number) {
-    if (number < 0)
-        return 0;
-    if ((uint32_t)number < FILES.capacity)
-        return 1;
-    uint32_t capacity = (uint32_t)number + 10;
-    void* grown = heap_reallocate_table(FILES.slots, capacity, sizeof(FileSlot));
-    if (!grown)
-        return 0;
-    FILES.slots = (FileSlot*)grown;
-    FILES.capacity = capacity;
-    return 1;
+    return slot_of(FILES.current)->handle;
 }
 
 // Closes whatever the number holds. A created file is either committed (moved into place) or
 // abandoned (its temporary file removed, the target untouched). Returns 1 on success.
 int release(int32_t number, int commit) {
     FileSlot* s = slot_of(number);
-    if (!s || !s->handle)
+    if (!s->handle)
         return 0;
     int ok = 1;
     if (s->temporary) {
@@ -84,7 +70,9 @@ int release(int32_t number, int commit) {
 // Common start of both opens: room in the table, nothing left open under the number, names
 // resolved against the program directory.
 int prepare_open(int32_t number) {
-    if (!grow_for(number))
+    // A number that does not fit grows the table to number + 10; a refused growth leaves it as
+    // it was.
+    if (!numbered_reserve(&FILES.slots, number))
         return 0;
     release(number, 0);
     os_calls()->set_current_directory(program_directory());
@@ -140,7 +128,7 @@ uint32_t read_raw(void* into, uint32_t count) {
 int write_raw(const void* from, uint32_t count) {
     FileSlot* s = slot_of(FILES.current);
     FILES.transferred = 0;
-    if (!s || !s->handle)
+    if (!s->handle)
         return 0;
     int ok =
         os_calls()->write(s->handle, from, count, &FILES.transferred) && FILES.transferred == count;
@@ -166,12 +154,9 @@ char* file_full_name(const char* name) {
 }
 
 int file_system_init(void) {
-    FILES = FileState{0, 0, -1, {0, 0, 0, 0}, 0, 0};
-    FILES.slots = (FileSlot*)heap_allocate(10 * sizeof(FileSlot));
-    if (!FILES.slots)
-        return 0;
-    FILES.capacity = 10;
-    return 1;
+    FILES = FileState{};
+    FILES.current = -1;
+    return numbered_init(&FILES.slots, sizeof(FileSlot), FILE_FIRST_CAPACITY, FILE_GROWTH);
 }
 
 OsFile file_create(int32_t number, const char* name) {

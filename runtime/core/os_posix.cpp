@@ -116,9 +116,14 @@ OsFile posix_open_read(const char* name) {
     if (fd < 0)
         return 0;
     // A directory opens for reading here, unlike on Windows; it is no file to read.
+    // st says nothing when fstat fails: its mode is asked only after a success.
     struct stat st;
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    int error = 0;
+    if (fstat(fd, &st) != 0)
+        error = errno;
+    else if (S_ISDIR(st.st_mode))
+        error = EISDIR;
+    if (error) {
         close(fd);
         errno = error;
         return 0;

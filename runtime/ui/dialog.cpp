@@ -2,7 +2,6 @@
 #include "dialog.h"
 #include "program.h"
 #include "str.h"
-#include "window.h"
 #include <windows.h>
 #include <commdlg.h>
 
@@ -40,7 +39,7 @@ void start_folder(const char* name, char* folder) {
 }
 } // namespace
 
-char* dialog_open_file(const char* title, const char* filter, const char* start_name) {
+char* dialog_open_file(HWND owner, const char* title, const char* filter, const char* start_name) {
     char filter_list[FILTER_SIZE];
     char folder[NAME_SIZE];
     char chosen[NAME_SIZE];
@@ -52,7 +51,7 @@ char* dialog_open_file(const char* title, const char* filter, const char* start_
     dialog.lStructSize = sizeof dialog;
     // Owned by the program's window, which is disabled meanwhile: no click can reach the form
     // while the main loop waits for the answer.
-    dialog.hwndOwner = GetActiveWindow() ? GetActiveWindow() : window_last_handle();
+    dialog.hwndOwner = owner;
     dialog.lpstrFilter = filter_list;
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = chosen;

@@ -1,16 +1,12 @@
 // The event loop and the toolkit window procedure. Owns the event state: the pending event, the
-// gadget number of the last EVENT_GADGET and the notification state of the current wait.
+// gadget number of the last EVENT_GADGET, the notification state of the current wait, and the key
+// command the wait saw.
 #include "event.h"
 #include "focus.h"
-#include "form.h"
 #include "gadget.h"
-#include "panel.h"
 #include "window.h"
-#include <commctrl.h>
 
 namespace {
-enum { CLASS_NAME_SIZE = 51 };
-
 struct EventState {
     int32_t pending;      // 0 = none
     int32_t gadget;       // kept between events
@@ -18,58 +14,47 @@ struct EventState {
     int32_t press;        // WM_LBUTTONDOWN or WM_RBUTTONDOWN handled by this wait, else 0
     HWND press_window;    // the window it went to
     POINT press_point;    // where, in its client coordinates
+    int32_t key;          // EVENT_KEY_DEFAULT or EVENT_KEY_BROWSE typed in this wait, else 0
+    HWND key_focus;       // the control the key was typed in
+    int32_t key_declined; // what the wait would have returned without the key command
 };
 EventState EVENTS = {};
 
-void raise_gadget(int32_t number) {
-    EVENTS.pending = EVENT_GADGET;
-    EVENTS.gadget = number;
+// The key is only noted here: the window procedure is still running inside TranslateAccelerator,
+// and what the key presses is decided above the loop once event_wait has returned.
+void key_command(int32_t code) {
+    EVENTS.key = code;
+    EVENTS.key_focus = GetFocus();
 }
 
-// The tab control is the only sender of WM_NOTIFY that the toolkit listens to.
-int is_tab_control(HWND control) {
-    char name[CLASS_NAME_SIZE];
-    int n = GetClassNameA(control, name, CLASS_NAME_SIZE);
-    return n >= 4 && name[0] == 'S' && name[1] == 'y' && name[2] == 's' && name[3] == 'T';
-}
-
-void tab_notified(const NMHDR* header) {
-    // The identifier of the tab control is the panel's gadget number.
-    int32_t panel = (int32_t)header->idFrom;
-    switch (header->code) {
-    case TCN_SELCHANGE:
-        raise_gadget(panel);
-        panel_show_selected(header->hwndFrom);
-        SetFocus(header->hwndFrom);
-        return;
-    case NM_CLICK:
-        EVENTS.notification = 0;
+// A WM_COMMAND without a control: an accelerator (the programs have no menus).
+void accelerator(WORD command) {
+    switch (command) {
+    case ACCEL_FOCUS_NEXT:
+        focus_next();
         break;
-    case NM_DBLCLK:
-        EVENTS.notification = 2;
+    case ACCEL_FOCUS_PREVIOUS:
+        focus_previous();
         break;
-    case NM_RCLICK:
-        EVENTS.notification = 1;
+    case ACCEL_PRESS_DEFAULT:
+        key_command(EVENT_KEY_DEFAULT);
         break;
-    case NM_RDBLCLK:
-        EVENTS.notification = 3;
+    case ACCEL_BROWSE:
+        key_command(EVENT_KEY_BROWSE);
         break;
     default:
         break;
     }
-    if (EVENTS.notification != -1)
-        raise_gadget(panel);
 }
 } // namespace
 
 void event_reset(void) {
-    EVENTS.pending = 0;
-    EVENTS.gadget = 0;
-    EVENTS.notification = 0;
+    EVENTS = EventState{};
 }
 
 int32_t event_wait(void) {
     EVENTS.notification = -1;
+    EVENTS.key = 0;
     MSG msg = {};
     // The system never posts a quit message to these programs, so the result is not examined.
     GetMessageA(&msg, 0, 0, 0);
@@ -88,12 +73,41 @@ int32_t event_wait(void) {
         DispatchMessageA(&msg);
     }
     int32_t result = EVENTS.pending ? EVENTS.pending : (int32_t)msg.message;
+    if (EVENTS.key) {
+        EVENTS.key_declined = result;
+        result = EVENTS.key;
+    }
     EVENTS.pending = 0;
     return result;
 }
 
 int32_t event_gadget(void) {
     return EVENTS.gadget;
+}
+
+HWND event_key_focus(void) {
+    return EVENTS.key_focus;
+}
+
+int32_t event_key_pressed(int32_t number) {
+    // As the click's own notification would have left it, had it been dispatched in that wait.
+    EVENTS.gadget = number;
+    EVENTS.notification = BN_CLICKED;
+    return EVENT_GADGET;
+}
+
+int32_t event_key_declined(void) {
+    return EVENTS.key_declined;
+}
+
+int32_t event_notification(void) {
+    return EVENTS.notification;
+}
+
+void event_notify(int32_t number, int32_t notification) {
+    EVENTS.pending = EVENT_GADGET;
+    EVENTS.gadget = number;
+    EVENTS.notification = notification;
 }
 
 int32_t event_mouse_press(void) {
@@ -121,25 +135,19 @@ int event_mouse_on(int32_t gadget, int32_t* x, int32_t* y) {
 LRESULT CALLBACK event_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_NOTIFY: {
+        // The sender's identifier is its gadget number; only kinds with a notify entry (the
+        // panel's tab control) act on it.
         const NMHDR* header = (const NMHDR*)lparam;
-        if (header && is_tab_control(header->hwndFrom))
-            tab_notified(header);
+        if (header)
+            gadget_notify((int32_t)header->idFrom, header->hwndFrom, header->code);
         return 0;
     }
     case WM_COMMAND:
-        if (lparam) {
-            // A control notified its parent; its identifier is its gadget number.
-            raise_gadget((int32_t)LOWORD(wparam));
-            EVENTS.notification = (int32_t)HIWORD(wparam);
-        } else if (LOWORD(wparam) == ACCEL_FOCUS_NEXT) {
-            focus_next();
-        } else if (LOWORD(wparam) == ACCEL_FOCUS_PREVIOUS) {
-            focus_previous();
-        } else if (LOWORD(wparam) == ACCEL_PRESS_DEFAULT) {
-            form_press_default(GetFocus());
-        } else if (LOWORD(wparam) == ACCEL_BROWSE) {
-            form_press_browse(GetFocus());
-        }
+        // With a control: it notified its parent, and its identifier is its gadget number.
+        if (lparam)
+            event_notify((int32_t)LOWORD(wparam), (int32_t)HIWORD(wparam));
+        else
+            accelerator(LOWORD(wparam));
         return 0;
     case WM_SIZE:
         // Reported through the queue so that event_wait sees sizes made during creation too.

@@ -1,12 +1,15 @@
-// Forms as data: building the rows, the default buttons of the pages and the Browse buttons. Owns
-// the rows of the form built last.
+// Forms as data: the programs' frame, building the rows, the default buttons of the pages and the
+// Browse buttons. Owns the rows of the form built last.
 #include "form.h"
 #include "dialog.h"
+#include "event.h"
 #include "gadget.h"
 #include "image.h"
+#include "message.h"
 #include "panel.h"
 #include "program.h"
 #include "str.h"
+#include "window.h"
 
 namespace {
 struct FormState {
@@ -49,7 +52,62 @@ void row_build(int32_t panel, const FormRow& r) {
         break;
     }
 }
+
+// A press reaches only a button that a click could reach: shown and enabled.
+int pressable(HWND button) {
+    return button && IsWindowVisible(button) && IsWindowEnabled(button);
+}
+
+// The default button of the page focus is on, when it can be pressed; else -1.
+int32_t default_button(HWND focus) {
+    if (!focus)
+        return -1;
+    HWND page = GetParent(focus);
+    for (int32_t i = 0; i < FORMS.count; ++i) {
+        const FormRow& r = FORMS.rows[i];
+        if (r.kind != FORM_BUTTON || !(r.extra & FORM_DEFAULT))
+            continue;
+        HWND button = gadget_handle(r.number);
+        if (button && GetParent(button) == page)
+            return pressable(button) ? r.number : -1;
+    }
+    return -1;
+}
+
+// The Browse button of the field focus, when it can be pressed; else -1.
+int32_t browse_button(HWND focus) {
+    if (!focus)
+        return -1;
+    for (int32_t i = 0; i < FORMS.count; ++i) {
+        const FormRow& r = FORMS.rows[i];
+        if (r.kind == FORM_BROWSE && gadget_handle(r.extra) == focus)
+            return pressable(gadget_handle(r.number)) ? r.number : -1;
+    }
+    return -1;
+}
 } // namespace
+
+int form_program_start(const char* title, const FormRow* rows, int32_t count) {
+    if (program_start() != PROGRAM_STARTED) {
+        // Going on would write through missing tables later; say why and end cleanly instead.
+        message_box("Start-up", "Error: Not enough memory", 0);
+        program_end();
+    }
+    // 0xCA0000: a title bar, the system menu and a minimise box; no maximise box, no sizing border.
+    if (!window_open(FORM_WINDOW, 100, 120, 500, 380, 0xCA0000, title))
+        return 0;
+    if (gadget_list_create(window_last_handle())) {
+        image_load(FORM_LOGO_IMAGE, "images/logo.bmp");
+        image_gadget(FORM_LOGO_GADGET, 5, 5, 490, 50, image_handle(FORM_LOGO_IMAGE),
+                     WS_EX_CLIENTEDGE);
+        panel_gadget(FORM_PANEL, 5, 60, 490, 315);
+        form_build(FORM_PANEL, rows, count);
+        gadget_list_close();
+    }
+    window_hide(FORM_WINDOW, 1);
+    window_hide(FORM_WINDOW, 0);
+    return 1;
+}
 
 void form_build(int32_t panel, const FormRow* rows, int32_t count) {
     FORMS.rows = rows;
@@ -65,7 +123,9 @@ int form_browse(int32_t number) {
     char* start = str_position();
     char* current = gadget_get_text(row->extra);
     str_step();
-    char* chosen = dialog_open_file(row->title, row->files, current);
+    // Owned by the window the button is in.
+    HWND owner = GetAncestor(gadget_handle(row->number), GA_ROOT);
+    char* chosen = dialog_open_file(owner, row->title, row->files, current);
     if (chosen)
         gadget_set_text(row->extra, str_relative_to(chosen, program_directory()));
     str_set_position(start);
@@ -77,28 +137,13 @@ int form_browse(int32_t number) {
     return 1;
 }
 
-int form_press_default(HWND focus) {
-    if (!focus)
-        return 0;
-    HWND page = GetParent(focus);
-    for (int32_t i = 0; i < FORMS.count; ++i) {
-        const FormRow& r = FORMS.rows[i];
-        if (r.kind != FORM_BUTTON || !(r.extra & FORM_DEFAULT))
-            continue;
-        HWND button = gadget_handle(r.number);
-        if (button && GetParent(button) == page)
-            return gadget_press(r.number);
-    }
-    return 0;
-}
-
-int form_press_browse(HWND focus) {
-    if (!focus)
-        return 0;
-    for (int32_t i = 0; i < FORMS.count; ++i) {
-        const FormRow& r = FORMS.rows[i];
-        if (r.kind == FORM_BROWSE && gadget_handle(r.extra) == focus)
-            return gadget_press(r.number);
-    }
-    return 0;
+int32_t form_event(int32_t event) {
+    int32_t button;
+    if (event == EVENT_KEY_DEFAULT)
+        button = default_button(event_key_focus());
+    else if (event == EVENT_KEY_BROWSE)
+        button = browse_button(event_key_focus());
+    else
+        return event;
+    return button >= 0 ? event_key_pressed(button) : event_key_declined();
 }

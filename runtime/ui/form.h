@@ -1,8 +1,9 @@
-// A program's form as data: the rows of gadgets it builds into the pages of its panel, and what
-// the toolkit does with those rows for the user: Enter presses the default button of the page that
-// holds the focus, and a Browse button (or Ctrl+O in its field) fills its field with a file chosen
-// in the system's Open dialog. Owns the rows of the form built last: the program's own static
-// table, which must outlive the form.
+// A program's form as data: the window both programs open with its logo and panel, the rows of
+// gadgets built into the panel's pages, and what the toolkit does with those rows for the user:
+// Enter presses the default button of the page that holds the focus, and a Browse button (or
+// Ctrl+O in its field) fills its field with a file chosen in the system's Open dialog. The top
+// floor of the toolkit: the loop below reports keys as events and knows no form. Owns the rows of
+// the form built last: the program's own static table, which must outlive the form.
 #pragma once
 #include <windows.h>
 #include <stdint.h>
@@ -32,6 +33,20 @@ struct FormRow {
     const char* files = 0; // FORM_BROWSE only: "Name|pattern|Name|pattern", see dialog.h
 };
 
+// The numbers the frame of form_program_start takes; the rows must not use them.
+enum FormFrame {
+    FORM_WINDOW = 0,       // the program's window
+    FORM_PANEL = 0,        // the panel whose pages hold the rows
+    FORM_LOGO_IMAGE = 999, // images/logo.bmp
+    FORM_LOGO_GADGET = 1000
+};
+
+// The start both programs share: program_start (a refused allocation is reported in a box titled
+// "Start-up" and ends the program), then window FORM_WINDOW with the title and a client area of
+// 500 x 380 at (100, 120), the logo across its top, FORM_PANEL beneath it with the rows built into
+// its pages, and the window hidden and shown once. 1 when the window is open; 0 when it could not
+// be made (the caller then ends the program without a loop).
+int form_program_start(const char* title, const FormRow* rows, int32_t count);
 // Builds the count rows, in order, into the panel number created last: a page row adds a page,
 // every other row creates its gadget on the page added last. Keeps rows for the operations below.
 void form_build(int32_t panel, const FormRow* rows, int32_t count);
@@ -40,7 +55,10 @@ void form_build(int32_t panel, const FormRow* rows, int32_t count);
 // when it lies inside it, else the full name); a cancelled dialog leaves the field as it was. The
 // keyboard focus is then in the field. 1 when number is a Browse button, else 0 (nothing happens).
 int form_browse(int32_t number);
-// Enter: presses the default button of the page that holds focus. 1 when one was pressed.
-int form_press_default(HWND focus);
-// Ctrl+O: presses the Browse button of the field focus. 1 when one was pressed.
-int form_press_browse(HWND focus);
+// Turns what event_wait returned into what the program acts on. EVENT_KEY_DEFAULT (Enter) becomes
+// EVENT_GADGET of the default button on the page of the focused control, EVENT_KEY_BROWSE
+// (Ctrl+O) EVENT_GADGET of the Browse button of the focused field: a press reaches the program as
+// a click does. A key with nothing to press (none there, or the button hidden or disabled, as a
+// click could not reach it either) gives what event_wait would have returned without it; every
+// other code is returned unchanged.
+int32_t form_event(int32_t event);

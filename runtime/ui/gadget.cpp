@@ -1,8 +1,7 @@
 // Gadgets: the gadget table, the current parent and its stack, the default font, the generic
 // operations and the text, string, button and check-box kinds with their GadgetOps.
 #include "gadget.h"
-#include "heap.h"
-#include "panel.h"
+#include "numbered.h"
 #include "program.h"
 #include "str.h"
 #include <commctrl.h>
@@ -12,19 +11,17 @@ enum {
     GADGET_FIRST_CAPACITY = 30,
     GADGET_GROWTH = 30,
     PARENT_STACK_SIZE = 20,
-    TEXT_READ_MAX = GADGET_TEXT_MAX + 1, // the most one read takes, terminator included
-    CLASS_NAME_SIZE = 100
+    TEXT_READ_MAX = GADGET_TEXT_MAX + 1 // the most one read takes, terminator included
 };
 
 struct GadgetRecord {
     HWND handle;          // 0 = none
     const GadgetOps* ops; // the kind's operations
 };
+static_assert(sizeof(GadgetRecord) <= NUMBERED_SPARE_SIZE, "a gadget record must fit the table");
 
 struct GadgetState {
-    GadgetRecord* records; // capacity + 2 records
-    int32_t capacity;
-    GadgetRecord spare; // always empty: the record of numbers without one
+    NumberedTable records; // numbers that do not fit grow it to number + 30
     HWND parent;
     HWND parent_stack[PARENT_STACK_SIZE];
     int32_t depth;
@@ -32,7 +29,7 @@ struct GadgetState {
 };
 GadgetState GADGETS = {};
 
-const GadgetOps NO_OPS = {0, 0, 0, 0, 0};
+const GadgetOps NO_OPS = {0, 0, 0, 0, 0, 0, 0};
 
 LONG_PTR button_get_state(HWND control) {
     return (LONG_PTR)SendMessageA(control, BM_GETCHECK, 0, 0);
@@ -40,18 +37,19 @@ LONG_PTR button_get_state(HWND control) {
 void button_set_state(HWND control, LONG_PTR value) {
     SendMessageA(control, BM_SETCHECK, (WPARAM)value, 0);
 }
+// Push buttons and check boxes are repainted whole at once, so no part of the old face stays.
+void button_resized(HWND control) {
+    RedrawWindow(control, 0, 0, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE);
+}
 
-const GadgetOps TEXT_OPS = {0, 0, 0, 0, 0};
-const GadgetOps STRING_OPS = {0, 0, 0, 0, 0};
-const GadgetOps BUTTON_OPS = {&button_get_state, &button_set_state, 0, 0, 0};
-const GadgetOps CHECKBOX_OPS = {&button_get_state, &button_set_state, 0, 0, 0};
+const GadgetOps TEXT_OPS = {0, 0, 0, 0, 0, 0, 0};
+const GadgetOps STRING_OPS = {0, 0, 0, 0, 0, 0, 0};
+const GadgetOps BUTTON_OPS = {&button_get_state, &button_set_state, 0, 0, 0, &button_resized, 0};
+const GadgetOps CHECKBOX_OPS = {&button_get_state, &button_set_state, 0, 0, 0, &button_resized, 0};
 
+// The number's record; an empty one (no control, no operations) for a number without a gadget.
 GadgetRecord* record_of(int32_t number) {
-    if (number < 0 || number >= GADGETS.capacity || !GADGETS.records) {
-        GADGETS.spare = GadgetRecord{};
-        return &GADGETS.spare;
-    }
-    return &GADGETS.records[number];
+    return (GadgetRecord*)numbered_record(&GADGETS.records, number);
 }
 
 // A record that never held a gadget has no operations: the generic behaviour then.
@@ -68,24 +66,15 @@ char* read_window_text(HWND control) {
     int n = control ? GetWindowTextA(control, start, (int)room) : 0;
     return str_commit(n > 0 ? (uint32_t)n : 0);
 }
-
-int begins_with(const char* name, const char* prefix) {
-    for (int i = 0; prefix[i]; ++i) {
-        if (name[i] != prefix[i])
-            return 0;
-    }
-    return 1;
-}
 } // namespace
 
 int gadget_system_init(void) {
     ZeroMemory(&GADGETS, sizeof GADGETS);
-    GADGETS.records =
-        (GadgetRecord*)heap_allocate((GADGET_FIRST_CAPACITY + 2) * sizeof(GadgetRecord));
-    GADGETS.capacity = GADGETS.records ? GADGET_FIRST_CAPACITY : 0;
+    int ok =
+        numbered_init(&GADGETS.records, sizeof(GadgetRecord), GADGET_FIRST_CAPACITY, GADGET_GROWTH);
     GADGETS.font = (HFONT)GetStockObject(ANSI_VAR_FONT);
     InitCommonControls();
-    return GADGETS.records != 0;
+    return ok;
 }
 
 HWND gadget_list_create(HWND parent) {
@@ -114,31 +103,19 @@ HFONT gadget_font(void) {
 }
 
 int32_t gadget_capacity(void) {
-    return GADGETS.capacity;
+    return GADGETS.records.capacity;
 }
 
 int gadget_reserve(int32_t number) {
-    if (number < 0)
-        return 0;
-    if (number < GADGETS.capacity && GADGETS.records)
-        return 1;
-    int32_t capacity = number + GADGET_GROWTH;
-    if (capacity < number) // past the 32-bit range
-        return 0;
-    void* grown =
-        heap_reallocate_table(GADGETS.records, (uint64_t)capacity + 2, sizeof(GadgetRecord));
-    if (!grown)
-        return 0;
-    GADGETS.records = (GadgetRecord*)grown;
-    GADGETS.capacity = capacity;
-    return 1;
+    return numbered_reserve(&GADGETS.records, number);
 }
 
 void gadget_record_set(int32_t number, HWND control, const GadgetOps* ops) {
-    if (number < 0 || number >= GADGETS.capacity || !GADGETS.records)
+    if (!numbered_has(&GADGETS.records, number))
         return;
-    GADGETS.records[number].handle = control;
-    GADGETS.records[number].ops = ops;
+    GadgetRecord* record = record_of(number);
+    record->handle = control;
+    record->ops = ops;
 }
 
 HWND gadget_create_control(int32_t number, const char* class_name, const char* text, DWORD style,
@@ -231,19 +208,19 @@ int32_t gadget_add_item(int32_t number, int32_t position, const char* text) {
     return ops->add_item(record->handle, position, text ? text : "");
 }
 
-int gadget_press(int32_t number) {
-    HWND control = record_of(number)->handle;
-    if (!control || !IsWindowVisible(control) || !IsWindowEnabled(control))
-        return 0;
-    // The notification itself rather than BM_CLICK: a click would also take the keyboard focus
-    // away from the field the key was pressed in.
-    SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM((WORD)(uint32_t)number, BN_CLICKED),
-                 (LPARAM)control);
-    return 1;
-}
-
 HWND gadget_handle(int32_t number) {
     return record_of(number)->handle;
+}
+
+int gadget_notify(int32_t number, HWND control, UINT code) {
+    GadgetRecord* record = record_of(number);
+    const GadgetOps* ops = kind_of(record);
+    // The identifier names the gadget only while its record still holds this control: one made
+    // under the number later has taken the number over.
+    if (!control || record->handle != control || !ops->notify)
+        return 0;
+    ops->notify(control, number, code);
+    return 1;
 }
 
 void gadget_resize(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height) {
@@ -265,12 +242,7 @@ void gadget_resize(int32_t number, int32_t x, int32_t y, int32_t width, int32_t 
             x = corner.x;
     }
     MoveWindow(control, x, y, width, height, TRUE);
-    char name[CLASS_NAME_SIZE];
-    if (!GetClassNameA(control, name, CLASS_NAME_SIZE))
-        return;
-    // Push buttons and check boxes are repainted whole at once, so no part of the old face stays.
-    if (begins_with(name, "Butt"))
-        RedrawWindow(control, 0, 0, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE);
-    if (begins_with(name, "SysT"))
-        panel_fit_pages(control);
+    const GadgetOps* ops = kind_of(record_of(number));
+    if (ops->resized)
+        ops->resized(control);
 }

@@ -26,13 +26,19 @@ enum ButtonFlags {
     BUTTON_NO_TABSTOP = 1 // left out of the Tab cycle: reached by the mouse or by a key of its own
 };
 
-// The operations of one gadget kind; an empty entry means the generic behaviour.
+// The operations of one gadget kind; an empty entry means the generic behaviour. The toolkit
+// below the kinds (gadget_resize, the window procedure) reaches a kind only through these.
 struct GadgetOps {
     LONG_PTR (*get_state)(HWND control);              // generic: 0
     void (*set_state)(HWND control, LONG_PTR value);  // generic: nothing
     char* (*get_text)(HWND control);                  // generic: the window text
     void (*set_text)(HWND control, const char* text); // generic: SetWindowTextA
     int32_t (*add_item)(HWND control, int32_t position, const char* text); // generic: 0
+    // After gadget_resize moved and sized the control: repaint it, fit what it holds.
+    void (*resized)(HWND control); // generic: nothing
+    // A WM_NOTIFY code the control sent its parent; number is the gadget's. The kind raises its
+    // events through event.h.
+    void (*notify)(HWND control, int32_t number, UINT code); // generic: ignored
 };
 
 // Clears the gadget state, allocates the table (30 numbers), picks the default font and makes the
@@ -65,14 +71,9 @@ void gadget_set_state(int32_t number, LONG_PTR value);
 char* gadget_get_text(int32_t number);
 // Replaces the gadget's text (a null text is the empty one).
 void gadget_set_text(int32_t number, const char* text);
-// Moves and sizes the gadget within its parent; -1 in any argument keeps that value. A panel's
-// pages are fitted to its new size.
+// Moves and sizes the gadget within its parent; -1 in any argument keeps that value, then runs the
+// kind's resized entry (buttons are repainted, a panel's pages are fitted to its new size).
 void gadget_resize(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height);
-
-// Presses a button for the program, as a click does: its parent is notified, so the next event_wait
-// returns EVENT_GADGET with its number. 1 when pressed; 0 (nothing happens) when number names no
-// control or the control is hidden or disabled, as a click could not reach it either.
-int gadget_press(int32_t number);
 
 // For the toolkit's other kinds (panel, image).
 // Creates a control of class in the current parent with the default font and files it with ops.
@@ -87,6 +88,9 @@ void gadget_record_set(int32_t number, HWND control, const GadgetOps* ops);
 int32_t gadget_add_item(int32_t number, int32_t position, const char* text);
 // The control filed under number, 0 when none.
 HWND gadget_handle(int32_t number);
+// Hands a WM_NOTIFY code from control, whose identifier is number, to the kind's notify entry.
+// 1 when the kind took it; 0 when number no longer names control or its kind has no entry.
+int gadget_notify(int32_t number, HWND control, UINT code);
 // The current parent of new gadgets.
 HWND gadget_parent(void);
 // Saves the current parent on the parent stack (20 entries; further pushes are dropped); the

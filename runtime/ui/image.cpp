@@ -1,8 +1,8 @@
 // Numbered images and the image gadget kind. Owns the image table and the image kind's GadgetOps.
 #include "image.h"
 #include "gadget.h"
-#include "heap.h"
 #include "image_decoder.h"
+#include "numbered.h"
 #include "program.h"
 
 namespace {
@@ -14,35 +14,21 @@ struct ImageSlot {
     uint16_t height;
     uint16_t depth; // bits per pixel as the platform holds the picture
 };
+static_assert(sizeof(ImageSlot) <= NUMBERED_SPARE_SIZE, "an image slot must fit the table");
 
 struct ImageState {
-    ImageSlot* slots;
-    int32_t capacity;
+    NumberedTable slots; // numbers that do not fit grow it to number + 10
 };
 ImageState IMAGES = {};
 
+// The number's slot; an empty one (no picture, no size) for a number without a slot.
 ImageSlot* slot_of(int32_t number) {
-    if (number < 0 || number >= IMAGES.capacity || !IMAGES.slots)
-        return 0;
-    return &IMAGES.slots[number];
+    return (ImageSlot*)numbered_record(&IMAGES.slots, number);
 }
 
-// Numbers at or past the capacity grow the table to number + 10 (one slot more than that); a
-// refused growth leaves it as it was.
+// A refused growth leaves the table as it was.
 int grow_for(int32_t number) {
-    if (number < 0)
-        return 0;
-    if (number < IMAGES.capacity && IMAGES.slots)
-        return 1;
-    int32_t capacity = number + IMAGE_GROWTH;
-    if (capacity < number) // past the 32-bit range
-        return 0;
-    void* grown = heap_reallocate_table(IMAGES.slots, (uint64_t)capacity + 1, sizeof(ImageSlot));
-    if (!grown)
-        return 0;
-    IMAGES.slots = (ImageSlot*)grown;
-    IMAGES.capacity = capacity;
-    return 1;
+    return numbered_reserve(&IMAGES.slots, number);
 }
 
 int is_bitmap(HANDLE picture) {
@@ -59,7 +45,7 @@ void show_image(HWND control, LONG_PTR value) {
         SendMessageA(control, STM_SETIMAGE, picture_kind(picture), (LPARAM)picture);
 }
 
-const GadgetOps IMAGE_OPS = {0, &show_image, 0, 0, 0};
+const GadgetOps IMAGE_OPS = {0, &show_image, 0, 0, 0, 0, 0};
 
 // Gives the empty picture to a picture static that shows the handle passed in data.
 BOOL CALLBACK clear_if_showing(HWND control, LPARAM data) {
@@ -156,9 +142,7 @@ HANDLE load_decoded(const char* name, BITMAP* description) {
 } // namespace
 
 int image_system_init(void) {
-    IMAGES.slots = (ImageSlot*)heap_allocate(IMAGE_FIRST_CAPACITY * sizeof(ImageSlot));
-    IMAGES.capacity = IMAGES.slots ? IMAGE_FIRST_CAPACITY : 0;
-    return IMAGES.slots != 0;
+    return numbered_init(&IMAGES.slots, sizeof(ImageSlot), IMAGE_FIRST_CAPACITY, IMAGE_GROWTH);
 }
 
 HANDLE image_load(int32_t number, const char* name) {
@@ -201,13 +185,12 @@ HANDLE image_load(int32_t number, const char* name) {
 }
 
 HANDLE image_handle(int32_t number) {
-    ImageSlot* slot = slot_of(number);
-    return slot ? slot->handle : 0;
+    return slot_of(number)->handle;
 }
 
 void image_free(int32_t number) {
     ImageSlot* slot = slot_of(number);
-    if (!slot || !slot->handle)
+    if (!slot->handle)
         return;
     HANDLE picture = slot->handle;
     slot->handle = 0;
@@ -263,7 +246,7 @@ uint32_t image_rows_size(int32_t width, int32_t height) {
 
 int image_read_rows(int32_t number, unsigned char* rows, int32_t width, int32_t height) {
     ImageSlot* slot = slot_of(number);
-    if (!slot || !slot->handle || !is_bitmap(slot->handle) || !rows || !rows_size_ok(width, height))
+    if (!slot->handle || !is_bitmap(slot->handle) || !rows || !rows_size_ok(width, height))
         return 0;
     BITMAP description;
     if (!GetObjectA(slot->handle, sizeof description, &description) ||
@@ -308,20 +291,17 @@ HANDLE image_from_rows(int32_t number, const unsigned char* rows, int32_t width,
 }
 
 int32_t image_capacity(void) {
-    return IMAGES.capacity;
+    return IMAGES.slots.capacity;
 }
 
 int32_t image_width(int32_t number) {
-    ImageSlot* slot = slot_of(number);
-    return slot ? slot->width : 0;
+    return slot_of(number)->width;
 }
 
 int32_t image_height(int32_t number) {
-    ImageSlot* slot = slot_of(number);
-    return slot ? slot->height : 0;
+    return slot_of(number)->height;
 }
 
 int32_t image_depth(int32_t number) {
-    ImageSlot* slot = slot_of(number);
-    return slot ? slot->depth : 0;
+    return slot_of(number)->depth;
 }

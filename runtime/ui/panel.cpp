@@ -1,6 +1,8 @@
-// The panel kind: its GadgetOps, page creation and the page switch shared with the toolkit window
-// procedure. Owns the page count and the tab height of the panel created (or resized) last.
+// The panel kind: its GadgetOps, page creation, the page switch for the user's tab changes and the
+// program's, and fitting the pages after a resize. Owns the page count and the tab height of the
+// panel created (or resized) last.
 #include "panel.h"
+#include "event.h"
 #include "gadget.h"
 #include "program.h"
 #include "str.h"
@@ -36,6 +38,22 @@ void raise_and_show(HWND window) {
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
 }
 
+// Shows the page of the selected tab: hides and disables the page shown until now, enables the
+// new one and raises it to the top. Nothing when no tab is selected.
+void show_selected(HWND tab) {
+    LRESULT selected = SendMessageA(tab, TCM_GETCURSEL, 0, 0);
+    HWND page = selected >= 0 ? page_of(tab, (int32_t)selected) : 0;
+    if (!page)
+        return;
+    HWND shown = GetWindow(tab, GW_CHILD);
+    if (shown) {
+        ShowWindow(shown, SW_HIDE);
+        EnableWindow(shown, FALSE);
+    }
+    EnableWindow(page, TRUE);
+    raise_and_show(page);
+}
+
 LONG_PTR panel_get_state(HWND tab) {
     return (LONG_PTR)SendMessageA(tab, TCM_GETCURSEL, 0, 0);
 }
@@ -45,7 +63,7 @@ void panel_set_state(HWND tab, LONG_PTR value) {
     LONG_PTR count = (LONG_PTR)SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0);
     if (value >= 0 && value < count)
         SendMessageA(tab, TCM_SETCURSEL, (WPARAM)value, 0);
-    panel_show_selected(tab);
+    show_selected(tab);
 }
 
 char* panel_get_text(HWND tab) {
@@ -100,8 +118,56 @@ int32_t panel_add_item(HWND tab, int32_t position, const char* title) {
     return ++PANEL.page_count;
 }
 
+// Fits every page to the tab control's new client size. Pages keep their position.
+void panel_resized(HWND tab) {
+    int32_t count = (int32_t)SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0);
+    if (count <= 0)
+        return;
+    PANEL.tab_height = tab_bottom(tab, 0);
+    for (int32_t index = count - 1; index >= 0; --index) {
+        RECT client;
+        GetClientRect(tab, &client);
+        HWND page = page_of(tab, index);
+        if (page)
+            SetWindowPos(page, 0, 0, 0, client.right - 4, client.bottom - PANEL.tab_height - 4,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW);
+    }
+}
+
+// The tab control's notifications: a change of page by the user, and clicks, whose mouse button
+// becomes the notification state. Any other code raises the panel's event only when a control
+// has already notified in this wait.
+void panel_notify(HWND tab, int32_t number, UINT code) {
+    int32_t state = event_notification();
+    switch (code) {
+    case TCN_SELCHANGE:
+        // Raised before the switch: the focus move below makes the field that loses the focus
+        // notify its page, and that later event is the one the wait reports.
+        event_notify(number, state);
+        show_selected(tab);
+        SetFocus(tab);
+        return;
+    case NM_CLICK:
+        state = 0;
+        break;
+    case NM_DBLCLK:
+        state = 2;
+        break;
+    case NM_RCLICK:
+        state = 1;
+        break;
+    case NM_RDBLCLK:
+        state = 3;
+        break;
+    default:
+        break;
+    }
+    if (state != -1)
+        event_notify(number, state);
+}
+
 const GadgetOps PANEL_OPS = {&panel_get_state, &panel_set_state, &panel_get_text, &panel_set_text,
-                             &panel_add_item};
+                             &panel_add_item,  &panel_resized,   &panel_notify};
 } // namespace
 
 HWND panel_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height) {
@@ -123,33 +189,4 @@ HWND panel_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t h
 
 int32_t panel_add_page(int32_t number, int32_t position, const char* title) {
     return gadget_add_item(number, position, title);
-}
-
-void panel_show_selected(HWND tab) {
-    LRESULT selected = SendMessageA(tab, TCM_GETCURSEL, 0, 0);
-    HWND page = selected >= 0 ? page_of(tab, (int32_t)selected) : 0;
-    if (!page)
-        return;
-    HWND shown = GetWindow(tab, GW_CHILD);
-    if (shown) {
-        ShowWindow(shown, SW_HIDE);
-        EnableWindow(shown, FALSE);
-    }
-    EnableWindow(page, TRUE);
-    raise_and_show(page);
-}
-
-void panel_fit_pages(HWND tab) {
-    int32_t count = (int32_t)SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0);
-    if (count <= 0)
-        return;
-    PANEL.tab_height = tab_bottom(tab, 0);
-    for (int32_t index = count - 1; index >= 0; --index) {
-        RECT client;
-        GetClientRect(tab, &client);
-        HWND page = page_of(tab, index);
-        if (page)
-            SetWindowPos(page, 0, 0, 0, client.right - 4, client.bottom - PANEL.tab_height - 4,
-                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW);
-    }
 }

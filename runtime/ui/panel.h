@@ -13,9 +13,3 @@ HWND panel_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t h
 // appear in call order. Non-zero when a page was added, 0 when number names no panel or the page
 // could not be made.
 int32_t panel_add_page(int32_t number, int32_t position, const char* title);
-
-// Shows the page of the selected tab: hides and disables the page shown until now, enables the
-// new one and raises it to the top. Nothing when no tab is selected.
-void panel_show_selected(HWND tab);
-// Fits every page of the tab control to its client size (after the control was resized).
-void panel_fit_pages(HWND tab);

@@ -3,6 +3,7 @@
 #include "window.h"
 #include "event.h"
 #include "heap.h"
+#include "numbered.h"
 #include "program.h"
 
 namespace {
@@ -14,42 +15,19 @@ struct WindowRecord {
     ACCEL* accel_entries; // heap block of accel_count entries
     HACCEL accel_table;
 };
+static_assert(sizeof(WindowRecord) <= NUMBERED_SPARE_SIZE, "a window record must fit the table");
 
 struct WindowState {
-    WindowRecord* records; // capacity + 2 records
-    int32_t capacity;
-    WindowRecord spare; // always empty: the record of numbers without one
+    NumberedTable records; // numbers that do not fit grow it to number + 10
     HWND last_handle;
     HBRUSH background;
     WNDCLASSA class_template;
 };
 WindowState WINDOWS = {};
 
+// The number's record; an empty one for a number without a window.
 WindowRecord* record_of(int32_t number) {
-    if (number < 0 || number > WINDOWS.capacity || !WINDOWS.records) {
-        WINDOWS.spare = WindowRecord{};
-        return &WINDOWS.spare;
-    }
-    return &WINDOWS.records[number];
-}
-
-// Numbers at or past the capacity grow the table to number + 10; a refused growth leaves the
-// table as it was and the number without a record.
-int grow_for(int32_t number) {
-    if (number < 0)
-        return 0;
-    if (number < WINDOWS.capacity && WINDOWS.records)
-        return 1;
-    int32_t capacity = number + WINDOW_GROWTH;
-    if (capacity < number) // past the 32-bit range
-        return 0;
-    void* grown =
-        heap_reallocate_table(WINDOWS.records, (uint64_t)capacity + 2, sizeof(WindowRecord));
-    if (!grown)
-        return 0;
-    WINDOWS.records = (WindowRecord*)grown;
-    WINDOWS.capacity = capacity;
-    return 1;
+    return (WindowRecord*)numbered_record(&WINDOWS.records, number);
 }
 
 void class_name_of(int32_t number, char* name) {
@@ -126,8 +104,8 @@ void build_accelerators(WindowRecord* record) {
     record->accel_entries[1].fVirt = FVIRTKEY | FNOINVERT | FSHIFT;
     record->accel_entries[1].key = VK_TAB;
     record->accel_entries[1].cmd = ACCEL_FOCUS_PREVIOUS;
-    // Enter and Ctrl+O act on the form (form.h). As accelerators they never reach an edit field,
-    // which would only beep at them.
+    // Enter and Ctrl+O become key events for the layer above the loop. As accelerators they never
+    // reach an edit field, which would only beep at them.
     record->accel_entries[2].fVirt = FVIRTKEY | FNOINVERT;
     record->accel_entries[2].key = VK_RETURN;
     record->accel_entries[2].cmd = ACCEL_PRESS_DEFAULT;
@@ -141,11 +119,8 @@ void build_accelerators(WindowRecord* record) {
 int window_system_init(void) {
     ZeroMemory(&WINDOWS, sizeof WINDOWS);
     event_reset();
-    // Two records more than the capacity, as the growth makes them.
-    WINDOWS.records =
-        (WindowRecord*)heap_allocate((WINDOW_FIRST_CAPACITY + 2) * sizeof(WindowRecord));
-    WINDOWS.capacity = WINDOWS.records ? WINDOW_FIRST_CAPACITY : 0;
-    int ok = WINDOWS.records != 0;
+    int ok =
+        numbered_init(&WINDOWS.records, sizeof(WindowRecord), WINDOW_FIRST_CAPACITY, WINDOW_GROWTH);
     WINDOWS.background = button_face_brush();
     WNDCLASSA* wc = &WINDOWS.class_template;
     wc->style = 0;
@@ -161,7 +136,8 @@ int window_system_init(void) {
 
 HWND window_open(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, int32_t flags,
                  const char* title) {
-    if (!grow_for(number))
+    // A refused growth leaves the table as it was and the number without a record.
+    if (!numbered_reserve(&WINDOWS.records, number))
         return 0;
     if (record_of(number)->handle)
         window_close(number);
@@ -222,24 +198,23 @@ void window_close(int32_t number) {
 }
 
 void window_close_all(void) {
-    for (int32_t n = WINDOWS.capacity - 1; n >= 0; --n)
+    for (int32_t n = WINDOWS.records.capacity - 1; n >= 0; --n)
         window_close(n);
     // The end step: the table goes too, so nothing refers to it once the heap is destroyed.
-    heap_free(WINDOWS.records);
-    WINDOWS.records = 0;
-    WINDOWS.capacity = 0;
+    numbered_release(&WINDOWS.records);
 }
 
 HACCEL window_accelerators(HWND window) {
     if (!window)
         return 0;
-    for (int32_t n = 0; n < WINDOWS.capacity; ++n) {
-        if (WINDOWS.records[n].handle == window)
-            return WINDOWS.records[n].accel_table;
+    for (int32_t n = 0; n < WINDOWS.records.capacity; ++n) {
+        WindowRecord* record = record_of(n);
+        if (record->handle == window)
+            return record->accel_table;
     }
     return 0;
 }
 
 int32_t window_capacity(void) {
-    return WINDOWS.capacity;
+    return WINDOWS.records.capacity;
 }

@@ -1,7 +1,7 @@
 // Numbered top-level windows. A program names each window by a non-negative number; every window
 // gets its own class ("WindowClass_<number>") built from one template that uses the toolkit window
 // procedure (event.h), and its own keyboard accelerators: Tab / Shift+Tab for focus moves, Enter
-// and Ctrl+O for the form's default and Browse buttons (form.h).
+// and Ctrl+O, which event_wait reports as key events for the layer above.
 // "TemplateClass", registered at start-up from the same template, serves the panel pages.
 #pragma once
 #include <windows.h>
