@@ -24,7 +24,7 @@ const FormRow FORM[] = {
     {FORM_TEXT, GADGET_LABEL, 5, 55, 300, 40, "Name Of Backdrop File", 0},
     {FORM_STRING, GADGET_BITMAP_NAME, 5, 75, 475, 20, "", 0},
     {FORM_BROWSE, GADGET_BROWSE_BITMAP, 400, 53, 80, 20, "Browse...", GADGET_BITMAP_NAME,
-     "Open Backdrop Bitmap", "Bitmaps (*.bmp)|*.bmp|All files (*.*)|*.*"},
+     "Open Backdrop Bitmap", "Bitmaps (*.bmp)|*.bmp|All files (*.*)|*.*", FORM_DROP_FILL},
     {FORM_BUTTON, GADGET_CONVERT, 5, 260, 475, 20, "Convert Backdrop!", FORM_DEFAULT},
 };
 

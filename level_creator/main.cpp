@@ -11,7 +11,9 @@ namespace {
 constexpr const char* BITMAP_FILES = "Bitmaps (*.bmp)|*.bmp|All files (*.*)|*.*";
 constexpr const char* LEVEL_FILES = "Level files (*.lvl)|*.lvl|All files (*.*)|*.*";
 
-// The form in creation order. Enter on a page presses its FORM_DEFAULT button; page 3 has none.
+// The form in creation order. Enter on a page presses its FORM_DEFAULT button; page 3 has none. A
+// level file dropped on the window is loaded as Load Level loads it; any other file is taken as
+// the level bitmap.
 const FormRow FORM[] = {
     {FORM_PAGE, 1, 0, 0, 0, 0, "Locations && Create", 0},
     {FORM_TEXT, GADGET_LABEL, 5, 10, 300, 40, "Exported Level Filename (no extension):", 0},
@@ -22,7 +24,7 @@ const FormRow FORM[] = {
      "Name of level bitmap (has to be 24-bit, no compression):", 0},
     {FORM_STRING, 3, 5, 120, 475, 20, "", 0},
     {FORM_BROWSE, GADGET_BROWSE_BITMAP, 400, 98, 80, 20, "Browse...", 3, "Open Level Bitmap",
-     BITMAP_FILES},
+     BITMAP_FILES, FORM_DROP_FILL},
     {FORM_TEXT, GADGET_LABEL, 5, 145, 300, 40, "Name of backdrop to use: (SPACE.IMG = default)", 0},
     {FORM_STRING, 22, 5, 165, 475, 20, "SPACE.IMG", 0},
     {FORM_BUTTON, 4, 5, 260, 475, 20, "Create Level!", FORM_DEFAULT},
@@ -57,7 +59,7 @@ const FormRow FORM[] = {
     {FORM_TEXT, GADGET_LABEL, 5, 10, 300, 40, "Level file to load:", 0},
     {FORM_STRING, 23, 5, 30, 475, 20, "", 0},
     {FORM_BROWSE, GADGET_BROWSE_LEVEL, 400, 8, 80, 20, "Browse...", 23, "Open Level File",
-     LEVEL_FILES},
+     LEVEL_FILES, FORM_DROP_PRESS},
     {FORM_BUTTON, 24, 5, 260, 475, 20, "Load Level!", FORM_DEFAULT},
 };
 } // namespace

@@ -1,6 +1,9 @@
 #include "app_driver.h"
+#include <doctest.h>
 #include "test_support.h"
+#include <shlobj.h>
 #include <stdio.h>
+#include <string.h>
 
 namespace {
 void copy_tree(const std::string& from, const std::string& to) {
@@ -86,7 +89,13 @@ App app_start(const char* scratch_name, const char* exe, const char* title) {
     return app_launch(folder, exe, title);
 }
 
+namespace {
+void display_dpi_default(void);
+}
+
 App app_launch(const std::string& folder, const char* exe, const char* title, unsigned timeout_ms) {
+    // A run that ended inside an AppDisplayDpi (a crash) would leave its scale to every later one.
+    display_dpi_default();
     App app;
     app.folder = folder;
     std::string line = "\"" + app.folder + exe + "\"";
@@ -391,4 +400,110 @@ std::string app_tab_caption(const App& app, int index) {
     }
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     return caption;
+}
+
+void app_drop_files(const App& app, const std::vector<std::string>& names) {
+    // The list the system hands over: a DROPFILES header, then each name with its terminator and
+    // one more terminator after the last. The program releases it with DragFinish, which does not
+    // take memory placed this way, so it stays with the program until it ends.
+    std::vector<char> list(sizeof(DROPFILES), 0);
+    DROPFILES header = {};
+    header.pFiles = sizeof(DROPFILES);
+    header.fWide = FALSE;
+    memcpy(list.data(), &header, sizeof header);
+    for (const std::string& name : names) {
+        list.insert(list.end(), name.begin(), name.end());
+        list.push_back(0);
+    }
+    list.push_back(0);
+    HANDLE process = app.process.hProcess;
+    void* remote = VirtualAllocEx(process, 0, list.size(), MEM_COMMIT, PAGE_READWRITE);
+    SIZE_T done = 0;
+    if (remote && WriteProcessMemory(process, remote, list.data(), list.size(), &done))
+        PostMessageA(app.window, WM_DROPFILES, (WPARAM)remote, 0);
+}
+
+namespace {
+// Where the virtual screen's DPI is kept (the per-user setting is not read by this Wine).
+const char* const DPI_KEY =
+    "System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts";
+
+int dpi_scopes = 0; // AppDisplayDpi objects alive
+
+bool write_dpi(DWORD dpi) {
+    HKEY key = 0;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, DPI_KEY, 0, 0, 0, KEY_SET_VALUE, 0, &key, 0) !=
+        ERROR_SUCCESS)
+        return false;
+    bool written = RegSetValueExA(key, "LogPixels", 0, REG_DWORD, (const BYTE*)&dpi, sizeof dpi) ==
+                   ERROR_SUCCESS;
+    RegCloseKey(key);
+    return written;
+}
+void display_dpi_default(void) {
+    if (dpi_scopes == 0)
+        write_dpi(96);
+}
+} // namespace
+
+AppDisplayDpi::AppDisplayDpi(unsigned dpi) : set(write_dpi(dpi)) {
+    ++dpi_scopes;
+}
+
+AppDisplayDpi::~AppDisplayDpi() {
+    --dpi_scopes;
+    write_dpi(96);
+}
+
+namespace {
+struct PlacedList {
+    std::vector<Placed>* list;
+};
+
+BOOL CALLBACK collect_placed(HWND control, LPARAM data) {
+    // The pages follow the height of the tabs, which the font decides; they are no gadgets.
+    if (app_class(control) == "TemplateClass")
+        return TRUE;
+    Placed placed = {GetDlgCtrlID(control), app_class(control), app_rect_in_parent(control),
+                     GetParent(control)};
+    reinterpret_cast<PlacedList*>(data)->list->push_back(placed);
+    return TRUE;
+}
+
+bool overlap(const RECT& a, const RECT& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+} // namespace
+
+std::vector<Placed> app_placed(const App& app) {
+    std::vector<Placed> placed;
+    PlacedList list = {&placed};
+    EnumChildWindows(app.window, &collect_placed, reinterpret_cast<LPARAM>(&list));
+    return placed;
+}
+
+void app_check_scaled(const App& app, const std::vector<Placed>& placed_96, int width_96,
+                      int height_96, unsigned dpi) {
+    CAPTURE(dpi);
+    RECT client;
+    GetClientRect(app.window, &client);
+    CHECK(client.right == MulDiv(width_96, (int)dpi, 96));
+    CHECK(client.bottom == MulDiv(height_96, (int)dpi, 96));
+    std::vector<Placed> placed = app_placed(app);
+    REQUIRE(placed.size() == placed_96.size());
+    for (size_t i = 0; i < placed.size(); ++i) {
+        const Placed &now = placed[i], &then = placed_96[i];
+        CAPTURE(then.id);
+        CAPTURE(i);
+        CHECK(now.cls == then.cls);
+        CHECK(now.id == then.id);
+        CHECK(now.r.left == MulDiv(then.r.left, (int)dpi, 96));
+        CHECK(now.r.top == MulDiv(then.r.top, (int)dpi, 96));
+        CHECK(now.r.right - now.r.left == MulDiv(then.r.right - then.r.left, (int)dpi, 96));
+        CHECK(now.r.bottom - now.r.top == MulDiv(then.r.bottom - then.r.top, (int)dpi, 96));
+        for (size_t j = i + 1; j < placed.size(); ++j) {
+            if (placed[j].parent == now.parent)
+                CHECK(overlap(now.r, placed[j].r) == overlap(then.r, placed_96[j].r));
+        }
+    }
 }

@@ -70,6 +70,30 @@ bool app_cancel(HWND dialog);
 HWND app_focused(const App& app);
 // Waits until the program has handled everything sent so far.
 void app_settle(const App& app);
+// Every control of the program's window but the panel's pages, in creation order, with its place
+// in its parent.
+struct Placed {
+    int id;
+    std::string cls;
+    RECT r;
+    HWND parent;
+};
+std::vector<Placed> app_placed(const App& app);
+// Checks the program's window at a display scale of dpi against its places at 96 DPI (placed_96,
+// of the same program): its client area and every control at the 96-DPI numbers scaled by dpi / 96
+// (MulDiv), and no two controls of one parent overlapping unless they do at 96 DPI.
+void app_check_scaled(const App& app, const std::vector<Placed>& placed_96, int width_96,
+                      int height_96, unsigned dpi);
+// Drops files on the window as the system's file manager does: a WM_DROPFILES whose file list
+// lies in the program's own memory, with the names as given (full names, in the code page).
+void app_drop_files(const App& app, const std::vector<std::string>& names);
+// The display scale that programs started from now on see (the DPI of the virtual screen), for
+// the life of the object; then 96 again. Programs already running keep theirs.
+struct AppDisplayDpi {
+    explicit AppDisplayDpi(unsigned dpi);
+    ~AppDisplayDpi();
+    bool set; // the setting was written
+};
 // What the screen shows of a window: pixel (x, y) from its top-left as 0xRRGGBB.
 struct Shot {
     int width = 0, height = 0;

@@ -4,6 +4,8 @@
 #include "app_driver.h"
 #include "test_bitmaps.h"
 #include "test_support.h"
+#include <algorithm>
+#include <iterator>
 #include <string.h>
 #include <string>
 #include <vector>
@@ -237,5 +239,84 @@ TEST_CASE("backdrop convertor: Browse fills the bitmap's name, Enter converts") 
     CHECK(test_read_file(bc.path("SPACE.IMG")) ==
           test_bitmaps::expected_image(
               test_bitmaps::picture_of_bitmap(test_read_file(bc.path("samples\\backdrop1.bmp")))));
+    CHECK(app_close(bc.app) == 0);
+}
+
+namespace {
+// The colours the logo shows inside its sunken edge, sorted, each once.
+std::vector<unsigned> logo_colours(HWND logo) {
+    RECT outer, client;
+    GetWindowRect(logo, &outer);
+    GetClientRect(logo, &client);
+    POINT corner = {0, 0};
+    ClientToScreen(logo, &corner);
+    Shot shown = app_capture(logo);
+    std::vector<unsigned> colours;
+    for (int y = 0; y < client.bottom; ++y)
+        for (int x = 0; x < client.right; ++x)
+            colours.push_back(shown.at(corner.x - outer.left + x, corner.y - outer.top + y));
+    std::sort(colours.begin(), colours.end());
+    colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
+    return colours;
+}
+} // namespace
+
+TEST_CASE("backdrop convertor: at 200 % the window and every gadget double, the logo unsmoothed") {
+    std::vector<Placed> placed_96;
+    std::vector<unsigned> colours_96;
+    {
+        Running bc("bc-scale-96");
+        REQUIRE(bc.app.window != 0);
+        placed_96 = app_placed(bc.app);
+        colours_96 = logo_colours(bc[1000]);
+        CHECK(app_close(bc.app) == 0);
+    }
+    AppDisplayDpi scale(192);
+    REQUIRE(scale.set);
+    Running bc("bc-scale-192");
+    REQUIRE(bc.app.window != 0);
+    app_check_scaled(bc.app, placed_96, 500, 380, 192);
+    // Nearest-neighbour scaling makes no colour of its own, where smoothing would blend
+    // neighbours into hundreds of new ones: the logo shows the colours it shows at 96 DPI.
+    std::vector<unsigned> colours = logo_colours(bc[1000]);
+    REQUIRE(colours_96.size() > 16);
+    // Those of its picture too: squeezed into its edge at 96 DPI, the logo leaves a few columns
+    // out.
+    Bytes picture = test_read_file(bc.path("images\\logo.bmp"));
+    const size_t stride = (490 * 3 + 3) & ~3u;
+    REQUIRE(picture.size() == 54 + stride * 50);
+    for (size_t row = 0; row < 50; ++row)
+        for (size_t at = 54 + row * stride; at < 54 + row * stride + 490 * 3; at += 3)
+            colours_96.push_back((unsigned)picture[at + 2] << 16 | (unsigned)picture[at + 1] << 8 |
+                                 picture[at]);
+    std::sort(colours_96.begin(), colours_96.end());
+    std::vector<unsigned> foreign;
+    std::set_difference(colours.begin(), colours.end(), colours_96.begin(), colours_96.end(),
+                        std::back_inserter(foreign));
+    CHECK(foreign.size() == 0);
+    std::string shots = test_program_dir() + "..\\screenshots\\";
+    CreateDirectoryA(shots.c_str(), 0);
+    CHECK(app_screenshot(bc.app.window, shots + "backdrop-convertor-200.bmp"));
+    CHECK(app_close(bc.app) == 0);
+}
+
+TEST_CASE("backdrop convertor: a file dropped on the window names the bitmap, nothing is written") {
+    Running bc("bc-drop");
+    REQUIRE(bc.app.window != 0);
+    bc.set(1, "DROPPED");
+    app_drop_files(bc.app, {bc.path("samples\\backdrop1.bmp"), bc.path("samples\\level1.bmp")});
+    app_settle(bc.app);
+    CHECK(app_text(bc[2]) == "samples\\backdrop1.bmp");
+    std::string outside = test_scratch_dir("bc-drop-outside") + "sky.png";
+    test_write_file(outside, Bytes(10, 1));
+    app_drop_files(bc.app, {outside});
+    app_settle(bc.app);
+    CHECK(app_text(bc[2]) == outside);
+    app_drop_files(bc.app, {bc.path("samples")});
+    app_drop_files(bc.app, {bc.path("missing.bmp")});
+    app_settle(bc.app);
+    CHECK(app_text(bc[2]) == outside);
+    CHECK(app_no_box(bc.app));
+    CHECK_FALSE(test_file_exists(bc.path("DROPPED.IMG")));
     CHECK(app_close(bc.app) == 0);
 }

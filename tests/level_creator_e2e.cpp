@@ -794,3 +794,177 @@ TEST_CASE("level creator: closing the window ends with exit code 0 and writes no
     CHECK_FALSE(test_file_exists(lc.path("UNSAVED.LVL")));
     CHECK_FALSE(test_file_exists(lc.path("UNSAVED.IMG")));
 }
+
+namespace {
+// A picture whose every pixel has a colour of its own: red and the low bit of blue give the
+// column, green the row from the top, so a pixel seen on the screen names its place.
+Bytes unique_bitmap() {
+    test_bitmaps::Picture p(320 * 240);
+    for (int y = 1; y <= 240; ++y)
+        for (int x = 1; x <= 320; ++x)
+            test_bitmaps::pixel(p, x, y) =
+                test_bitmaps::Rgb{(unsigned char)((x - 1) & 0xFF), (unsigned char)(240 - y),
+                                  (unsigned char)(0x40 | (x - 1) >> 8)};
+    return test_bitmaps::bitmap_file(p);
+}
+
+// Preview Level of the sample picture with the start, the exit and the bar's numbers set.
+void preview_sample(Running& lc) {
+    app_choose_tab(lc.app, 1);
+    const Setting settings[] = {{3, "samples\\level1.bmp"},
+                                {5, "100"},
+                                {6, "50"},
+                                {7, "270"},
+                                {8, "150"},
+                                {9, "250"},
+                                {10, "20"},
+                                {11, "5"},
+                                {12, "300"}};
+    for (const Setting& s : settings)
+        lc.set(s.number, s.text);
+    lc.press(15);
+    app_settle(lc.app);
+    RedrawWindow(lc.app.window, 0, 0, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    app_settle(lc.app);
+    Sleep(300);
+}
+
+// Clicks on the previewed picture of unique_bitmap at screen pixels spread over it (below the
+// status bar, away from the sprites in the bottom right corner): each must set the start to the
+// picture pixel that the screen shows at that point.
+void check_clicks_land(Running& lc, unsigned dpi) {
+    CAPTURE(dpi);
+    app_choose_tab(lc.app, 1);
+    test_write_file(lc.path("unique.bmp"), unique_bitmap());
+    lc.set(3, "unique.bmp");
+    lc.set(5, "270");
+    lc.set(6, "220");
+    lc.set(7, "300");
+    lc.set(8, "195");
+    lc.press(15);
+    app_settle(lc.app);
+    RedrawWindow(lc.app.window, 0, 0, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    app_settle(lc.app);
+    Sleep(300);
+    HWND picture = lc[13];
+    Shot shown = app_capture(picture);
+    REQUIRE(shown.width == MulDiv(320, (int)dpi, 96));
+    REQUIRE(shown.height == MulDiv(240, (int)dpi, 96));
+    RECT at = app_rect_in_parent(picture);
+    int bar = MulDiv(20, (int)dpi, 96), w = shown.width, h = shown.height;
+    const int points[][2] = {{0, bar},           {1, bar + 1},        {w / 3 + 1, h / 2},
+                             {w / 2, h / 2 + 1}, {w / 2 + 1, h - 1},  {7, h - 1},
+                             {w - 1, bar + 3},   {w * 2 / 3, bar + 5}};
+    for (const auto& p : points) {
+        CAPTURE(p[0]);
+        CAPTURE(p[1]);
+        unsigned colour = shown.at(p[0], p[1]);
+        int x = (int)(colour >> 16 & 0xFF) | (int)(colour & 1) << 8, y = (int)(colour >> 8 & 0xFF);
+        REQUIRE((colour & 0xFE) == 0x40); // the picture, not a sprite or the bar
+        app_mouse_press(GetParent(picture), at.left + p[0], at.top + p[1], false);
+        app_settle(lc.app);
+        CHECK(lc.get(5) == std::to_string(x));
+        CHECK(lc.get(6) == std::to_string(y));
+    }
+}
+} // namespace
+
+TEST_CASE("level creator: at every display scale the form scales, the preview stays sharp and "
+          "clicks land on the picture pixel under them") {
+    std::vector<Placed> placed_96;
+    Shot preview_96;
+    {
+        Running lc("lc-scale-96");
+        REQUIRE(lc.app.window != 0);
+        placed_96 = app_placed(lc.app);
+        preview_sample(lc);
+        preview_96 = app_capture(lc[13]);
+        REQUIRE(preview_96.width == 320);
+        CHECK(app_close(lc.app) == 0);
+    }
+    // 200 %, the issue's own case; then scales the program has never been tried at, between whole
+    // factors and below 100 %.
+    for (unsigned dpi : {192u, 144u, 120u, 288u, 72u}) {
+        CAPTURE(dpi);
+        AppDisplayDpi scale(dpi);
+        REQUIRE(scale.set);
+        Running lc(("lc-scale-" + std::to_string(dpi)).c_str());
+        REQUIRE(lc.app.window != 0);
+        app_check_scaled(lc.app, placed_96, 500, 380, dpi);
+        if (dpi == 192) {
+            // Every picture pixel, sprites and status bar included, exactly 2 x 2 screen pixels.
+            preview_sample(lc);
+            Shot preview = app_capture(lc[13]);
+            REQUIRE(preview.width == 640);
+            REQUIRE(preview.height == 480);
+            int wrong = 0;
+            for (int y = 0; y < 480; ++y)
+                for (int x = 0; x < 640; ++x)
+                    wrong += preview.at(x, y) != preview_96.at(x / 2, y / 2);
+            CHECK(wrong == 0);
+            std::string shots = test_program_dir() + "..\\screenshots\\";
+            CreateDirectoryA(shots.c_str(), 0);
+            CHECK(app_screenshot(lc.app.window, shots + "level-creator-preview-200.bmp"));
+        }
+        check_clicks_land(lc, dpi);
+        CHECK(app_no_box(lc.app, 100));
+        CHECK(app_close(lc.app) == 0);
+    }
+}
+
+TEST_CASE("level creator: files dropped on the window: a level is loaded, a picture named") {
+    Running lc("lc-drop");
+    REQUIRE(lc.app.window != 0);
+    HWND pages[5] = {0, GetParent(lc[1]), GetParent(lc[5]), GetParent(lc[9]), GetParent(lc[23])};
+    auto shown = [&](int page) { return IsWindowVisible(pages[page]) != 0; };
+    Bytes record = expected_level(FULL, sizeof FULL / sizeof FULL[0], 1);
+    test_write_file(lc.path("cave.LVL"), record);
+
+    // A level file, in any letter case of its extension: loaded as Load Level loads it.
+    app_drop_files(lc.app, {lc.path("cave.LVL")});
+    Box loaded = lc.box();
+    CHECK(loaded.title == "Done");
+    CHECK(loaded.text == "Level file loaded");
+    CHECK(lc.get(23) == "cave.LVL");
+    CHECK(lc.get(1) == "cave");
+    CHECK(lc.get(5) == "40");
+    CHECK(shown(4));
+    // With Load Level's own refusal, and the form as it was.
+    test_write_file(lc.path("short.lvl"), Bytes(record.begin(), record.begin() + 55));
+    lc.set(2, "kept");
+    app_drop_files(lc.app, {lc.path("short.lvl")});
+    Box refused = lc.box();
+    CHECK(refused.title == "File Access");
+    CHECK(refused.text == "Error: Not a level file");
+    CHECK(lc.get(2) == "kept");
+
+    // Any other file is the level bitmap, named as Browse names it: relative to the program's
+    // folder inside it, whole outside; page 1 is shown, and nothing is written.
+    app_choose_tab(lc.app, 2);
+    app_drop_files(lc.app, {lc.path("samples\\level1.bmp"), lc.path("cave.LVL")});
+    app_settle(lc.app);
+    CHECK(lc.get(3) == "samples\\level1.bmp");
+    CHECK(shown(1));
+    CHECK(app_no_box(lc.app));
+    std::string outside = test_scratch_dir("lc-drop-outside") + "art.png";
+    test_write_file(outside, Bytes(10, 1));
+    app_drop_files(lc.app, {outside});
+    app_settle(lc.app);
+    CHECK(lc.get(3) == outside);
+
+    // A folder, a name that is not there, one longer than the field takes: nothing changes.
+    app_choose_tab(lc.app, 1);
+    SendMessageA(lc[3], EM_SETLIMITTEXT, 20, 0);
+    const std::string ignored[] = {lc.path("samples"), lc.path("nothing.bmp"),
+                                   lc.path("samples\\backdrop1.bmp")}; // 21 characters
+    for (const std::string& name : ignored) {
+        CAPTURE(name);
+        app_drop_files(lc.app, {name});
+        app_settle(lc.app);
+        CHECK(lc.get(3) == outside);
+        CHECK(shown(2));
+    }
+    CHECK(app_no_box(lc.app));
+    CHECK_FALSE(test_file_exists(lc.path("cave.IMG")));
+    CHECK(app_close(lc.app) == 0);
+}

@@ -1,10 +1,16 @@
 // The event loop and the toolkit window procedure. Owns the event state: the pending event, the
-// gadget number of the last EVENT_GADGET, the notification state of the current wait, and the key
-// command the wait saw.
+// gadget number of the last EVENT_GADGET, the notification state of the current wait, the key
+// command or the drop of files the wait saw, and the drop until the next wait.
 #include "event.h"
 #include "focus.h"
+#include "str.h"
 #include "gadget.h"
 #include "window.h"
+#include <shellapi.h>
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0 // Windows 8.1 and later; the headers name it only for that target
+#endif
 
 namespace {
 struct EventState {
@@ -14,17 +20,27 @@ struct EventState {
     int32_t press;        // WM_LBUTTONDOWN or WM_RBUTTONDOWN handled by this wait, else 0
     HWND press_window;    // the window it went to
     POINT press_point;    // where, in its client coordinates
-    int32_t key;          // EVENT_KEY_DEFAULT or EVENT_KEY_BROWSE typed in this wait, else 0
-    HWND key_focus;       // the control the key was typed in
-    int32_t key_declined; // what the wait would have returned without the key command
+    int32_t command; // EVENT_KEY_DEFAULT, EVENT_KEY_BROWSE or EVENT_DROP_FILES in this wait, else 0
+    HWND key_focus;  // the control the key was typed in
+    int32_t declined; // what the wait would have returned without the command
+    HDROP drop;       // the files dropped, kept until the next wait
 };
 EventState EVENTS = {};
 
 // The key is only noted here: the window procedure is still running inside TranslateAccelerator,
 // and what the key presses is decided above the loop once event_wait has returned.
 void key_command(int32_t code) {
-    EVENTS.key = code;
+    EVENTS.command = code;
     EVENTS.key_focus = GetFocus();
+}
+
+// Files dropped on a window: what is done with them is decided above the loop, which asks for the
+// name through event_drop_name before the next wait lets the drop go.
+void files_dropped(HDROP drop) {
+    if (EVENTS.drop)
+        DragFinish(EVENTS.drop);
+    EVENTS.drop = drop;
+    EVENTS.command = EVENT_DROP_FILES;
 }
 
 // A WM_COMMAND without a control: an accelerator (the programs have no menus).
@@ -54,7 +70,11 @@ void event_reset(void) {
 
 int32_t event_wait(void) {
     EVENTS.notification = -1;
-    EVENTS.key = 0;
+    EVENTS.command = 0;
+    if (EVENTS.drop) {
+        DragFinish(EVENTS.drop);
+        EVENTS.drop = 0;
+    }
     MSG msg = {};
     // The system never posts a quit message to these programs, so the result is not examined.
     GetMessageA(&msg, 0, 0, 0);
@@ -73,9 +93,9 @@ int32_t event_wait(void) {
         DispatchMessageA(&msg);
     }
     int32_t result = EVENTS.pending ? EVENTS.pending : (int32_t)msg.message;
-    if (EVENTS.key) {
-        EVENTS.key_declined = result;
-        result = EVENTS.key;
+    if (EVENTS.command) {
+        EVENTS.declined = result;
+        result = EVENTS.command;
     }
     EVENTS.pending = 0;
     return result;
@@ -89,15 +109,25 @@ HWND event_key_focus(void) {
     return EVENTS.key_focus;
 }
 
-int32_t event_key_pressed(int32_t number) {
+char* event_drop_name(void) {
+    UINT length = EVENTS.drop ? DragQueryFileA(EVENTS.drop, 0, 0, 0) : 0;
+    if (length == 0 || length > GADGET_TEXT_MAX || length > str_free())
+        return 0;
+    char* name = str_position();
+    if (DragQueryFileA(EVENTS.drop, 0, name, length + 1) != length)
+        return 0;
+    return str_commit(length);
+}
+
+int32_t event_pressed(int32_t number) {
     // As the click's own notification would have left it, had it been dispatched in that wait.
     EVENTS.gadget = number;
     EVENTS.notification = BN_CLICKED;
     return EVENT_GADGET;
 }
 
-int32_t event_key_declined(void) {
-    return EVENTS.key_declined;
+int32_t event_declined(void) {
+    return EVENTS.declined;
 }
 
 int32_t event_notification(void) {
@@ -129,6 +159,7 @@ int event_mouse_on(int32_t gadget, int32_t* x, int32_t* y) {
         return 0;
     *x = p.x;
     *y = p.y;
+    gadget_point_to_layout(gadget, x, y);
     return 1;
 }
 
@@ -155,6 +186,13 @@ LRESULT CALLBACK event_window_procedure(HWND window, UINT message, WPARAM wparam
         return 0;
     case MSG_SIZE_CHANGED:
         EVENTS.pending = EVENT_SIZE_WINDOW;
+        return 0;
+    case WM_DPICHANGED:
+        // The window was moved to a monitor of another scale (or that monitor's scale changed).
+        window_rescale(window, LOWORD(wparam), (const RECT*)lparam);
+        return 0;
+    case WM_DROPFILES:
+        files_dropped((HDROP)wparam);
         return 0;
     case WM_CLOSE:
         // Closing is the program's decision: the window stays until it is closed by number.

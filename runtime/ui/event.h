@@ -19,7 +19,10 @@ enum EventCode {
     // numbers above are reserved by the system, so a message number read as a signed 32-bit value
     // is never below 0.
     EVENT_KEY_DEFAULT = -2, // Enter: the default button of the page the focus is on
-    EVENT_KEY_BROWSE = -3   // Ctrl+O: the Browse button of the focused field
+    EVENT_KEY_BROWSE = -3,  // Ctrl+O: the Browse button of the focused field
+    // Files were dropped on a window that takes them (window_accept_files); event_drop_name names
+    // the first. Negative for the same reason.
+    EVENT_DROP_FILES = -4
 };
 
 // Private identifiers of the toolkit.
@@ -35,8 +38,8 @@ enum EventPrivate {
 void event_reset(void);
 // Waits for one message of the thread, translates it through the active window's accelerators or
 // dispatches it, and returns the event it raised (or one raised since the last call), else the
-// message's number. A key command (Enter, Ctrl+O) is returned as its EVENT_KEY_ code instead, and
-// the pending event is cleared all the same.
+// message's number. A key command (Enter, Ctrl+O) is returned as its EVENT_KEY_ code and a drop of
+// files as EVENT_DROP_FILES instead, and the pending event is cleared all the same.
 int32_t event_wait(void);
 // The gadget number of the last EVENT_GADGET; kept until the next one.
 int32_t event_gadget(void);
@@ -44,12 +47,16 @@ int32_t event_gadget(void);
 // Key commands, for the layer above the loop.
 // The control that held the keyboard focus when the last key command was typed; 0 for none.
 HWND event_key_focus(void);
-// The layer above pressed gadget number for the last key command: from now on event_gadget names
-// it, as after a click of it in that same wait. Returns EVENT_GADGET, the code to hand on.
-int32_t event_key_pressed(int32_t number);
-// The layer above found nothing to press: what the last event_wait would have returned had the key
-// been no command (the event pending before it, else the key message's number).
-int32_t event_key_declined(void);
+// The first name of the files dropped (EVENT_DROP_FILES), produced in the temporary string area
+// at its current position, in the system's code page; 0 (nothing produced) when there is none or
+// it is longer than GADGET_TEXT_MAX or the area's room. The drop is kept until the next wait.
+char* event_drop_name(void);
+// The layer above pressed gadget number for the last key command or drop: from now on event_gadget
+// names it, as after a click of it in that same wait. Returns EVENT_GADGET, the code to hand on.
+int32_t event_pressed(int32_t number);
+// The layer above found nothing to do for the key or drop: what the last event_wait would have
+// returned had it been no command (the event pending before it, else the message's number).
+int32_t event_declined(void);
 
 // Notifications, for the gadget kinds' notify entries (GadgetOps).
 // The notification state of the current wait: -1 until a control notified its parent in it.
@@ -64,7 +71,8 @@ int32_t event_mouse_press(void);
 // When the message the last event_wait handled was a mouse button press on the gadget's control
 // or on its parent beneath it (a picture without notifications lets the mouse through to the
 // page), inside the control: 1, with *x and *y the point relative to the control's top-left
-// corner. 0 otherwise, also for a hidden control.
+// corner in its layout numbers (gadget_point_to_layout: the picture pixel under the point at any
+// DPI). 0 otherwise, also for a hidden control.
 int event_mouse_on(int32_t gadget, int32_t* x, int32_t* y);
 // The toolkit window procedure of every window class the toolkit registers.
 LRESULT CALLBACK event_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

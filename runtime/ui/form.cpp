@@ -12,9 +12,12 @@
 #include "window.h"
 
 namespace {
+enum { EXTENSION_MAX = 16 }; // ".png": a dot and a few letters
+
 struct FormState {
     const FormRow* rows;
     int32_t count;
+    int32_t panel; // the panel the rows were built into
 };
 FormState FORMS = {};
 
@@ -51,6 +54,75 @@ void row_build(int32_t panel, const FormRow& r) {
         button_gadget(r.number, r.x, r.y, r.width, r.height, r.text, BUTTON_NO_TABSTOP);
         break;
     }
+}
+
+// The index of the page row r is on: the pages before it, counted from 0.
+int32_t page_index_of(const FormRow* r) {
+    int32_t index = -1;
+    for (const FormRow* row = FORMS.rows; row <= r; ++row)
+        index += row->kind == FORM_PAGE;
+    return index;
+}
+
+// 1 when a pattern of the file types ("Name|*.bmp;*.dib|Name|*.*") names name's extension, or,
+// with any, is "*.*".
+int files_take(const char* files, const char* name, int any) {
+    int field = 0; // names and patterns alternate
+    for (const char* p = files; p && *p; ++field) {
+        const char* end = p;
+        while (*end && *end != '|')
+            ++end;
+        for (const char* pattern = p; field % 2 == 1 && pattern < end;) {
+            const char* stop = pattern;
+            while (stop < end && *stop != ';')
+                ++stop;
+            char extension[EXTENSION_MAX];
+            int32_t length = (int32_t)(stop - pattern) - 1; // without the "*"
+            if (*pattern == '*' && length > 0 && length < EXTENSION_MAX) {
+                lstrcpynA(extension, pattern + 1, length + 1);
+                if (lstrcmpA(extension, ".*") == 0 ? any : str_has_extension(name, extension))
+                    return 1;
+            }
+            pattern = stop < end ? stop + 1 : end;
+        }
+        p = *end ? end + 1 : end;
+    }
+    return 0;
+}
+
+// The row a dropped file goes to; 0 when none takes it.
+const FormRow* drop_row(const char* name) {
+    for (int any = 0; any <= 1; ++any) {
+        for (int32_t i = 0; i < FORMS.count; ++i) {
+            const FormRow* r = &FORMS.rows[i];
+            if (r->kind == FORM_BROWSE && r->drop != FORM_DROP_NONE &&
+                files_take(r->files, name, any))
+                return r;
+        }
+    }
+    return 0;
+}
+
+// Puts the file's name into the field of Browse row r as the designer would type it: relative to
+// the program directory when it lies inside it, else whole. 0 (the field unchanged) when the
+// name is longer than the field takes.
+int fill_field(const FormRow* r, const char* name) {
+    const char* typed = str_relative_to(name, program_directory());
+    HWND field = gadget_handle(r->extra);
+    LRESULT limit = field ? SendMessageA(field, EM_GETLIMITTEXT, 0, 0) : 0;
+    int32_t length = str_length(typed);
+    if (!field || length > GADGET_TEXT_MAX || (limit > 0 && length > limit))
+        return 0;
+    gadget_set_text(r->extra, typed);
+    return 1;
+}
+
+// The closed dialog (or the drop) leaves the focus with the window, not a control: the field is
+// where the designer goes on (and where Enter runs the page's command).
+void focus_field(const FormRow* r) {
+    HWND field = gadget_handle(r->extra);
+    if (field && IsWindowVisible(field))
+        SetFocus(field);
 }
 
 // A press reaches only a button that a click could reach: shown and enabled.
@@ -96,6 +168,10 @@ int form_program_start(const char* title, const FormRow* rows, int32_t count) {
     // 0xCA0000: a title bar, the system menu and a minimise box; no maximise box, no sizing border.
     if (!window_open(FORM_WINDOW, 100, 120, 500, 380, 0xCA0000, title))
         return 0;
+    for (int32_t i = 0; i < count; ++i) {
+        if (rows[i].kind == FORM_BROWSE && rows[i].drop != FORM_DROP_NONE)
+            window_accept_files(FORM_WINDOW);
+    }
     if (gadget_list_create(window_last_handle())) {
         image_load(FORM_LOGO_IMAGE, "images/logo.bmp");
         image_gadget(FORM_LOGO_GADGET, 5, 5, 490, 50, image_handle(FORM_LOGO_IMAGE),
@@ -112,6 +188,7 @@ int form_program_start(const char* title, const FormRow* rows, int32_t count) {
 void form_build(int32_t panel, const FormRow* rows, int32_t count) {
     FORMS.rows = rows;
     FORMS.count = rows ? count : 0;
+    FORMS.panel = panel;
     for (int32_t i = 0; i < FORMS.count; ++i)
         row_build(panel, rows[i]);
 }
@@ -129,15 +206,35 @@ int form_browse(int32_t number) {
     if (chosen)
         gadget_set_text(row->extra, str_relative_to(chosen, program_directory()));
     str_set_position(start);
-    // The closed dialog gives the focus back to the window, not to a control: the field is where
-    // the designer goes on (and where Enter runs the page's command).
-    HWND field = gadget_handle(row->extra);
-    if (field && IsWindowVisible(field))
-        SetFocus(field);
+    focus_field(row);
     return 1;
 }
 
+namespace {
+// A file dropped on the window: into the field of the row that takes it, on its page.
+int32_t dropped(void) {
+    char* start = str_position();
+    const char* name = event_drop_name();
+    const FormRow* row = name ? drop_row(name) : 0;
+    DWORD attributes = row ? GetFileAttributesA(name) : INVALID_FILE_ATTRIBUTES;
+    int32_t result = event_declined();
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        fill_field(row, name)) {
+        gadget_set_state(FORMS.panel, page_index_of(row));
+        focus_field(row);
+        int32_t button =
+            row->drop == FORM_DROP_PRESS ? default_button(gadget_handle(row->extra)) : -1;
+        if (button >= 0)
+            result = event_pressed(button);
+    }
+    str_set_position(start);
+    return result;
+}
+} // namespace
+
 int32_t form_event(int32_t event) {
+    if (event == EVENT_DROP_FILES)
+        return dropped();
     int32_t button;
     if (event == EVENT_KEY_DEFAULT)
         button = default_button(event_key_focus());
@@ -145,5 +242,5 @@ int32_t form_event(int32_t event) {
         button = browse_button(event_key_focus());
     else
         return event;
-    return button >= 0 ? event_key_pressed(button) : event_key_declined();
+    return button >= 0 ? event_pressed(button) : event_declined();
 }

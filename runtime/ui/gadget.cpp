@@ -1,6 +1,9 @@
-// Gadgets: the gadget table, the current parent and its stack, the default font, the generic
-// operations and the text, string, button and check-box kinds with their GadgetOps.
+// Gadgets: the gadget table, the current parent and its stack, the default font and its forms for
+// other DPIs, each control's place in layout numbers, the generic operations and the text,
+// string, button and check-box kinds with their GadgetOps.
 #include "gadget.h"
+#include "dpi.h"
+#include "heap.h"
 #include "numbered.h"
 #include "program.h"
 #include "str.h"
@@ -11,7 +14,22 @@ enum {
     GADGET_FIRST_CAPACITY = 30,
     GADGET_GROWTH = 30,
     PARENT_STACK_SIZE = 20,
-    TEXT_READ_MAX = GADGET_TEXT_MAX + 1 // the most one read takes, terminator included
+    TEXT_READ_MAX = GADGET_TEXT_MAX + 1, // the most one read takes, terminator included
+    SCALED_FONTS = 8                     // DPIs other than 96 whose font is kept
+};
+
+// Where a control stands in layout numbers, kept on the control itself (a window property), not in
+// the table: the table keeps only the last label, and a change of DPI must move every one.
+struct GadgetPlace {
+    int32_t x, y, width, height;
+    const GadgetOps* ops;
+    int with_font;
+};
+const char* const PLACE_PROPERTY = "Wumpo.GadgetPlace";
+
+struct ScaledFont {
+    uint32_t dpi;
+    HFONT font;
 };
 
 struct GadgetRecord {
@@ -26,10 +44,11 @@ struct GadgetState {
     HWND parent_stack[PARENT_STACK_SIZE];
     int32_t depth;
     HFONT font;
+    ScaledFont scaled[SCALED_FONTS];
 };
 GadgetState GADGETS = {};
 
-const GadgetOps NO_OPS = {0, 0, 0, 0, 0, 0, 0};
+const GadgetOps NO_OPS = {0, 0, 0, 0, 0, 0, 0, 0};
 
 LONG_PTR button_get_state(HWND control) {
     return (LONG_PTR)SendMessageA(control, BM_GETCHECK, 0, 0);
@@ -42,10 +61,11 @@ void button_resized(HWND control) {
     RedrawWindow(control, 0, 0, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE);
 }
 
-const GadgetOps TEXT_OPS = {0, 0, 0, 0, 0, 0, 0};
-const GadgetOps STRING_OPS = {0, 0, 0, 0, 0, 0, 0};
-const GadgetOps BUTTON_OPS = {&button_get_state, &button_set_state, 0, 0, 0, &button_resized, 0};
-const GadgetOps CHECKBOX_OPS = {&button_get_state, &button_set_state, 0, 0, 0, &button_resized, 0};
+const GadgetOps TEXT_OPS = {0, 0, 0, 0, 0, 0, 0, 0};
+const GadgetOps STRING_OPS = {0, 0, 0, 0, 0, 0, 0, 0};
+const GadgetOps BUTTON_OPS = {&button_get_state, &button_set_state, 0, 0, 0, &button_resized, 0, 0};
+const GadgetOps CHECKBOX_OPS = {
+    &button_get_state, &button_set_state, 0, 0, 0, &button_resized, 0, 0};
 
 // The number's record; an empty one (no control, no operations) for a number without a gadget.
 GadgetRecord* record_of(int32_t number) {
@@ -55,6 +75,78 @@ GadgetRecord* record_of(int32_t number) {
 // A record that never held a gadget has no operations: the generic behaviour then.
 const GadgetOps* kind_of(const GadgetRecord* record) {
     return record->ops ? record->ops : &NO_OPS;
+}
+
+GadgetPlace* place_of(HWND control) {
+    return control ? (GadgetPlace*)GetPropA(control, PLACE_PROPERTY) : 0;
+}
+
+// The DPI of the window a control is (or will be) in.
+uint32_t dpi_of_control(HWND control) {
+    return dpi_of_window(GetAncestor(control, GA_ROOT));
+}
+
+// The control's place at dpi, moved there without a change of its stacking.
+void move_to_place(HWND control, const GadgetPlace* place, uint32_t dpi, UINT flags) {
+    SetWindowPos(control, 0, dpi_scale(place->x, dpi), dpi_scale(place->y, dpi),
+                 dpi_scale(place->width, dpi), dpi_scale(place->height, dpi),
+                 flags | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+BOOL CALLBACK rescale_control(HWND control, LPARAM dpi) {
+    GadgetPlace* place = place_of(control);
+    if (!place)
+        return TRUE; // a page of a panel: the panel lays it out
+    move_to_place(control, place, (uint32_t)dpi, 0);
+    if (place->with_font)
+        SendMessageA(control, WM_SETFONT, (WPARAM)gadget_font_for((uint32_t)dpi), TRUE);
+    if (place->ops && place->ops->rescaled)
+        place->ops->rescaled(control, (uint32_t)dpi);
+    return TRUE;
+}
+
+// The width of a line of the letters forms are written in, in font, on dc.
+int32_t sample_width(HDC dc, HFONT font) {
+    static const char SAMPLE[] = "Name of level bitmap (has to be 24-bit, no compression): "
+                                 "ABCDEFGHIJKLMNOPQRSTUVWXYZ abcdefghijklmnopqrstuvwxyz 0123456789";
+    SIZE size = {0, 0};
+    HGDIOBJ before = SelectObject(dc, font);
+    GetTextExtentPoint32A(dc, SAMPLE, (int)sizeof SAMPLE - 1, &size);
+    SelectObject(dc, before);
+    return size.cx;
+}
+
+// The default font's design made for dpi. Letters do not grow in proportion with their height (a
+// small size is drawn narrower for its height than a large one), so a font of exactly the scaled
+// height could write a label past the end of its scaled box, where it would wrap or be cut: the
+// height is the scaled one, or less, until a line is no wider than the scaled line of the default
+// font. 0 when no font could be made.
+HFONT scaled_font(uint32_t dpi) {
+    LOGFONTA design;
+    HDC dc = CreateCompatibleDC(0);
+    if (!dc || !GetObjectA(GADGETS.font, sizeof design, &design)) {
+        if (dc)
+            DeleteDC(dc);
+        return 0;
+    }
+    int32_t most = dpi_scale(sample_width(dc, GADGETS.font), dpi);
+    int32_t height = dpi_scale(design.lfHeight, dpi);
+    int32_t least = design.lfHeight; // above 96 DPI, never smaller than at 96
+    design.lfWidth = 0;
+    // The default font is a bitmap font, made in a few sizes only; its TrueType twin, which every
+    // Windows since 2000 has, draws the same letters at any size.
+    lstrcpynA(design.lfFaceName, "Microsoft Sans Serif", LF_FACESIZE);
+    HFONT font = 0;
+    for (;;) {
+        design.lfHeight = height;
+        font = CreateFontIndirectA(&design);
+        if (!font || dpi < DPI_DESIGN || height == least || sample_width(dc, font) <= most)
+            break;
+        DeleteObject(font);
+        height += height > least ? -1 : 1; // the height's sign only chooses cell or letter height
+    }
+    DeleteDC(dc);
+    return font;
 }
 
 char* read_window_text(HWND control) {
@@ -118,19 +210,83 @@ void gadget_record_set(int32_t number, HWND control, const GadgetOps* ops) {
     record->ops = ops;
 }
 
+HWND gadget_make_control(int32_t number, const char* class_name, const char* text, DWORD style,
+                         DWORD extended_style, int32_t x, int32_t y, int32_t width, int32_t height,
+                         const GadgetOps* ops, int with_font) {
+    uint32_t dpi = dpi_of_control(GADGETS.parent);
+    HWND control =
+        CreateWindowExA(extended_style, class_name, text ? text : "", style, dpi_scale(x, dpi),
+                        dpi_scale(y, dpi), dpi_scale(width, dpi), dpi_scale(height, dpi),
+                        GADGETS.parent, (HMENU)(UINT_PTR)(uint32_t)number, program_instance(), 0);
+    if (!control)
+        return 0;
+    GadgetPlace* place = (GadgetPlace*)heap_allocate(sizeof(GadgetPlace));
+    if (place) {
+        GadgetPlace made = {x, y, width, height, ops, with_font};
+        *place = made;
+        SetPropA(control, PLACE_PROPERTY, place);
+    }
+    if (with_font)
+        SendMessageA(control, WM_SETFONT, (WPARAM)gadget_font_for(dpi), TRUE);
+    return control;
+}
+
 HWND gadget_create_control(int32_t number, const char* class_name, const char* text, DWORD style,
                            DWORD extended_style, int32_t x, int32_t y, int32_t width,
                            int32_t height, const GadgetOps* ops) {
     // No control is made for a number the table cannot hold: it could never be reached.
     if (!gadget_reserve(number))
         return 0;
-    HWND control =
-        CreateWindowExA(extended_style, class_name, text ? text : "", style, x, y, width, height,
-                        GADGETS.parent, (HMENU)(UINT_PTR)(uint32_t)number, program_instance(), 0);
+    HWND control = gadget_make_control(number, class_name, text, style, extended_style, x, y, width,
+                                       height, ops, 1);
     gadget_record_set(number, control, ops);
-    if (control)
-        SendMessageA(control, WM_SETFONT, (WPARAM)GADGETS.font, TRUE);
     return control;
+}
+
+void gadget_layout_size(HWND control, int32_t width, int32_t height) {
+    GadgetPlace* place = place_of(control);
+    if (place) {
+        place->width = width;
+        place->height = height;
+    }
+}
+
+HFONT gadget_font_for(uint32_t dpi) {
+    if (dpi == DPI_DESIGN || !GADGETS.font)
+        return GADGETS.font;
+    int free_slot = -1;
+    for (int i = 0; i < SCALED_FONTS; ++i) {
+        if (GADGETS.scaled[i].font && GADGETS.scaled[i].dpi == dpi)
+            return GADGETS.scaled[i].font;
+        if (!GADGETS.scaled[i].font && free_slot < 0)
+            free_slot = i;
+    }
+    HFONT font = scaled_font(dpi);
+    if (!font)
+        return GADGETS.font;
+    // With every slot taken (a window dragged across many monitors), the font is made anew each
+    // time; the system releases it with the process.
+    if (free_slot >= 0) {
+        GADGETS.scaled[free_slot].dpi = dpi;
+        GADGETS.scaled[free_slot].font = font;
+    }
+    return font;
+}
+
+void gadget_rescale(HWND window, uint32_t dpi) {
+    if (window)
+        EnumChildWindows(window, &rescale_control, (LPARAM)dpi);
+}
+
+void gadget_point_to_layout(int32_t number, int32_t* x, int32_t* y) {
+    HWND control = record_of(number)->handle;
+    GadgetPlace* place = place_of(control);
+    RECT client;
+    if (!place || !GetClientRect(control, &client) || client.right <= 0 || client.bottom <= 0)
+        return;
+    // The same rule as the picture's scaling: pixel p of n shows layout pixel p * m / n.
+    *x = (int32_t)((int64_t)*x * place->width / client.right);
+    *y = (int32_t)((int64_t)*y * place->height / client.bottom);
 }
 
 HWND text_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
@@ -227,6 +383,19 @@ void gadget_resize(int32_t number, int32_t x, int32_t y, int32_t width, int32_t 
     HWND control = record_of(number)->handle;
     if (!control)
         return;
+    GadgetPlace* place = place_of(control);
+    if (place) {
+        // Layout numbers kept, not pixels read back and scaled again, so that no rounding creeps
+        // in at a DPI other than 96.
+        place->x = x == -1 ? place->x : x;
+        place->y = y == -1 ? place->y : y;
+        place->width = width == -1 ? place->width : width;
+        place->height = height == -1 ? place->height : height;
+        move_to_place(control, place, dpi_of_control(control), 0);
+        if (place->ops && place->ops->resized)
+            place->ops->resized(control);
+        return;
+    }
     RECT r;
     GetWindowRect(control, &r);
     if (height == -1)

@@ -39,6 +39,9 @@ struct GadgetOps {
     // A WM_NOTIFY code the control sent its parent; number is the gadget's. The kind raises its
     // events through event.h.
     void (*notify)(HWND control, int32_t number, UINT code); // generic: ignored
+    // After a change of DPI moved and sized the control and gave it the font for dpi: lay out
+    // what it holds at that DPI.
+    void (*rescaled)(HWND control, uint32_t dpi); // generic: nothing
 };
 
 // Clears the gadget state, allocates the table (30 numbers), picks the default font and makes the
@@ -72,14 +75,38 @@ char* gadget_get_text(int32_t number);
 // Replaces the gadget's text (a null text is the empty one).
 void gadget_set_text(int32_t number, const char* text);
 // Moves and sizes the gadget within its parent; -1 in any argument keeps that value, then runs the
-// kind's resized entry (buttons are repainted, a panel's pages are fitted to its new size).
+// kind's resized entry (buttons are repainted, a panel's pages are fitted to its new size). The
+// numbers are layout numbers, as at creation.
 void gadget_resize(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height);
 
+// Display scale. Positions and sizes given to the gadget operations are layout numbers: pixels of
+// a 96-DPI display. Each control is made at the DPI of its window (dpi.h) and remembers its layout
+// numbers, so that a change of DPI lays every one out again, labels included.
+// Moves, sizes and gives the font for dpi to every control of window made by a gadget operation,
+// then runs each kind's rescaled entry.
+void gadget_rescale(HWND window, uint32_t dpi);
+// A point in the client pixels of the gadget's control, as layout numbers of the control: at 96
+// DPI the same point; at another, the pixel of a picture drawn to the control's size by
+// nearest-neighbour scaling (image.h) that shows at that point.
+void gadget_point_to_layout(int32_t number, int32_t* x, int32_t* y);
+// The font of the controls at dpi: the default font at 96 DPI, one of the same design made for
+// dpi at another.
+HFONT gadget_font_for(uint32_t dpi);
+
 // For the toolkit's other kinds (panel, image).
-// Creates a control of class in the current parent with the default font and files it with ops.
+// Creates a control of class in the current parent at the DPI of its window, with the default
+// font for that DPI, and files it with ops.
 HWND gadget_create_control(int32_t number, const char* class_name, const char* text, DWORD style,
                            DWORD extended_style, int32_t x, int32_t y, int32_t width,
                            int32_t height, const GadgetOps* ops);
+// Makes the control as gadget_create_control does (the font only when with_font is not 0) but
+// leaves the table to the caller. The handle, or 0.
+HWND gadget_make_control(int32_t number, const char* class_name, const char* text, DWORD style,
+                         DWORD extended_style, int32_t x, int32_t y, int32_t width, int32_t height,
+                         const GadgetOps* ops, int with_font);
+// A control that sizes itself (a picture static takes its picture's size) tells its new size in
+// layout numbers, which gadget_resize then keeps for -1.
+void gadget_layout_size(HWND control, int32_t width, int32_t height);
 // Grows the table so that number has a record: 1, or 0 when the heap refused.
 int gadget_reserve(int32_t number);
 // Files control and ops under number (reserved before); nothing for a number without a record.
@@ -96,7 +123,7 @@ HWND gadget_parent(void);
 // Saves the current parent on the parent stack (20 entries; further pushes are dropped); the
 // current parent stays.
 void gadget_parent_push(void);
-// The font every control but image gadgets gets.
+// The font every control but image gadgets gets at 96 DPI.
 HFONT gadget_font(void);
 // The current table capacity.
 int32_t gadget_capacity(void);

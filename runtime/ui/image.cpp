@@ -1,6 +1,9 @@
-// Numbered images and the image gadget kind. Owns the image table and the image kind's GadgetOps.
+// Numbered images and the image gadget kind. Owns the image table, the image kind's GadgetOps and
+// the scaled copies that image gadgets show at a DPI other than 96.
 #include "image.h"
+#include "dpi.h"
 #include "gadget.h"
+#include "heap.h"
 #include "image_decoder.h"
 #include "numbered.h"
 #include "program.h"
@@ -39,13 +42,121 @@ UINT picture_kind(HANDLE picture) {
     return is_bitmap(picture) ? IMAGE_BITMAP : IMAGE_ICON;
 }
 
-void show_image(HWND control, LONG_PTR value) {
-    HANDLE picture = (HANDLE)value;
-    if (picture)
-        SendMessageA(control, STM_SETIMAGE, picture_kind(picture), (LPARAM)picture);
+// What an image gadget shows is kept on its control: the picture the program gave it, and the
+// copy made of it for the window's DPI, which the gadget owns.
+const char* const SOURCE_PROPERTY = "Wumpo.ImageSource";
+const char* const COPY_PROPERTY = "Wumpo.ImageCopy";
+
+enum { ROWS_MAX_SIDE = 16384 }; // keeps every size product of rows inside 32 bits
+
+int rows_size_ok(int32_t width, int32_t height) {
+    return width > 0 && height > 0 && width <= ROWS_MAX_SIDE && height <= ROWS_MAX_SIDE;
 }
 
-const GadgetOps IMAGE_OPS = {0, &show_image, 0, 0, 0, 0, 0};
+// Describes rows as image_rows_size counts them: bottom-up, 24 bits, no compression.
+void rows_info(BITMAPINFO* info, int32_t width, int32_t height) {
+    ZeroMemory(info, sizeof *info);
+    info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info->bmiHeader.biWidth = width;
+    info->bmiHeader.biHeight = height;
+    info->bmiHeader.biPlanes = 1;
+    info->bmiHeader.biBitCount = 24;
+    info->bmiHeader.biCompression = BI_RGB;
+}
+
+// A bitmap of rows of width x height. A section keeps the pixels as given, whatever the display's
+// depth: the picture shown is exactly the rows. 0 when the system refused.
+HBITMAP section_of(const unsigned char* rows, int32_t width, int32_t height) {
+    BITMAPINFO info;
+    rows_info(&info, width, height);
+    void* bits = 0;
+    HBITMAP bitmap = CreateDIBSection(0, &info, DIB_RGB_COLORS, &bits, 0, 0);
+    if (!bitmap || !bits) {
+        if (bitmap)
+            DeleteObject(bitmap);
+        return 0;
+    }
+    CopyMemory(bits, rows, image_rows_size(width, height));
+    GdiFlush();
+    return bitmap;
+}
+
+// The pixels of a bitmap of width x height (its own size) into rows. 1 when read.
+int bitmap_rows(HBITMAP bitmap, unsigned char* rows, int32_t width, int32_t height) {
+    HDC memory = CreateCompatibleDC(0);
+    if (!memory)
+        return 0;
+    BITMAPINFO info;
+    rows_info(&info, width, height);
+    int lines = GetDIBits(memory, bitmap, 0, (UINT)height, rows, &info, DIB_RGB_COLORS);
+    DeleteDC(memory);
+    return lines == height;
+}
+
+// The bitmap scaled by dpi / 96 with nearest-neighbour scaling, which keeps every pixel of a
+// pixel-art picture sharp; 0 when it could not be made.
+HBITMAP scaled_copy(HBITMAP picture, uint32_t dpi) {
+    BITMAP description;
+    if (!GetObjectA(picture, sizeof description, &description))
+        return 0;
+    int32_t width = description.bmWidth, height = description.bmHeight;
+    int32_t scaled_width = dpi_scale(width, dpi), scaled_height = dpi_scale(height, dpi);
+    if (!rows_size_ok(width, height) || !rows_size_ok(scaled_width, scaled_height))
+        return 0;
+    unsigned char* rows = (unsigned char*)heap_allocate(image_rows_size(width, height));
+    unsigned char* scaled =
+        (unsigned char*)heap_allocate(image_rows_size(scaled_width, scaled_height));
+    HBITMAP copy = 0;
+    if (rows && scaled && bitmap_rows(picture, rows, width, height)) {
+        image_scale_rows(rows, width, height, scaled, scaled_width, scaled_height);
+        copy = section_of(scaled, scaled_width, scaled_height);
+    }
+    heap_free(scaled);
+    heap_free(rows);
+    return copy;
+}
+
+// Shows picture (0: none) in the control: itself at 96 DPI, a copy scaled to the window's DPI at
+// another (an icon as it is). The copy shown before is released once the control shows another.
+void show_picture(HWND control, HANDLE picture) {
+    uint32_t dpi = dpi_of_window(GetAncestor(control, GA_ROOT));
+    HANDLE copy = 0;
+    if (picture && dpi != DPI_DESIGN && is_bitmap(picture))
+        copy = scaled_copy((HBITMAP)picture, dpi);
+    HANDLE shown = copy ? copy : picture;
+    WPARAM kind =
+        (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON ? IMAGE_ICON : IMAGE_BITMAP;
+    SendMessageA(control, STM_SETIMAGE, shown ? picture_kind(shown) : kind, (LPARAM)shown);
+    HANDLE old_copy = RemovePropA(control, COPY_PROPERTY);
+    if (old_copy)
+        DeleteObject(old_copy);
+    if (copy)
+        SetPropA(control, COPY_PROPERTY, copy);
+    if (picture)
+        SetPropA(control, SOURCE_PROPERTY, picture);
+    else
+        RemovePropA(control, SOURCE_PROPERTY);
+}
+
+void show_image(HWND control, LONG_PTR value) {
+    HANDLE picture = (HANDLE)value;
+    if (!picture)
+        return;
+    // The static takes its picture's size, which gadget_resize then keeps as the gadget's own.
+    BITMAP description;
+    if (is_bitmap(picture) && GetObjectA(picture, sizeof description, &description))
+        gadget_layout_size(control, description.bmWidth, description.bmHeight);
+    show_picture(control, picture);
+}
+
+// At a new DPI the picture is scaled again from the one the program gave, at the window's DPI.
+void image_rescaled(HWND control, uint32_t) {
+    HANDLE picture = GetPropA(control, SOURCE_PROPERTY);
+    if (picture)
+        show_picture(control, picture);
+}
+
+const GadgetOps IMAGE_OPS = {0, &show_image, 0, 0, 0, 0, 0, &image_rescaled};
 
 // Gives the empty picture to a picture static that shows the handle passed in data.
 BOOL CALLBACK clear_if_showing(HWND control, LPARAM data) {
@@ -60,7 +171,9 @@ BOOL CALLBACK clear_if_showing(HWND control, LPARAM data) {
         kind = IMAGE_ICON;
     else
         return TRUE;
-    if (SendMessageA(control, STM_GETIMAGE, kind, 0) == data)
+    if (GetPropA(control, SOURCE_PROPERTY) == (HANDLE)data)
+        show_picture(control, 0); // an image gadget, which may show a scaled copy of it
+    else if (SendMessageA(control, STM_GETIMAGE, kind, 0) == data)
         SendMessageA(control, STM_SETIMAGE, kind, 0);
     return TRUE;
 }
@@ -208,35 +321,31 @@ HWND image_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t h
     // Reserved first: a control the table cannot hold would be unreachable.
     if (!gadget_reserve(number))
         return 0;
-    HWND control =
-        CreateWindowExA((DWORD)extended_style, "STATIC", 0, style, x, y, width, height,
-                        gadget_parent(), (HMENU)(UINT_PTR)(uint32_t)number, program_instance(), 0);
+    HWND control = gadget_make_control(number, "STATIC", 0, style, (DWORD)extended_style, x, y,
+                                       width, height, &IMAGE_OPS, 0);
     if (!control)
         return 0;
-    if (image)
-        SendMessageA(control, STM_SETIMAGE, picture_kind(image), (LPARAM)image);
+    show_image(control, (LONG_PTR)image);
     gadget_record_set(number, control, &IMAGE_OPS);
     return control;
 }
 
-namespace {
-enum { ROWS_MAX_SIDE = 16384 }; // keeps every size product of rows inside 32 bits
-
-int rows_size_ok(int32_t width, int32_t height) {
-    return width > 0 && height > 0 && width <= ROWS_MAX_SIDE && height <= ROWS_MAX_SIDE;
+void image_scale_rows(const unsigned char* rows, int32_t width, int32_t height,
+                      unsigned char* scaled, int32_t scaled_width, int32_t scaled_height) {
+    uint32_t stride = image_rows_size(width, 1), scaled_stride = image_rows_size(scaled_width, 1);
+    for (int32_t y = 0; y < scaled_height; ++y) {
+        // Counted from the top, as on the screen; the rows are stored bottom-up.
+        int32_t from_top = (int32_t)((int64_t)y * height / scaled_height);
+        const unsigned char* from = rows + (uint32_t)(height - 1 - from_top) * stride;
+        unsigned char* to = scaled + (uint32_t)(scaled_height - 1 - y) * scaled_stride;
+        for (int32_t x = 0; x < scaled_width; ++x, to += 3) {
+            const unsigned char* pixel = from + (uint32_t)((int64_t)x * width / scaled_width) * 3;
+            to[0] = pixel[0];
+            to[1] = pixel[1];
+            to[2] = pixel[2];
+        }
+    }
 }
-
-// Describes rows as image_rows_size counts them: bottom-up, 24 bits, no compression.
-void rows_info(BITMAPINFO* info, int32_t width, int32_t height) {
-    ZeroMemory(info, sizeof *info);
-    info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info->bmiHeader.biWidth = width;
-    info->bmiHeader.biHeight = height;
-    info->bmiHeader.biPlanes = 1;
-    info->bmiHeader.biBitCount = 24;
-    info->bmiHeader.biCompression = BI_RGB;
-}
-} // namespace
 
 uint32_t image_rows_size(int32_t width, int32_t height) {
     if (!rows_size_ok(width, height))
@@ -252,15 +361,7 @@ int image_read_rows(int32_t number, unsigned char* rows, int32_t width, int32_t 
     if (!GetObjectA(slot->handle, sizeof description, &description) ||
         description.bmWidth != width || description.bmHeight != height)
         return 0;
-    HDC memory = CreateCompatibleDC(0);
-    if (!memory)
-        return 0;
-    BITMAPINFO info;
-    rows_info(&info, width, height);
-    int lines =
-        GetDIBits(memory, (HBITMAP)slot->handle, 0, (UINT)height, rows, &info, DIB_RGB_COLORS);
-    DeleteDC(memory);
-    return lines == height;
+    return bitmap_rows((HBITMAP)slot->handle, rows, width, height);
 }
 
 HANDLE image_from_rows(int32_t number, const unsigned char* rows, int32_t width, int32_t height) {
@@ -269,19 +370,9 @@ HANDLE image_from_rows(int32_t number, const unsigned char* rows, int32_t width,
     image_free(number);
     if (!rows || !rows_size_ok(width, height))
         return 0;
-    // A section keeps the pixels as given, whatever the display's depth: the picture shown is
-    // exactly the rows.
-    BITMAPINFO info;
-    rows_info(&info, width, height);
-    void* bits = 0;
-    HBITMAP bitmap = CreateDIBSection(0, &info, DIB_RGB_COLORS, &bits, 0, 0);
-    if (!bitmap || !bits) {
-        if (bitmap)
-            DeleteObject(bitmap);
+    HBITMAP bitmap = section_of(rows, width, height);
+    if (!bitmap)
         return 0;
-    }
-    CopyMemory(bits, rows, image_rows_size(width, height));
-    GdiFlush();
     ImageSlot* slot = slot_of(number);
     slot->handle = bitmap;
     slot->width = (uint16_t)width;

@@ -2,6 +2,7 @@
 // program's, and fitting the pages after a resize. Owns the page count and the tab height of the
 // panel created (or resized) last.
 #include "panel.h"
+#include "dpi.h"
 #include "event.h"
 #include "gadget.h"
 #include "program.h"
@@ -94,14 +95,24 @@ void panel_set_text(HWND tab, const char* text) {
     panel_set_state(tab, (LONG_PTR)selected);
 }
 
-int32_t panel_add_item(HWND tab, int32_t position, const char* title) {
-    (void)position; // pages appear in the order they are added
+// Where a page stands in its tab control: under the tabs, inside the control's border. The margins
+// are layout numbers, scaled as the gadgets are.
+void page_place(HWND tab, uint32_t dpi, RECT* place) {
     RECT client;
     GetClientRect(tab, &client);
-    int32_t top = PANEL.tab_height;
-    HWND page =
-        CreateWindowExA(WS_EX_TRANSPARENT, WINDOW_TEMPLATE_CLASS, "", WS_CHILD, 2, top + 2,
-                        client.right - 5, client.bottom - top - 5, tab, 0, program_instance(), 0);
+    int32_t top = PANEL.tab_height, margin = dpi_scale(2, dpi), trim = dpi_scale(5, dpi);
+    place->left = margin;
+    place->top = top + margin;
+    place->right = client.right - trim;         // the width
+    place->bottom = client.bottom - top - trim; // the height
+}
+
+int32_t panel_add_item(HWND tab, int32_t position, const char* title) {
+    (void)position; // pages appear in the order they are added
+    RECT at;
+    page_place(tab, dpi_of_window(GetAncestor(tab, GA_ROOT)), &at);
+    HWND page = CreateWindowExA(WS_EX_TRANSPARENT, WINDOW_TEMPLATE_CLASS, "", WS_CHILD, at.left,
+                                at.top, at.right, at.bottom, tab, 0, program_instance(), 0);
     if (!page)
         return 0;
     gadget_list_create(page);
@@ -124,13 +135,32 @@ void panel_resized(HWND tab) {
     if (count <= 0)
         return;
     PANEL.tab_height = tab_bottom(tab, 0);
+    int32_t trim = dpi_scale(4, dpi_of_window(GetAncestor(tab, GA_ROOT)));
     for (int32_t index = count - 1; index >= 0; --index) {
         RECT client;
         GetClientRect(tab, &client);
         HWND page = page_of(tab, index);
         if (page)
-            SetWindowPos(page, 0, 0, 0, client.right - 4, client.bottom - PANEL.tab_height - 4,
+            SetWindowPos(page, 0, 0, 0, client.right - trim,
+                         client.bottom - PANEL.tab_height - trim,
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW);
+    }
+}
+
+// At a new DPI the tabs have the font of that DPI and another height: every page is placed under
+// them again as it was when it was added.
+void panel_rescaled(HWND tab, uint32_t dpi) {
+    int32_t count = (int32_t)SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0);
+    if (count <= 0)
+        return;
+    PANEL.tab_height = tab_bottom(tab, 0);
+    RECT at;
+    page_place(tab, dpi, &at);
+    for (int32_t index = 0; index < count; ++index) {
+        HWND page = page_of(tab, index);
+        if (page)
+            SetWindowPos(page, 0, at.left, at.top, at.right, at.bottom,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
@@ -167,7 +197,7 @@ void panel_notify(HWND tab, int32_t number, UINT code) {
 }
 
 const GadgetOps PANEL_OPS = {&panel_get_state, &panel_set_state, &panel_get_text, &panel_set_text,
-                             &panel_add_item,  &panel_resized,   &panel_notify};
+                             &panel_add_item,  &panel_resized,   &panel_notify,   &panel_rescaled};
 } // namespace
 
 HWND panel_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height) {

@@ -1,10 +1,13 @@
 // Numbered top-level windows. Owns the window table, the class template with its background brush,
 // and the last window handle.
 #include "window.h"
+#include "dpi.h"
 #include "event.h"
+#include "gadget.h"
 #include "heap.h"
 #include "numbered.h"
 #include "program.h"
+#include <shellapi.h>
 
 namespace {
 enum { WINDOW_FIRST_CAPACITY = 10, WINDOW_GROWTH = 10, CLASS_NAME_SIZE = 50, ACCEL_COUNT = 4 };
@@ -89,6 +92,16 @@ void centre_on_active(int32_t width, int32_t height, int32_t* x, int32_t* y) {
         *y = 0;
 }
 
+// The outer rectangle of a window whose client area is width x height at (x, y), all layout
+// numbers, at dpi: what AdjustWindowRect gives at 96 DPI.
+void outer_rect(int32_t x, int32_t y, int32_t width, int32_t height, DWORD style, uint32_t dpi,
+                RECT* outer) {
+    int32_t left = dpi_scale(x, dpi), top = dpi_scale(y, dpi);
+    RECT r = {left, top, left + dpi_scale(width, dpi), top + dpi_scale(height, dpi)};
+    dpi_window_rect(&r, style, 0, dpi);
+    *outer = r;
+}
+
 void build_accelerators(WindowRecord* record) {
     record->accel_count = ACCEL_COUNT;
     record->accel_entries = (ACCEL*)heap_allocate(ACCEL_COUNT * sizeof(ACCEL));
@@ -147,24 +160,49 @@ HWND window_open(int32_t number, int32_t x, int32_t y, int32_t width, int32_t he
 
     int32_t centring;
     DWORD style = style_of(flags, &centring);
-    RECT outer = {x, y, x + width, y + height};
-    AdjustWindowRect(&outer, style, FALSE);
+    // Laid out at the system's DPI; a window that the system puts on a monitor of another scale
+    // is laid out again for that one below.
+    uint32_t dpi = dpi_of_window(0);
+    RECT outer;
+    outer_rect(x, y, width, height, style, dpi, &outer);
     int32_t outer_width = outer.right - outer.left;
     int32_t outer_height = outer.bottom - outer.top;
+    int32_t left = dpi_scale(x, dpi), top = dpi_scale(y, dpi);
     if (centring == WINDOW_CENTER_ACTIVE)
-        centre_on_active(outer_width, outer_height, &x, &y);
+        centre_on_active(outer_width, outer_height, &left, &top);
     else if (centring == WINDOW_CENTER_SCREEN)
-        centre_on_screen(outer_width, outer_height, &x, &y);
+        centre_on_screen(outer_width, outer_height, &left, &top);
 
-    HWND window = CreateWindowExA(0, name, title ? title : "", style, x, y, outer_width,
+    HWND window = CreateWindowExA(0, name, title ? title : "", style, left, top, outer_width,
                                   outer_height, 0, 0, program_instance(), 0);
     WindowRecord* record = record_of(number);
     record->handle = window;
     if (!window)
         return 0;
+    uint32_t shown_at = dpi_of_window(window);
+    if (shown_at != dpi) {
+        outer_rect(x, y, width, height, style, shown_at, &outer);
+        SetWindowPos(window, 0, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     WINDOWS.last_handle = window;
     build_accelerators(record);
     return window;
+}
+
+void window_rescale(HWND window, uint32_t dpi, const RECT* suggested) {
+    if (!window)
+        return;
+    if (suggested)
+        SetWindowPos(window, 0, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    gadget_rescale(window, dpi);
+}
+
+void window_accept_files(int32_t number) {
+    HWND window = record_of(number)->handle;
+    if (window)
+        DragAcceptFiles(window, TRUE);
 }
 
 HWND window_last_handle(void) {

@@ -21,10 +21,17 @@ enum WindowFlags {
 // brush and registers "TemplateClass". 1 on success, 0 when the heap refused the table.
 int window_system_init(void);
 // Opens window number (closing whatever it held) with a client area of width x height and its outer
-// top-left corner at (x, y) unless a centring flag says otherwise. The handle, or 0 when the
-// window could not be made or the table could not grow for the number.
+// top-left corner at (x, y) unless a centring flag says otherwise. The numbers are layout numbers
+// (dpi.h): the window is made at the DPI it is shown at. The handle, or 0 when the window could not
+// be made or the table could not grow for the number.
 HWND window_open(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, int32_t flags,
                  const char* title);
+// The window was moved to a monitor of another DPI: it takes the rectangle the system suggested
+// (none: it stays) and every gadget in it is laid out again at dpi.
+void window_rescale(HWND window, uint32_t dpi, const RECT* suggested);
+// Files dropped on window number from the system's file manager are reported by event_wait
+// (EVENT_DROP_FILES). Nothing for a number without a window.
+void window_accept_files(int32_t number);
 // The handle of the last window opened successfully, 0 before any.
 HWND window_last_handle(void);
 // hide != 0 hides the window, 0 shows it in its normal state. Nothing for a number without one.
