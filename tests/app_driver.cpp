@@ -1,5 +1,4 @@
 #include "app_driver.h"
-#include <doctest.h>
 #include "test_support.h"
 #include <shlobj.h>
 #include <stdio.h>
@@ -470,9 +469,6 @@ BOOL CALLBACK collect_placed(HWND control, LPARAM data) {
     return TRUE;
 }
 
-bool overlap(const RECT& a, const RECT& b) {
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
 } // namespace
 
 std::vector<Placed> app_placed(const App& app) {
@@ -480,30 +476,4 @@ std::vector<Placed> app_placed(const App& app) {
     PlacedList list = {&placed};
     EnumChildWindows(app.window, &collect_placed, reinterpret_cast<LPARAM>(&list));
     return placed;
-}
-
-void app_check_scaled(const App& app, const std::vector<Placed>& placed_96, int width_96,
-                      int height_96, unsigned dpi) {
-    CAPTURE(dpi);
-    RECT client;
-    GetClientRect(app.window, &client);
-    CHECK(client.right == MulDiv(width_96, (int)dpi, 96));
-    CHECK(client.bottom == MulDiv(height_96, (int)dpi, 96));
-    std::vector<Placed> placed = app_placed(app);
-    REQUIRE(placed.size() == placed_96.size());
-    for (size_t i = 0; i < placed.size(); ++i) {
-        const Placed &now = placed[i], &then = placed_96[i];
-        CAPTURE(then.id);
-        CAPTURE(i);
-        CHECK(now.cls == then.cls);
-        CHECK(now.id == then.id);
-        CHECK(now.r.left == MulDiv(then.r.left, (int)dpi, 96));
-        CHECK(now.r.top == MulDiv(then.r.top, (int)dpi, 96));
-        CHECK(now.r.right - now.r.left == MulDiv(then.r.right - then.r.left, (int)dpi, 96));
-        CHECK(now.r.bottom - now.r.top == MulDiv(then.r.bottom - then.r.top, (int)dpi, 96));
-        for (size_t j = i + 1; j < placed.size(); ++j) {
-            if (placed[j].parent == now.parent)
-                CHECK(overlap(now.r, placed[j].r) == overlap(then.r, placed_96[j].r));
-        }
-    }
 }

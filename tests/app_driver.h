@@ -79,11 +79,6 @@ struct Placed {
     HWND parent;
 };
 std::vector<Placed> app_placed(const App& app);
-// Checks the program's window at a display scale of dpi against its places at 96 DPI (placed_96,
-// of the same program): its client area and every control at the 96-DPI numbers scaled by dpi / 96
-// (MulDiv), and no two controls of one parent overlapping unless they do at 96 DPI.
-void app_check_scaled(const App& app, const std::vector<Placed>& placed_96, int width_96,
-                      int height_96, unsigned dpi);
 // Drops files on the window as the system's file manager does: a WM_DROPFILES whose file list
 // lies in the program's own memory, with the names as given (full names, in the code page).
 void app_drop_files(const App& app, const std::vector<std::string>& names);

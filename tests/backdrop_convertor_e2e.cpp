@@ -1,7 +1,7 @@
 // End-to-end tests of the real backdrop-convertor.exe, driven from outside its process: layout,
 // converting, refused bitmaps, the Browse button and Enter.
 #include <doctest.h>
-#include "app_driver.h"
+#include "app_checks.h"
 #include "test_bitmaps.h"
 #include "test_support.h"
 #include <algorithm>

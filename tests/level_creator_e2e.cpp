@@ -2,7 +2,7 @@
 // desktop: layout, Create Level, Load Level, Preview Level with the level's numbers on its status
 // bar, the Browse buttons, placing the start and exit by clicking, Enter, long input and closing.
 #include <doctest.h>
-#include "app_driver.h"
+#include "app_checks.h"
 #include "file.h"
 #include "level_record.h"
 #include "str.h"
