@@ -62,6 +62,27 @@ void accelerator(WORD command) {
         break;
     }
 }
+// Fills dc's clip with the window's own background, its pattern starting at the window's corner
+// wherever the caller's origin is (a themed control asks its parent to paint what lies behind
+// it, through a DC moved to its own corner).
+void paint_background(HWND window, HDC dc, HBRUSH brush) {
+    POINT corner = {0, 0};
+    LPtoDP(dc, &corner, 1);
+    SetBrushOrgEx(dc, corner.x, corner.y, 0);
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(dc, &client, brush);
+}
+
+// A label, check box or picture asks for the brush of its background: the window's own, its
+// pattern moved so that it continues the window's behind the control.
+LRESULT control_background(HWND window, HDC dc, HWND control, HBRUSH brush) {
+    POINT corner = {0, 0};
+    MapWindowPoints(control, window, &corner, 1);
+    SetBrushOrgEx(dc, -corner.x, -corner.y, 0);
+    SetBkMode(dc, TRANSPARENT);
+    return (LRESULT)brush;
+}
 } // namespace
 
 void event_reset(void) {
@@ -187,6 +208,17 @@ LRESULT CALLBACK event_window_procedure(HWND window, UINT message, WPARAM wparam
     case MSG_SIZE_CHANGED:
         EVENTS.pending = EVENT_SIZE_WINDOW;
         return 0;
+    case WM_ERASEBKGND:
+    case WM_PRINTCLIENT:
+        if (!window_background(window))
+            return DefWindowProcA(window, message, wparam, lparam);
+        paint_background(window, (HDC)wparam, window_background(window));
+        return 1;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        if (!window_background(window))
+            return DefWindowProcA(window, message, wparam, lparam);
+        return control_background(window, (HDC)wparam, (HWND)lparam, window_background(window));
     case WM_DPICHANGED:
         // The window was moved to a monitor of another scale (or that monitor's scale changed).
         window_rescale(window, LOWORD(wparam), (const RECT*)lparam);

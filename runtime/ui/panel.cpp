@@ -9,6 +9,8 @@
 #include "str.h"
 #include "window.h"
 #include <commctrl.h>
+#include <uxtheme.h>
+#include <vssym32.h>
 
 namespace {
 enum { TITLE_READ_MAX = 1000 };
@@ -32,6 +34,51 @@ HWND page_of(HWND tab, int32_t index) {
     if (!SendMessageA(tab, TCM_GETITEMA, (WPARAM)index, (LPARAM)&item))
         return 0;
     return (HWND)item.lParam;
+}
+
+// With visual styles the tab control draws its body in the theme's own colour or texture, not
+// the grey of dialogs: a page takes that body as its background, so that its labels and check
+// boxes do not stand in grey boxes on it. Without visual styles the page keeps its class's grey.
+void page_background(HWND tab, HWND page) {
+    HTHEME theme = IsAppThemed() ? OpenThemeData(tab, L"TAB") : 0;
+    RECT client;
+    GetClientRect(page, &client);
+    HBRUSH brush = 0;
+    if (theme && client.right > 0 && client.bottom > 0) {
+        BITMAPINFO info;
+        ZeroMemory(&info, sizeof info);
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = client.right;
+        info.bmiHeader.biHeight = client.bottom;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = 0;
+        HDC dc = CreateCompatibleDC(0);
+        HBITMAP body = dc ? CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, 0, 0) : 0;
+        if (body) {
+            HGDIOBJ before = SelectObject(dc, body);
+            DrawThemeBackground(theme, dc, TABP_BODY, 0, &client, 0);
+            SelectObject(dc, before);
+            brush = CreatePatternBrush(body);
+            DeleteObject(body); // the brush keeps a copy of the pattern
+        }
+        if (dc)
+            DeleteDC(dc);
+    }
+    if (theme)
+        CloseThemeData(theme);
+    if (brush || window_background(page))
+        window_set_background(page, brush);
+}
+
+// Every page's background, after the pages took a new size.
+void pages_background(HWND tab) {
+    int32_t count = (int32_t)SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0);
+    for (int32_t index = 0; index < count; ++index) {
+        HWND page = page_of(tab, index);
+        if (page)
+            page_background(tab, page);
+    }
 }
 
 // Shows a window as the topmost of its siblings: the page switch finds the shown page that way.
@@ -116,6 +163,7 @@ int32_t panel_add_item(HWND tab, int32_t position, const char* title) {
     if (!page)
         return 0;
     gadget_list_create(page);
+    page_background(tab, page);
     TCITEMA item = {};
     item.mask = TCIF_TEXT | TCIF_PARAM;
     item.pszText = (LPSTR)title; // only read by TCM_INSERTITEMA
@@ -145,6 +193,7 @@ void panel_resized(HWND tab) {
                          client.bottom - PANEL.tab_height - trim,
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW);
     }
+    pages_background(tab);
 }
 
 // At a new DPI the tabs have the font of that DPI and another height: every page is placed under
@@ -162,6 +211,7 @@ void panel_rescaled(HWND tab, uint32_t dpi) {
             SetWindowPos(page, 0, at.left, at.top, at.right, at.bottom,
                          SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    pages_background(tab);
 }
 
 // The tab control's notifications: a change of page by the user, and clicks, whose mouse button

@@ -10,6 +10,8 @@
 #include <shellapi.h>
 
 namespace {
+const char* const BACKGROUND_PROPERTY = "Wumpo.Background";
+
 enum { WINDOW_FIRST_CAPACITY = 10, WINDOW_GROWTH = 10, CLASS_NAME_SIZE = 50, ACCEL_COUNT = 4 };
 
 struct WindowRecord {
@@ -197,6 +199,19 @@ void window_rescale(HWND window, uint32_t dpi, const RECT* suggested) {
         SetWindowPos(window, 0, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     gadget_rescale(window, dpi);
+}
+
+void window_set_background(HWND window, HBRUSH brush) {
+    HANDLE old = RemovePropA(window, BACKGROUND_PROPERTY);
+    if (old)
+        DeleteObject(old);
+    if (brush)
+        SetPropA(window, BACKGROUND_PROPERTY, brush);
+    InvalidateRect(window, 0, TRUE);
+}
+
+HBRUSH window_background(HWND window) {
+    return (HBRUSH)GetPropA(window, BACKGROUND_PROPERTY);
 }
 
 void window_accept_files(int32_t number) {

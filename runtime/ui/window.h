@@ -32,6 +32,13 @@ void window_rescale(HWND window, uint32_t dpi, const RECT* suggested);
 // Files dropped on window number from the system's file manager are reported by event_wait
 // (EVENT_DROP_FILES). Nothing for a number without a window.
 void window_accept_files(int32_t number);
+// Gives window (a window of the toolkit's classes) brush for its background, in place of its
+// class's, and for the backgrounds of its labels, check boxes and pictures, so that they stand on
+// the window's own surface; the brush's pattern starts at the window's top-left corner. The
+// window owns the brush from then on; 0 goes back to the class's background.
+void window_set_background(HWND window, HBRUSH brush);
+// The brush window_set_background gave window, 0 when none.
+HBRUSH window_background(HWND window);
 // The handle of the last window opened successfully, 0 before any.
 HWND window_last_handle(void);
 // hide != 0 hides the window, 0 shows it in its normal state. Nothing for a number without one.
