@@ -422,6 +422,17 @@ void app_drop_files(const App& app, const std::vector<std::string>& names) {
         PostMessageA(app.window, WM_DROPFILES, (WPARAM)remote, 0);
 }
 
+void app_dpi_changed(const App& app, unsigned dpi, const RECT& suggested) {
+    HANDLE process = app.process.hProcess;
+    void* remote = VirtualAllocEx(process, 0, sizeof suggested, MEM_COMMIT, PAGE_READWRITE);
+    SIZE_T done = 0;
+    if (!remote || !WriteProcessMemory(process, remote, &suggested, sizeof suggested, &done))
+        return;
+    SendMessageA(app.window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), (LPARAM)remote);
+    app_settle(app);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+}
+
 namespace {
 // Where the virtual screen's DPI is kept (the per-user setting is not read by this Wine).
 const char* const DPI_KEY =

@@ -70,8 +70,9 @@ bool app_cancel(HWND dialog);
 HWND app_focused(const App& app);
 // Waits until the program has handled everything sent so far.
 void app_settle(const App& app);
-// Every control of the program's window but the panel's pages, in creation order, with its place
-// in its parent.
+// Every control of the program's window but the panel's pages, with its place in its parent, in
+// the order of the system's list of windows (the order of creation, but that a page shown is
+// raised above the others).
 struct Placed {
     int id;
     std::string cls;
@@ -82,6 +83,10 @@ std::vector<Placed> app_placed(const App& app);
 // Drops files on the window as the system's file manager does: a WM_DROPFILES whose file list
 // lies in the program's own memory, with the names as given (full names, in the code page).
 void app_drop_files(const App& app, const std::vector<std::string>& names);
+// Tells the program's window, as the system does when it is moved to a monitor of another scale,
+// that it is now shown at dpi, and suggests the rectangle it should take (in screen pixels); the
+// rectangle lies in the program's own memory, as the system's would. Returns once it was handled.
+void app_dpi_changed(const App& app, unsigned dpi, const RECT& suggested);
 // The display scale that programs started from now on see (the DPI of the virtual screen), for
 // the life of the object; then 96 again. Programs already running keep theirs.
 struct AppDisplayDpi {

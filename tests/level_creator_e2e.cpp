@@ -912,6 +912,43 @@ TEST_CASE("level creator: at every display scale the form scales, the preview st
     }
 }
 
+TEST_CASE("level creator: moved to a monitor of another scale, it lays everything out again") {
+    Running lc("lc-moved");
+    REQUIRE(lc.app.window != 0);
+    preview_sample(lc);
+    std::vector<Placed> placed_96 = app_placed(lc.app);
+    Shot preview_96 = app_capture(lc[13]);
+    RECT outer_96, client_96;
+    GetWindowRect(lc.app.window, &outer_96);
+    GetClientRect(lc.app.window, &client_96);
+    // The rectangle the system would suggest at 200 %: the client area doubled in the same frame.
+    RECT suggested = {40, 30, 40 + 1000 + (outer_96.right - outer_96.left - client_96.right),
+                      30 + 760 + (outer_96.bottom - outer_96.top - client_96.bottom)};
+    app_dpi_changed(lc.app, 192, suggested);
+    RECT outer;
+    GetWindowRect(lc.app.window, &outer);
+    CHECK(outer.left == suggested.left);
+    CHECK(outer.top == suggested.top);
+    CHECK(outer.right == suggested.right);
+    CHECK(outer.bottom == suggested.bottom);
+    app_check_scaled(lc.app, placed_96, 500, 380, 192);
+    RedrawWindow(lc.app.window, 0, 0, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    app_settle(lc.app);
+    Sleep(300);
+    Shot preview = app_capture(lc[13]);
+    REQUIRE(preview.width == 640);
+    int wrong = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+            wrong += preview.at(x, y) != preview_96.at(x / 2, y / 2);
+    CHECK(wrong == 0);
+    // Back on a 96-DPI monitor, every control is where it was, to the pixel.
+    app_dpi_changed(lc.app, 96, outer_96);
+    app_check_scaled(lc.app, placed_96, 500, 380, 96);
+    CHECK(app_no_box(lc.app, 100));
+    CHECK(app_close(lc.app) == 0);
+}
+
 TEST_CASE("level creator: files dropped on the window: a level is loaded, a picture named") {
     Running lc("lc-drop");
     REQUIRE(lc.app.window != 0);

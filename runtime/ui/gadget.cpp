@@ -97,8 +97,15 @@ BOOL CALLBACK rescale_control(HWND control, LPARAM dpi) {
     GadgetPlace* place = place_of(control);
     if (!place)
         return TRUE; // a page of a panel: the panel lays it out
+    // The smaller of the two first, size or font: text larger than its control for a moment
+    // makes a tab control add arrows for tabs that no longer fit, which it keeps.
+    RECT now;
+    GetWindowRect(control, &now);
+    int shrinking = dpi_scale(place->width, (uint32_t)dpi) < now.right - now.left;
+    if (place->with_font && shrinking)
+        SendMessageA(control, WM_SETFONT, (WPARAM)gadget_font_for((uint32_t)dpi), TRUE);
     move_to_place(control, place, (uint32_t)dpi, 0);
-    if (place->with_font)
+    if (place->with_font && !shrinking)
         SendMessageA(control, WM_SETFONT, (WPARAM)gadget_font_for((uint32_t)dpi), TRUE);
     if (place->ops && place->ops->rescaled)
         place->ops->rescaled(control, (uint32_t)dpi);

@@ -116,10 +116,14 @@ HBITMAP scaled_copy(HBITMAP picture, uint32_t dpi) {
     return copy;
 }
 
-// Shows picture (0: none) in the control: itself at 96 DPI, a copy scaled to the window's DPI at
-// another (an icon as it is). The copy shown before is released once the control shows another.
-void show_picture(HWND control, HANDLE picture) {
-    uint32_t dpi = dpi_of_window(GetAncestor(control, GA_ROOT));
+// The DPI of the window the control is in.
+uint32_t dpi_of_control(HWND control) {
+    return dpi_of_window(GetAncestor(control, GA_ROOT));
+}
+
+// Shows picture (0: none) in the control: itself at 96 DPI, a copy scaled to dpi at another (an
+// icon as it is). The copy shown before is released once the control shows another.
+void show_picture(HWND control, HANDLE picture, uint32_t dpi) {
     HANDLE copy = 0;
     if (picture && dpi != DPI_DESIGN && is_bitmap(picture))
         copy = scaled_copy((HBITMAP)picture, dpi);
@@ -146,14 +150,14 @@ void show_image(HWND control, LONG_PTR value) {
     BITMAP description;
     if (is_bitmap(picture) && GetObjectA(picture, sizeof description, &description))
         gadget_layout_size(control, description.bmWidth, description.bmHeight);
-    show_picture(control, picture);
+    show_picture(control, picture, dpi_of_control(control));
 }
 
-// At a new DPI the picture is scaled again from the one the program gave, at the window's DPI.
-void image_rescaled(HWND control, uint32_t) {
+// At a new DPI the picture is scaled again from the one the program gave.
+void image_rescaled(HWND control, uint32_t dpi) {
     HANDLE picture = GetPropA(control, SOURCE_PROPERTY);
     if (picture)
-        show_picture(control, picture);
+        show_picture(control, picture, dpi);
 }
 
 const GadgetOps IMAGE_OPS = {0, &show_image, 0, 0, 0, 0, 0, &image_rescaled};
@@ -172,7 +176,7 @@ BOOL CALLBACK clear_if_showing(HWND control, LPARAM data) {
     else
         return TRUE;
     if (GetPropA(control, SOURCE_PROPERTY) == (HANDLE)data)
-        show_picture(control, 0); // an image gadget, which may show a scaled copy of it
+        show_picture(control, 0, DPI_DESIGN); // an image gadget, which may show a scaled copy of it
     else if (SendMessageA(control, STM_GETIMAGE, kind, 0) == data)
         SendMessageA(control, STM_SETIMAGE, kind, 0);
     return TRUE;
