@@ -52,12 +52,18 @@ struct Output {
     char* picture_shown;
     char* picture_full;
     OsFileFacts picture_facts;
-    const StateImage* state; // the record of the last build, 0 when none fits
-    int vouched;             // the picture is still the one the state recorded
-    int intact;              // the image file is still the one the state recorded
-    int32_t job;             // its conversion job, -1 when none
-    uint64_t hash;           // the picture's hash, when known
-    int known;               // picture_facts and hash describe the picture the image is of
+    const StateFile* state; // the record of the last build, 0 when none fits
+    int vouched;            // the picture is still the one the state recorded
+    int intact;             // the image file is still the one the state recorded
+    int32_t job;            // its conversion job, -1 when none
+    uint64_t hash;          // the picture's hash (a level file's: its bytes'), when known
+    int known;              // hash (and for an image picture_facts) describes the source
+    // Writing: a level file's bytes, the temporary name, the write job (-1 for none), and
+    // whether the write failed or was not done.
+    unsigned char record[LEVEL_RECORD_SIZE];
+    char* temporary;
+    int32_t write;
+    int failed;
 };
 
 struct BuildState {
@@ -128,6 +134,7 @@ int add_output(int32_t entry, int32_t kind) {
     o->entry = entry;
     o->kind = kind;
     o->job = -1;
+    o->write = -1;
     char* start = str_position();
     str_concat(e->name);
     str_concat(kind == OUTPUT_LEVEL ? ".LVL" : ".IMG");
@@ -349,7 +356,7 @@ void check_pictures_and_safety(void) {
 
 // --- 4. The conversions --------------------------------------------------------------------
 
-// What the last build recorded of each image, and whether that still holds.
+// What the last build recorded of each output, and whether that still holds.
 void read_state(void) {
     char* start = str_position();
     unsigned char* bytes = 0;
@@ -359,13 +366,17 @@ void read_state(void) {
         state_read(bytes, size, WUMPO_TOOL_VERSION);
     heap_free(bytes);
     str_set_position(start);
-    int32_t hint = 0;
-    for (int32_t i = 0; i < BUILD.count; ++i) {
+    for (int32_t i = 0; i < BUILD.count && !BUILD.force; ++i) {
         Output* o = &BUILD.outputs[i];
-        if (o->kind != OUTPUT_IMAGE || o->picture_facts.kind != OS_FILE)
+        // The records are in the outputs' order, unless the pack changed.
+        const StateFile* s = state_find(o->file, i);
+        if (o->kind == OUTPUT_LEVEL) {
+            o->state = s && !s->picture[0] ? s : 0;
+            o->intact = o->state && o->facts.kind == OS_FILE && s->size == o->facts.size &&
+                        s->time == o->facts.time;
             continue;
-        const StateImage* s = state_find(o->file, hint++);
-        if (!s || !text_equal(s->picture, o->picture_full) || BUILD.force)
+        }
+        if (!s || o->picture_facts.kind != OS_FILE || !text_equal(s->picture, o->picture_full))
             continue;
         o->state = s;
         o->vouched =
@@ -373,7 +384,7 @@ void read_state(void) {
         o->intact =
             o->facts.kind == OS_FILE && s->size == o->facts.size && s->time == o->facts.time;
         if (o->vouched) {
-            o->hash = s->picture_hash;
+            o->hash = s->hash;
             o->known = 1;
         }
     }
@@ -428,7 +439,7 @@ int prepare_jobs(void) {
         job->size = size;
         // A picture touched but not changed keeps its image, when that image is still intact.
         job->check_hash = o->state && (o->intact || !BUILD.building);
-        job->known_hash = o->state ? o->state->picture_hash : 0;
+        job->known_hash = o->state ? o->state->hash : 0;
         job->image = (unsigned char*)heap_allocate(SCREEN_IMAGE_SIZE);
         if (!job->image) {
             heap_free(bytes);
@@ -513,13 +524,14 @@ int make_folder(const char* full) {
     return made;
 }
 
-// 1 when the file full holds exactly the count bytes.
-int same_bytes(const Output* o, const unsigned char* bytes, uint32_t count) {
-    if (o->facts.kind != OS_FILE || o->facts.size != count)
+// 1 when the file full (whose facts are given) holds exactly the count bytes.
+int same_bytes(const char* full, const OsFileFacts* facts, const unsigned char* bytes,
+               uint32_t count) {
+    if (facts->kind != OS_FILE || facts->size != count)
         return 0;
     unsigned char* old = 0;
     uint32_t size = 0;
-    if (store_read(o->full, count, count, &old, &size) != STORE_DONE)
+    if (store_read(full, count, count, &old, &size) != STORE_DONE)
         return 0;
     uint32_t i = 0;
     while (i < count && old[i] == bytes[i])
@@ -528,111 +540,190 @@ int same_bytes(const Output* o, const unsigned char* bytes, uint32_t count) {
     return i == count;
 }
 
+// full + ".~PID-bN.tmp": the file module's temporary names are "~PID-N", so neither it nor
+// another process can have this one.
+char* temporary_name(const char* full, int32_t index) {
+    static const char HEX[] = "0123456789abcdef";
+    char digits[9];
+    uint32_t pid = os_process_id();
+    int32_t n = 0;
+    do {
+        digits[7 - n++] = HEX[pid & 15u];
+        pid >>= 4;
+    } while (pid && n < 8);
+    digits[8] = 0;
+    char* start = str_position();
+    *start = 0;
+    str_concat(full);
+    str_concat(".~");
+    str_concat(digits + 8 - n);
+    str_concat("-b");
+    int_to_str(index, str_position());
+    str_concat(".tmp");
+    return kept(start, start);
+}
+
+void show_writing(int32_t finished, int32_t count) {
+    char* start = str_position();
+    *start = 0;
+    str_concat("Writing files: ");
+    int_to_str(finished, str_position());
+    str_concat(" of ");
+    int_to_str(count, str_position());
+    out_progress(start);
+    str_set_position(start);
+}
+
+// Hands every output whose bytes may be new to the write jobs: a level file whose 56 bytes the
+// state does not vouch for, an image made anew. Returns how many; -1 when memory is short.
+int32_t plan_writes(WriteJob* writes) {
+    int32_t n = 0;
+    for (int32_t i = 0; i < BUILD.count; ++i) {
+        Output* o = &BUILD.outputs[i];
+        const unsigned char* bytes = 0;
+        uint32_t count = 0;
+        if (o->kind == OUTPUT_LEVEL) {
+            level_record_bytes(&pack_entry(o->entry)->fields, o->record);
+            o->hash = jobs_hash(o->record, LEVEL_RECORD_SIZE);
+            o->known = 1;
+            if (!o->intact || o->state->hash != o->hash) {
+                bytes = o->record;
+                count = LEVEL_RECORD_SIZE;
+            }
+        } else if (o->job >= 0 && BUILD.jobs[o->job].outcome == PICTURE_DECODED) {
+            bytes = BUILD.jobs[o->job].image;
+            count = SCREEN_IMAGE_SIZE;
+        }
+        if (!bytes)
+            continue;
+        o->temporary = temporary_name(o->full, i);
+        if (!o->temporary)
+            return -1;
+        WriteJob job = {o->full, o->temporary, bytes, count, !BUILD.force, 0, {}};
+        writes[n] = job;
+        o->write = n++;
+    }
+    return n;
+}
+
 struct WriteTally {
-    int32_t written, failed, current;
+    int32_t written, failed;
     int interrupted;
 };
 
-// Writes the output when its bytes are new (always with --force). 1 when the file now holds
-// them.
-int put(Output* o, const unsigned char* bytes, uint32_t count, WriteTally* tally) {
-    if (!BUILD.force && same_bytes(o, bytes, count))
-        return 1;
-    if (os_interrupted()) {
-        tally->interrupted = 1;
-        return 0;
+// Reports what the write jobs did, in the outputs' order, and marks the outputs that could not
+// be written.
+WriteTally report_writes(const WriteJob* writes) {
+    WriteTally tally = {0, 0, 0};
+    for (int32_t i = 0; i < BUILD.count; ++i) {
+        Output* o = &BUILD.outputs[i];
+        if (o->write < 0)
+            continue;
+        const WriteJob* job = &writes[o->write];
+        char* start = str_position();
+        *start = 0;
+        switch (job->outcome) {
+        case WRITE_DONE:
+            ++tally.written;
+            str_concat("Wrote ");
+            str_concat(o->shown);
+            out_line(start);
+            o->facts = job->facts;
+            break;
+        case WRITE_SAME:
+            o->facts = job->facts;
+            break;
+        case WRITE_NOT_DONE:
+            tally.interrupted = 1;
+            o->failed = 1;
+            break;
+        default:
+            ++tally.failed;
+            o->failed = 1;
+            out_error(o->shown, store_write_error_text(job->outcome == WRITE_NOT_CREATED
+                                                           ? STORE_NOT_CREATED
+                                                           : STORE_NOT_WRITTEN));
+            break;
+        }
+        str_set_position(start);
     }
-    int written = store_write(o->full, bytes, count);
-    if (written != STORE_DONE) {
-        out_error(o->shown, store_write_error_text(written));
-        ++tally->failed;
-        return 0;
-    }
-    ++tally->written;
-    char* start = str_position();
-    *start = 0;
-    str_concat("Wrote ");
-    str_concat(o->shown);
-    out_line(start);
-    str_set_position(start);
-    if (!os_calls()->facts(o->full, &o->facts))
-        o->facts.kind = OS_MISSING;
-    return 1;
+    return tally;
 }
 
-// Writes every output that changed, and the state of the images that are now right. Returns
-// the exit status.
+// The record of every output that now is what the pack makes; returns how many.
+int32_t record_outputs(StateFile* records) {
+    uint64_t now = os_time_now();
+    int32_t recorded = 0;
+    for (int32_t i = 0; i < BUILD.count; ++i) {
+        const Output* o = &BUILD.outputs[i];
+        if (o->failed || !o->known)
+            continue;
+        StateFile* r = &records[recorded++];
+        *r = StateFile{o->file, "", 0, 0, o->hash, o->facts.size, o->facts.time};
+        if (o->kind == OUTPUT_LEVEL)
+            continue;
+        r->picture = o->picture_full;
+        r->picture_size = o->picture_facts.size;
+        // A file system keeps times in steps (a few milliseconds, two seconds on FAT), so a
+        // picture changed again within the step of the change just seen would keep this time.
+        // Such a recent time is not recorded: next time the picture's bytes are hashed (and only
+        // converted if they changed), and their time then is old enough to keep.
+        r->picture_time = now - o->picture_facts.time < RACY_SECONDS * OS_TIME_PER_SECOND
+                              ? 0
+                              : o->picture_facts.time;
+    }
+    return recorded;
+}
+
+// The state, written after the outputs so it never vouches for a file that is not in place, and
+// only when it says something new, so a build with nothing to do writes nothing. 1 when done.
+int write_state(const StateFile* records, int32_t recorded) {
+    uint32_t size = 0;
+    const char* text = state_write(records, recorded, WUMPO_TOOL_VERSION, &size);
+    char* start = str_position();
+    char* full = text_join(BUILD.out_full, STATE_FILE_NAME);
+    str_step();
+    OsFileFacts facts;
+    if (!os_calls()->facts(full, &facts))
+        facts.kind = OS_MISSING;
+    int written = STORE_DONE;
+    if (!text)
+        out_error(0, "Error: Not enough memory");
+    else if (!same_bytes(full, &facts, (const unsigned char*)text, size))
+        written = store_write(full, text, size);
+    if (written != STORE_DONE)
+        out_error(text_join(BUILD.out_shown, STATE_FILE_NAME), store_write_error_text(written));
+    str_set_position(start);
+    return text && written == STORE_DONE;
+}
+
+// Writes every output that changed, all at once on the job threads (a file's flush waits for the
+// disk, and several of them wait together), then the state. Returns the exit status.
 int write_outputs(void) {
     if (!make_folder(BUILD.out_full)) {
         out_error(BUILD.out_shown, "Error: Can't create folder");
         return TOOL_FAILED;
     }
-    WriteTally tally = {0, 0, 0, 0};
-    StateImage* records =
-        (StateImage*)heap_reallocate_table(0, (uint64_t)BUILD.count + 1, sizeof(StateImage));
-    int32_t recorded = 0;
-    uint64_t now = os_time_now();
-    if (!records) {
+    WriteJob* writes =
+        (WriteJob*)heap_reallocate_table(0, (uint64_t)BUILD.count + 1, sizeof(WriteJob));
+    StateFile* records =
+        (StateFile*)heap_reallocate_table(0, (uint64_t)BUILD.count + 1, sizeof(StateFile));
+    int32_t count = writes && records ? plan_writes(writes) : -1;
+    if (count < 0) {
+        heap_free(writes);
+        heap_free(records);
         out_error(0, "Error: Not enough memory");
         return TOOL_FAILED;
     }
-    for (int32_t i = 0; i < BUILD.count && !tally.interrupted; ++i) {
-        Output* o = &BUILD.outputs[i];
-        if (o->kind == OUTPUT_LEVEL) {
-            unsigned char record[LEVEL_RECORD_SIZE];
-            level_record_bytes(&pack_entry(o->entry)->fields, record);
-            put(o, record, LEVEL_RECORD_SIZE, &tally);
-            continue;
-        }
-        int right = o->vouched && o->intact;
-        if (o->job >= 0) {
-            ConvertJob* job = &BUILD.jobs[o->job];
-            right =
-                job->outcome == JOB_UNCHANGED ||
-                (job->outcome == PICTURE_DECODED && put(o, job->image, SCREEN_IMAGE_SIZE, &tally));
-        }
-        if (right && o->known) {
-            StateImage* r = &records[recorded++];
-            r->file = o->file;
-            r->picture = o->picture_full;
-            r->picture_size = o->picture_facts.size;
-            r->picture_time = o->picture_facts.time;
-            // A file system keeps times in steps (a few milliseconds, two seconds on FAT), so a
-            // picture changed again within the step of the change just seen would keep this
-            // time. Such a recent time is not recorded: next time the picture's bytes are hashed
-            // (and only converted if they changed), and their time then is old enough to keep.
-            if (now - r->picture_time < RACY_SECONDS * OS_TIME_PER_SECOND)
-                r->picture_time = 0;
-            r->picture_hash = o->hash;
-            r->size = o->facts.size;
-            r->time = o->facts.time;
-        }
-    }
-
-    // The state last, so it never vouches for a file that is not yet in place. It is written
-    // only when it says something new, so a build with nothing to do writes nothing.
-    uint32_t size = 0;
-    const char* text = state_write(records, recorded, WUMPO_TOOL_VERSION, &size);
-    heap_free(records);
-    char* start = str_position();
-    Output state = {};
-    state.full = text_join(BUILD.out_full, STATE_FILE_NAME);
-    state.shown = state.full;
-    if (!os_calls()->facts(state.full, &state.facts))
-        state.facts.kind = OS_MISSING;
-    if (!text) {
-        out_error(0, "Error: Not enough memory");
+    jobs_write(writes, count, SCREEN_IMAGE_SIZE, BUILD.threads, &show_writing);
+    out_progress_end();
+    WriteTally tally = report_writes(writes);
+    heap_free(writes);
+    if (!write_state(records, record_outputs(records)))
         ++tally.failed;
-    } else if (!same_bytes(&state, (const unsigned char*)text, size)) {
-        int written = store_write(state.full, text, size);
-        if (written != STORE_DONE) {
-            out_error(text_join(BUILD.out_shown, STATE_FILE_NAME), store_write_error_text(written));
-            ++tally.failed;
-        }
-    }
-    str_set_position(start);
+    heap_free(records);
 
-    start = str_position();
+    char* start = str_position();
     *start = 0;
     if (tally.interrupted) {
         str_concat("Interrupted after writing ");
@@ -693,6 +784,7 @@ void release_run(void) {
         heap_free(o->full);
         heap_free(o->picture_shown);
         heap_free(o->picture_full);
+        heap_free(o->temporary);
     }
     for (int32_t i = 0; i < BUILD.job_count; ++i) {
         heap_free((void*)BUILD.jobs[i].bytes);
@@ -732,7 +824,7 @@ int run_pack(const char* pack) {
         findings_add(FINDING_ERROR, 0, 0, 0, "Not enough memory");
     int complete = 1;
     if (memory && BUILD.job_count > 0) {
-        jobs_run(BUILD.jobs, BUILD.job_count, BUILD.threads, BUILD.json ? 0 : &show_progress);
+        jobs_convert(BUILD.jobs, BUILD.job_count, BUILD.threads, BUILD.json ? 0 : &show_progress);
         out_progress_end();
         complete = collect_jobs();
     }

@@ -7,7 +7,7 @@
 
 namespace {
 struct StateState {
-    StateImage* images;
+    StateFile* files;
     int32_t count;
 };
 StateState STATE;
@@ -49,17 +49,17 @@ void write_hex(const char* key, uint64_t value) {
 }
 
 // One record from its object; 0 when anything in it is missing or wrong.
-int read_image(const JsonValue* object, StateImage* image) {
+int read_record(const JsonValue* object, StateFile* record) {
     char* file = copy_text(json_find(object, "file"), 1);
     char* picture = copy_text(json_find(object, "picture"), 1);
-    image->file = file;
-    image->picture = picture;
+    record->file = file;
+    record->picture = picture;
     if (file && picture && json_count(object) == 7 &&
-        read_hex(json_find(object, "picture_size"), &image->picture_size) &&
-        read_hex(json_find(object, "picture_time"), &image->picture_time) &&
-        read_hex(json_find(object, "picture_hash"), &image->picture_hash) &&
-        read_hex(json_find(object, "size"), &image->size) &&
-        read_hex(json_find(object, "time"), &image->time))
+        read_hex(json_find(object, "picture_size"), &record->picture_size) &&
+        read_hex(json_find(object, "picture_time"), &record->picture_time) &&
+        read_hex(json_find(object, "hash"), &record->hash) &&
+        read_hex(json_find(object, "size"), &record->size) &&
+        read_hex(json_find(object, "time"), &record->time))
         return 1;
     heap_free(file);
     heap_free(picture);
@@ -72,17 +72,17 @@ int32_t state_read(const unsigned char* bytes, uint32_t size, const char* versio
     JsonError error;
     const JsonValue* root = json_parse(bytes, size, &error);
     const JsonValue* tool = json_find(root, "wumpo-tool");
-    const JsonValue* images = json_find(root, "images");
+    const JsonValue* files = json_find(root, "files");
     JsonText text = {0, 0};
-    uint32_t count = json_count(images);
+    uint32_t count = json_count(files);
     if (!root || json_count(root) != 2 || !json_text(tool, &text) ||
-        !json_text_is(&text, version) || json_type(images) != JSON_LIST || count == 0) {
+        !json_text_is(&text, version) || json_type(files) != JSON_LIST || count == 0) {
         json_release();
         return 0;
     }
-    STATE.images = (StateImage*)heap_reallocate_table(0, count, sizeof(StateImage));
-    for (uint32_t i = 0; STATE.images && i < count; ++i) {
-        if (!read_image(json_element(images, i), &STATE.images[STATE.count])) {
+    STATE.files = (StateFile*)heap_reallocate_table(0, count, sizeof(StateFile));
+    for (uint32_t i = 0; STATE.files && i < count; ++i) {
+        if (!read_record(json_element(files, i), &STATE.files[STATE.count])) {
             state_release();
             break;
         }
@@ -92,49 +92,49 @@ int32_t state_read(const unsigned char* bytes, uint32_t size, const char* versio
     return STATE.count;
 }
 
-const StateImage* state_find(const char* file, int32_t hint) {
-    if (hint >= 0 && hint < STATE.count && text_equal(STATE.images[hint].file, file))
-        return &STATE.images[hint];
+const StateFile* state_find(const char* file, int32_t hint) {
+    if (hint >= 0 && hint < STATE.count && text_equal(STATE.files[hint].file, file))
+        return &STATE.files[hint];
     for (int32_t i = 0; i < STATE.count; ++i) {
-        if (text_equal(STATE.images[i].file, file))
-            return &STATE.images[i];
+        if (text_equal(STATE.files[i].file, file))
+            return &STATE.files[i];
     }
     return 0;
 }
 
-const StateImage* state_record(int32_t i) {
-    return i >= 0 && i < STATE.count ? &STATE.images[i] : 0;
+const StateFile* state_record(int32_t i) {
+    return i >= 0 && i < STATE.count ? &STATE.files[i] : 0;
 }
 
 void state_release(void) {
     for (int32_t i = 0; i < STATE.count; ++i) {
-        heap_free((void*)STATE.images[i].file);
-        heap_free((void*)STATE.images[i].picture);
+        heap_free((void*)STATE.files[i].file);
+        heap_free((void*)STATE.files[i].picture);
     }
-    heap_free(STATE.images);
+    heap_free(STATE.files);
     STATE = StateState{0, 0};
 }
 
-const char* state_write(const StateImage* images, int32_t count, const char* version,
+const char* state_write(const StateFile* files, int32_t count, const char* version,
                         uint32_t* size) {
     json_write_start();
     json_write_object();
     json_write_key("wumpo-tool");
     json_write_text(version);
-    json_write_key("images");
+    json_write_key("files");
     json_write_list();
     for (int32_t i = 0; i < count; ++i) {
-        const StateImage* image = &images[i];
+        const StateFile* record = &files[i];
         json_write_object();
         json_write_key("file");
-        json_write_name(image->file);
+        json_write_name(record->file);
         json_write_key("picture");
-        json_write_name(image->picture);
-        write_hex("picture_size", image->picture_size);
-        write_hex("picture_time", image->picture_time);
-        write_hex("picture_hash", image->picture_hash);
-        write_hex("size", image->size);
-        write_hex("time", image->time);
+        json_write_name(record->picture);
+        write_hex("picture_size", record->picture_size);
+        write_hex("picture_time", record->picture_time);
+        write_hex("hash", record->hash);
+        write_hex("size", record->size);
+        write_hex("time", record->time);
         json_write_object_end();
     }
     json_write_list_end();

@@ -115,10 +115,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     int32_t records = state_read(data, (uint32_t)size, "1.0.0");
     if (records > 0) {
-        std::vector<StateImage> kept;
+        std::vector<StateFile> kept;
         std::vector<std::string> names;
         for (int32_t i = 0; i < records; ++i) {
-            const StateImage* s = state_record(i);
+            const StateFile* s = state_record(i);
             if (!s || !s->file || !s->picture)
                 abort();
             kept.push_back(*s);
@@ -133,12 +133,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             records)
             abort();
         for (int32_t i = 0; i < records; ++i) {
-            const StateImage* s = state_record(i);
+            const StateFile* s = state_record(i);
             if (names[i] != std::string(s->file) + "\n" + s->picture ||
                 s->picture_size != kept[i].picture_size ||
-                s->picture_time != kept[i].picture_time ||
-                s->picture_hash != kept[i].picture_hash || s->size != kept[i].size ||
-                s->time != kept[i].time)
+                s->picture_time != kept[i].picture_time || s->hash != kept[i].hash ||
+                s->size != kept[i].size || s->time != kept[i].time)
                 abort();
         }
     }
