@@ -661,13 +661,18 @@ TEST_CASE("tool build: a pack's files as level create and convert make them, rew
     CHECK(r.out == test_path("Wrote out\\TWO.LVL\nWrote out\\TWO.IMG\n") + "Wrote 2 of 5 files\n");
     same_files(two_changed, two);
 
-    // A build killed before it wrote an image and its state: the next one writes that image
-    // alone (the others, made again, are found to be what is on disk).
+    // A build killed before it wrote an image and its state, with the image's temporary file
+    // left half written: the next one removes that and writes the image alone (the others,
+    // made again, are found to be what is on disk).
     test_remove_file(dir + test_path("out\\ONE.IMG"));
     test_remove_file(dir + test_path("out\\wumpo-build.state"));
+    test_write_file(dir + test_path("out\\ONE.IMG.~2e63-b2.tmp"), Bytes(1000, 7));
     r = tool(dir, {"build", "--jobs", "1"});
     CHECK(r.status == 0);
-    CHECK(r.out == test_path("Wrote out\\ONE.IMG\n") + "Wrote 1 of 5 files\n");
+    CHECK(r.out == test_path("Removed out\\ONE.IMG.~2e63-b2.tmp, left by a build that was "
+                             "stopped\nWrote out\\ONE.IMG\n") +
+                       "Wrote 1 of 5 files\n");
+    CHECK_FALSE(test_file_exists(dir + test_path("out\\ONE.IMG.~2e63-b2.tmp")));
     same_files(two_changed, two);
 
     r = tool(dir, {"build", "--force"});

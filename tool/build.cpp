@@ -697,6 +697,46 @@ int write_state(const StateFile* records, int32_t recorded) {
     return text && written == STORE_DONE;
 }
 
+// A temporary file that a build of this pack left when it was killed before it could remove it:
+// "<output>.~<process>-b<n>.tmp" beside one of the pack's outputs. It is removed and told.
+void remove_leftover(const char*, int32_t, const char* file_name) {
+    int32_t n = str_length(file_name), mark = -1;
+    for (int32_t i = n - 2; i > 0 && mark < 0; --i) {
+        if (file_name[i] == '.' && file_name[i + 1] == '~')
+            mark = i;
+    }
+    if (mark < 0 || n - mark < 9 || !text_equal(file_name + n - 4, ".tmp"))
+        return;
+    // "~<hex>-b<digits>" between the mark and ".tmp".
+    int32_t at = mark + 2, hex = 0, digits = 0;
+    for (; at < n - 4 && ((file_name[at] >= '0' && file_name[at] <= '9') ||
+                          (file_name[at] >= 'a' && file_name[at] <= 'f'));
+         ++at)
+        ++hex;
+    if (!hex || file_name[at] != '-' || file_name[at + 1] != 'b')
+        return;
+    for (at += 2; at < n - 4 && file_name[at] >= '0' && file_name[at] <= '9'; ++at)
+        ++digits;
+    if (!digits || at != n - 4)
+        return;
+    char* start = str_position();
+    char* output = str_left(file_name, mark, str_position());
+    str_step();
+    int ours = 0;
+    for (int32_t i = 0; i < BUILD.count && !ours; ++i)
+        ours = text_same_name(BUILD.outputs[i].file, output);
+    if (ours && os_calls()->remove(text_join(BUILD.out_full, file_name))) {
+        str_step();
+        char* line = str_position();
+        *line = 0;
+        str_concat("Removed ");
+        text_join(BUILD.out_shown, file_name); // made at the end of the line
+        str_concat(", left by a build that was stopped");
+        out_line(line);
+    }
+    str_set_position(start);
+}
+
 // Writes every output that changed, all at once on the job threads (a file's flush waits for the
 // disk, and several of them wait together), then the state. Returns the exit status.
 int write_outputs(void) {
@@ -704,6 +744,11 @@ int write_outputs(void) {
         out_error(BUILD.out_shown, "Error: Can't create folder");
         return TOOL_FAILED;
     }
+    char* start = str_position();
+    char* pattern = text_join(BUILD.out_shown, "*.~*-b*.tmp");
+    str_step(); // each match is looked at past the pattern
+    path_each_match(pattern, &remove_leftover);
+    str_set_position(start);
     WriteJob* writes =
         (WriteJob*)heap_reallocate_table(0, (uint64_t)BUILD.count + 1, sizeof(WriteJob));
     StateFile* records =
@@ -723,7 +768,7 @@ int write_outputs(void) {
         ++tally.failed;
     heap_free(records);
 
-    char* start = str_position();
+    start = str_position();
     *start = 0;
     if (tally.interrupted) {
         str_concat("Interrupted after writing ");
