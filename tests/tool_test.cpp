@@ -899,7 +899,7 @@ TEST_CASE("tool help: the tool and every command; wrong command lines exit 2") {
 }
 
 TEST_CASE(
-    "tool text: wildcards match as on Windows, and Western text widens as Windows widens it") {
+    "tool text: wildcards match as on Windows; Western text and UTF-8 names to UTF-16 and back") {
     struct Match {
         const char* pattern;
         const char* name;
@@ -932,4 +932,28 @@ TEST_CASE(
     CHECK(((unsigned)wide[0] == 0x20AC && (unsigned)wide[1] == 0x81 && (unsigned)wide[2] == 0xE9 &&
            wide[3] == 0));
     CHECK(text_widen_1252("abc", wide, 3) == 0); // no room for the terminator
+
+    // Back into the code page: every byte from its unit, the five without a character from
+    // themselves; a unit the code page lacks (U+0080 among them) refuses the whole text.
+    char narrow[8];
+    const wchar_t back[] = {0x20AC, 0x81, 0xE9, 0x178, 'a'};
+    CHECK(text_narrow_1252(back, 5, narrow) == 1);
+    CHECK(std::string(narrow) == "\x80\x81\xE9\x9F"
+                                 "a");
+    for (wchar_t lost : {(wchar_t)0x80, (wchar_t)0x4E2D, (wchar_t)0})
+        CHECK(text_narrow_1252(&lost, 1, narrow) == 0);
+
+    // File names on POSIX systems are UTF-8: a character outside the BMP is one surrogate pair;
+    // a lone surrogate, an overlong form or a cut sequence is no name.
+    const wchar_t pair[] = {'x', 0xD83C, 0xDF0C, 0xE9};
+    char utf8[16];
+    CHECK(text_utf8_of_units(pair, 4, utf8) == 1);
+    CHECK(std::string(utf8) == "x\xF0\x9F\x8C\x8C\xC3\xA9");
+    wchar_t units[8];
+    CHECK(text_units_of_utf8(utf8, units, 8) == 4);
+    CHECK(((unsigned)units[1] == 0xD83C && (unsigned)units[2] == 0xDF0C && units[4] == 0));
+    CHECK(text_utf8_of_units(pair + 2, 1, utf8) == 0);
+    for (const char* bad : {"\xC0\xAF", "\xED\xA0\x80", "\xE2\x82", "\xF4\x90\x80\x80"})
+        CHECK(text_units_of_utf8(bad, units, 8) == -1);
+    CHECK(text_units_of_utf8("abc", units, 3) == -1); // no room for the terminator
 }

@@ -24,7 +24,7 @@ char* text_quote_wide(const wchar_t* units, int32_t count);
 // The file name part of path (after its last \, / or : on Windows, its last / on POSIX systems)
 // without its last extension.
 char* text_base_name(const char* path);
-// The folder part of path, with its final separator ("levels/", "C:\\"); empty when it has none.
+// The folder part of path with its final separator ("levels/"; "levels\" on Windows), or empty.
 char* text_folder(const char* path);
 // name as seen from where folder is: name itself when it is absolute (or drive-relative on
 // Windows), else folder and name joined as text_join does.
