@@ -809,6 +809,12 @@ TEST_CASE("tool check: every finding with its entry and key, as text and as JSON
         CHECK(r.status == 1);
         CHECK(r.err == "broken.json: Error: Not JSON: line 1, column 18: Missing a name for "
                        "object member.\n");
+        // The second half of a surrogate pair alone, which RapidJSON 1.1.0 would not refuse.
+        test_write_text(dir + "lone.json", "{\"output\": \"a\\udc00\"}");
+        r = tool(dir, {"check", "lone.json"});
+        CHECK(r.status == 1);
+        CHECK(r.err == "lone.json: Error: Not JSON: line 1, column 14: The surrogate pair in "
+                       "string is invalid.\n");
         test_write_file(dir + "GOOD.LVL",
                         level_bytes("", {40, 30, 270, 150, 0, 20, 10, 300}, 0, "SKY.IMG", 0));
         test_write_file(dir + "SKY.IMG", Bytes(SCREEN_IMAGE_SIZE, 0));

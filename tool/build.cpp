@@ -771,7 +771,8 @@ int write_outputs(void) {
     start = str_position();
     *start = 0;
     if (tally.interrupted) {
-        str_concat("Interrupted after writing ");
+        str_concat(os_interrupted() ? "Interrupted after writing "
+                                    : "Out of memory after writing ");
         int_to_str(tally.written, str_position());
         str_concat(tally.written == 1 ? " file" : " files");
         str_concat("; the next build writes the rest");
@@ -879,7 +880,9 @@ int run_pack(const char* pack) {
         findings_print();
     int status = TOOL_DONE;
     if (!complete) {
-        out_error(0, "Interrupted; nothing was written");
+        // A job is left undone by an interrupt, or by a thread with no memory to work in.
+        out_error(0, os_interrupted() ? "Interrupted; nothing was written"
+                                      : "Error: Not enough memory; nothing was written");
         status = TOOL_FAILED;
     } else if (!BUILD.building) {
         if (!BUILD.json) {

@@ -1,7 +1,8 @@
 // JSON through RapidJSON. The product is built without exceptions and without run-time type
 // information, which RapidJSON needs neither of: a parse reports its error as a value, and every
 // read below checks the value's type first. RapidJSON's own checks of how it is called are made
-// to end the process (they guard against a fault of this file, not against input). Its memory
+// to end the process, so that a fault of this file cannot pass unseen; the one check that input
+// can reach in version 1.1.0 is kept from it (lone_low_surrogate, below). Its memory
 // comes from the C heap through one allocator that ends the process rather than hand RapidJSON a
 // null block, which its version 1.1.0 would use; what the tool parses is bounded by its callers
 // (a pack file of a few megabytes), so this happens only on a machine out of memory.
