@@ -1,6 +1,8 @@
-// The level record's field table and the checks applied to the form's texts before a record is
-// written. Pure: no platform call, so the rules are tested on their own.
+// The level record's field table, the checks applied to the form's texts before a record is
+// written, and the record's bytes made in memory. Pure: no platform call, so the rules are tested
+// on their own.
 #include "level_record.h"
+#include "str.h"
 
 namespace {
 // Labels are the form's own texts, used by callers in messages and listings.
@@ -29,6 +31,11 @@ int same_text(const char* a, const char* b) {
         ++b;
     }
     return *a == *b;
+}
+
+void put_word(unsigned char* at, int32_t value) {
+    at[0] = (unsigned char)value;
+    at[1] = (unsigned char)(value >> 8);
 }
 } // namespace
 
@@ -109,4 +116,21 @@ int level_backdrop_check(const char* text) {
     while (text[n] && n <= LEVEL_BACKDROP_LENGTH)
         ++n;
     return n <= LEVEL_BACKDROP_LENGTH;
+}
+
+void level_record_bytes(const LevelFields* f, unsigned char record[LEVEL_RECORD_SIZE]) {
+    for (int32_t i = 0; i < LEVEL_RECORD_SIZE; ++i)
+        record[i] = 0;
+    // As the writer's str_pad_right and str_left: cut at the length, spaces after a shorter
+    // description, zero bytes after a shorter backdrop name.
+    const char* text = f->description ? f->description : "";
+    for (int32_t i = 0; i < LEVEL_DESCRIPTION_LENGTH; ++i)
+        record[LEVEL_DESCRIPTION_OFFSET + i] = *text ? (unsigned char)*text++ : ' ';
+    for (int32_t i = 0; i < LEVEL_WORD_COUNT; ++i)
+        put_word(record + LEVEL_START_X_OFFSET + 2 * i, str_to_int(f->words[i]));
+    record[LEVEL_ANTI_GRAVITY_OFFSET] = (unsigned char)f->anti_gravity;
+    text = f->backdrop_name ? f->backdrop_name : "";
+    for (int32_t i = 0; i < LEVEL_BACKDROP_LENGTH && text[i]; ++i)
+        record[LEVEL_BACKDROP_OFFSET + i] = (unsigned char)text[i];
+    put_word(record + LEVEL_GRAVITY_SWITCH_OFFSET, str_to_int(f->gravity_switch_times));
 }

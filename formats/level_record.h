@@ -72,6 +72,9 @@ struct LevelFieldInfo {
 // working strings past the current position of the string area and restores the position, so the
 // texts of f must lie before it (a caller steps past each text it fetched).
 void level_record_write(const LevelFields* f);
+// The same 56 bytes as level_record_write, into record, with no file: pure, so a caller can
+// compare them with a file already on disk or hand them to another writer.
+void level_record_bytes(const LevelFields* f, unsigned char record[LEVEL_RECORD_SIZE]);
 // Reads the current file from position 0 into f. Every text is produced at the current position
 // and stepped past, so all stay alive together; the caller restores the position when done.
 void level_record_read(LevelFields* f);

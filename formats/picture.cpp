@@ -3,6 +3,7 @@
 // checks what stb_image lets through or gets wrong, so that every build takes and refuses the same
 // files and no decoded colour comes from anything but the file. Pure: no platform call.
 #include "picture.h"
+#include "bitmap_header.h"
 #include <stb_image.h>
 #include <stb_image_write.h>
 #include <stdlib.h>
@@ -327,6 +328,22 @@ int picture_decode(const unsigned char* bytes, uint32_t size, PictureResult* res
     if (size >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
         return bmp_decode(bytes, size, result);
     return PICTURE_NOT_READ;
+}
+
+int picture_image(const unsigned char* bytes, uint32_t size, PictureResult* result,
+                  unsigned char image[SCREEN_IMAGE_SIZE]) {
+    // A bitmap that the forms take goes through their conversion, so its image is theirs.
+    if (bytes && bitmap_header_check(bytes, size, size, 0) &&
+        screen_image_from_bitmap(bytes, size, image) == IMAGE_WRITTEN) {
+        result->width = PICTURE_WIDTH;
+        result->height = PICTURE_HEIGHT;
+        result->translucent = 0;
+        return PICTURE_DECODED;
+    }
+    int outcome = picture_decode(bytes, size, result);
+    if (outcome == PICTURE_DECODED)
+        bitmap_file_to_image(&result->picture, image);
+    return outcome;
 }
 
 unsigned char* picture_png(const BitmapPicture* picture, uint32_t* size) {

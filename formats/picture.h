@@ -6,6 +6,7 @@
 #pragma once
 #include <stdint.h>
 #include "bitmap_file.h"
+#include "screen_image.h"
 
 enum PictureOutcome {
     PICTURE_DECODED = 0, // the picture's rows are in the result
@@ -31,6 +32,13 @@ struct PictureResult {
 // 320 x 240 picture is decoded; other sizes are refused from the header alone. Returns a
 // PictureOutcome; result is filled as that outcome says.
 int picture_decode(const unsigned char* bytes, uint32_t size, PictureResult* result);
+
+// The screen image of a picture file's bytes, exactly as `wumpo-tool convert` writes it
+// (the forms' own conversion for a 24-bit bitmap they take). Pure and reentrant: no module
+// state, no platform call, so several threads may convert at once. Returns a PictureOutcome;
+// on PICTURE_DECODED image holds SCREEN_IMAGE_SIZE bytes and result->translucent is set.
+int picture_image(const unsigned char* bytes, uint32_t size, PictureResult* result,
+                  unsigned char image[SCREEN_IMAGE_SIZE]);
 
 // The PNG file (8-bit RGB, not interlaced) of a 24-bit picture: a block from the C heap, which
 // the caller gives back with picture_free; *size gets its length. 0 when memory is short.

@@ -5,6 +5,7 @@ WUMPO_NATIVE_PACKAGES=(
     clang libclang-rt-14-dev                      # the fuzz targets: libFuzzer and the sanitizers
     doctest-dev                                   # the unit-test framework (header only)
     libstb-dev                                    # wumpo-tool reads PNG and bitmaps, writes PNG (header only)
+    rapidjson-dev                                 # wumpo-tool's pack files and JSON (header only)
     imagemagick                                   # pictures of every kind for the picture tests; screenshots
     dpkg-dev file                                 # CPack's .deb: dpkg-shlibdeps, which needs file
     clang-format                                  # the committed code style

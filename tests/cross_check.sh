@@ -75,4 +75,24 @@ check "the same previews" same_files preview.bmp
 check "refused values: the same messages and status" both refused level create BAD.LVL \
     start_x=70000 anti_gravity=2
 check "usage errors: the same texts and status" both usage convert --outdir x
+# What show --json printed, read back by each: the level file it came from.
+check "level create --from: the same level file" both from level create FROM.LVL \
+    --from ../json.native.out
+check "the level file that show --json was made of" \
+    bash -c "cmp '$scratch/native/FROM.LVL' '$scratch/native/WEST.LVL'"
+check "the same level files from JSON" same_files FROM.LVL
+# A pack of one backdrop and one level, built and checked by both.
+for side in native windows; do
+    cat >"$scratch/$side/wumpo-pack.json" <<'EOF'
+{"output": "pack", "backdrops": [{"name": "SKY", "picture": "backdrop1.bmp"}],
+ "levels": [{"name": "ONE", "picture": "level1.bmp", "description": "caf\u00e9 \u20ac",
+             "start_x": 40, "start_y": 30, "exit_x": 250, "exit_y": 60, "level_time": 0,
+             "backdrop_name": "SKY.IMG"}]}
+EOF
+done
+separators=1
+check "build: the same lines, warnings and status" both build build --jobs 2
+separators=0
+check "the same pack files" same_files pack/SKY.IMG pack/ONE.LVL pack/ONE.IMG
+check "check --json: the same findings" both check check --json
 check_summary

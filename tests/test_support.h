@@ -44,11 +44,12 @@ std::string test_tool_dir();
 std::string test_tool_images();
 
 // Runs exe with args in the directory dir, standard output and error into *out and *err (files
-// in between, so no pipe can fill). Returns the exit status, -1 when it did not start, -2 when
-// it ran longer than timeout_ms (it is then killed).
+// in between, so no pipe can fill), standard input from the file input when one is named.
+// Returns the exit status, -1 when it did not start, -2 when it ran longer than timeout_ms (it
+// is then killed).
 int test_run_program(const std::string& exe, const std::string& dir,
                      const std::vector<std::string>& args, std::string* out, std::string* err,
-                     unsigned timeout_ms = 60000);
+                     unsigned timeout_ms = 60000, const std::string& input = std::string());
 // UTF-16 units as the bytes of the system's code page (Windows-1252 where there is none), as
 // Windows' own conversion gives them; what the tool's JSON listing is read back into.
 std::string test_code_page_text(const std::vector<unsigned>& units);

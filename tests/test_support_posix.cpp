@@ -114,7 +114,7 @@ void report_fault(int) {
 
 int test_run_program(const std::string& exe, const std::string& dir,
                      const std::vector<std::string>& args, std::string* out, std::string* err,
-                     unsigned timeout_ms) {
+                     unsigned timeout_ms, const std::string& input) {
     std::string io = test_scratch_dir("run_io");
     std::string out_name = io + "out.txt", err_name = io + "err.txt";
     std::vector<char*> argv;
@@ -129,7 +129,9 @@ int test_run_program(const std::string& exe, const std::string& dir,
         // Only async-signal-safe calls between fork and exec.
         int o = open(out_name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         int e = open(err_name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        if (o < 0 || e < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0 || chdir(dir.c_str()) != 0)
+        int i = input.empty() ? 0 : open(input.c_str(), O_RDONLY);
+        if (o < 0 || e < 0 || i < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0 ||
+            (i > 0 && dup2(i, 0) < 0) || chdir(dir.c_str()) != 0)
             _exit(126);
         execv(exe.c_str(), argv.data());
         _exit(127);

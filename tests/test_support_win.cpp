@@ -171,17 +171,21 @@ LONG CALLBACK report_fault(EXCEPTION_POINTERS* e) {
 
 int test_run_program(const std::string& exe, const std::string& dir,
                      const std::vector<std::string>& args, std::string* out, std::string* err,
-                     unsigned timeout_ms) {
+                     unsigned timeout_ms, const std::string& input) {
     std::string io = test_scratch_dir("run_io");
     HANDLE out_file = inheritable_file(io + "out.txt");
     HANDLE err_file = inheritable_file(io + "err.txt");
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, 0, TRUE};
+    HANDLE in_file = input.empty() ? INVALID_HANDLE_VALUE
+                                   : CreateFileA(input.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                 &inherit, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
     std::string line = quote_arg(exe);
     for (const std::string& a : args)
         line += " " + quote_arg(a);
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdInput = in_file != INVALID_HANDLE_VALUE ? in_file : GetStdHandle(STD_INPUT_HANDLE);
     si.hStdOutput = out_file;
     si.hStdError = err_file;
     PROCESS_INFORMATION pi = {};
@@ -190,6 +194,8 @@ int test_run_program(const std::string& exe, const std::string& dir,
     BOOL started = CreateProcessA(0, command.data(), 0, 0, TRUE, 0, 0, dir.c_str(), &si, &pi);
     CloseHandle(out_file);
     CloseHandle(err_file);
+    if (in_file != INVALID_HANDLE_VALUE)
+        CloseHandle(in_file);
     if (!started)
         return -1;
     int status = -2;

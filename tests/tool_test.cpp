@@ -60,6 +60,17 @@ Run tool(const std::string& dir, const std::vector<std::string>& args) {
     return run_program(tool_exe(), dir, args);
 }
 
+// The tool with standard input read from the file input.
+Run tool_with_input(const std::string& dir, const std::vector<std::string>& args,
+                    const std::string& input) {
+    Run r = {-1, "", ""};
+    r.status = test_run_program(tool_exe(), dir, args, &r.out, &r.err, 60000, input);
+    REQUIRE(r.status != -1);
+    r.out = plain_lines(r.out);
+    r.err = plain_lines(r.err);
+    return r;
+}
+
 // The image the programs make of a bitmap file, computed here from its pixels, independently of
 // the conversion under test.
 Bytes programs_image(const std::string& dir, const std::string& bitmap) {
@@ -418,6 +429,71 @@ TEST_CASE("tool level create: defaults, the Level Creator's checks, show and cre
     }
 }
 
+TEST_CASE("tool level create --from: what show --json prints gives the same file, byte for byte") {
+    std::string dir = test_scratch_dir("tool_from");
+    // Quotes, backslashes, a tab, DEL, bytes above 127 (the euro sign, bytes that Windows-1252
+    // leaves without a character, e acute, y diaeresis), the extremes of every word.
+    const Bytes levels[] = {
+        level_bytes("  Say \"hi\" \\ caf\xE9", {0x8000, 0x7FFF, 0, 319, 239, 1, 0xFFFE, 0}, 1,
+                    "ABCDEFGHIJKL", 0x9C40),
+        level_bytes("\x80\x81\x8D\xFF\t\x7F end", {1, 2, 3, 4, 5, 6, 7, 8}, 0, "SP\xC9\\CE.IMG",
+                    0xFFFF),
+        level_bytes("", {0, 0, 0, 0, 0, 0, 0, 0}, 0, "", 0),
+    };
+    for (size_t i = 0; i < sizeof levels / sizeof levels[0]; ++i) {
+        CAPTURE(i);
+        test_write_file(dir + "ORIGINAL.LVL", levels[i]);
+        Run shown = tool(dir, {"level", "show", "ORIGINAL.LVL", "--json"});
+        REQUIRE(shown.status == 0);
+        test_write_text(dir + "level.json", shown.out);
+        test_remove_file(dir + "COPY.LVL");
+        Run r = tool(dir, {"level", "create", "COPY.LVL", "--from", "level.json"});
+        CHECK(r.status == 0);
+        CHECK(r.err == "");
+        CHECK(test_read_file(dir + "COPY.LVL") == levels[i]);
+        // The same through standard input, as in a pipe from show.
+        test_remove_file(dir + "PIPED.LVL");
+        r = tool_with_input(dir, {"level", "create", "PIPED.LVL", "--from", "-"},
+                            dir + "level.json");
+        CHECK(r.status == 0);
+        CHECK(test_read_file(dir + "PIPED.LVL") == levels[i]);
+    }
+
+    // Fields on the command line go over the JSON's.
+    Run r = tool(dir, {"level", "create", "OVER.LVL", "start_x=7", "--from", "level.json",
+                       "backdrop_name=SKY.IMG"});
+    CHECK(r.status == 0);
+    CHECK(test_read_file(dir + "OVER.LVL") ==
+          level_bytes("", {7, 0, 0, 0, 0, 0, 0, 0}, 0, "SKY.IMG", 0));
+
+    SUBCASE("JSON that is not a level's is refused with the key named, and nothing written") {
+        test_write_text(dir + "typo.json", "{\"strat_x\": 3, \"start_y\": 70000, \"exit_x\": \"4\","
+                                           " \"anti_gravity\": 2, \"description\": \"\\u4E2D\"}");
+        r = tool(dir, {"level", "create", "TYPO.LVL", "--from", "typo.json"});
+        CHECK(r.status == 1);
+        CHECK(r.err == "typo.json: strat_x: Error: Unknown key (did you mean \"start_x\"?)\n"
+                       "typo.json: start_y: Error: Wumpo Start Y has to be a whole number from "
+                       "-32768 to 65535\n"
+                       "typo.json: exit_x: Error: Wumpo Exit X has to be a whole number from "
+                       "-32768 to 65535\n"
+                       "typo.json: anti_gravity: Error: Anti-Gravity mode has to be 0 or 1\n"
+                       "typo.json: description: Error: Level Description has a character that "
+                       "the level file's code page does not have\n");
+        test_write_text(dir + "broken.json", "{\"start_x\": 3,\n \"start_y\" 4}");
+        r = tool_with_input(dir, {"level", "create", "TYPO.LVL", "--from", "-"},
+                            dir + "broken.json");
+        CHECK(r.status == 1);
+        CHECK(r.err == "standard input: Error: Not JSON: line 2, column 12: Missing a colon after "
+                       "a name of object member.\n");
+        CHECK_FALSE(test_file_exists(dir + "TYPO.LVL"));
+        CHECK(tool(dir, {"level", "create", "TYPO.LVL", "--from"}).status == 2);
+        r = tool(dir, {"level", "create", "TYPO.LVL", "--from", "gone.json"});
+        CHECK(r.status == 1);
+        CHECK(r.err == "gone.json: Error: Can't open file\n");
+        CHECK_FALSE(test_file_exists(dir + "TYPO.LVL"));
+    }
+}
+
 TEST_CASE("tool preview: the level bitmap, the sprites where Preview Level puts them, the bar "
           "with the level's numbers") {
     std::string dir = test_scratch_dir("tool_preview");
@@ -513,6 +589,253 @@ TEST_CASE("tool preview: the level bitmap, the sprites where Preview Level puts 
     }
 }
 
+TEST_CASE("tool build: a pack's files as level create and convert make them, rewritten only "
+          "where they changed") {
+    std::string dir = test_scratch_dir("tool_build");
+    test_make_dir(dir + "art");
+    Picture one = varied_picture(5), two = varied_picture(77);
+    test_write_file(dir + test_path("art\\one.bmp"), bitmap_file(one));
+    Shape top_down;
+    top_down.top_down = true;
+    test_write_file(dir + test_path("art\\two.bmp"), bitmap_file(two, top_down));
+    // A PNG, decoded rather than taken by the forms' conversion: the one view makes of a screen
+    // image, which converts back into that image.
+    Bytes sky = expected_image(varied_picture(200));
+    test_write_file(dir + "sky.IMG", sky);
+    REQUIRE(tool(dir, {"view", "sky.IMG", test_path("art\\sky.png")}).status == 0);
+    const std::string pack_text =
+        "{\n"
+        "  \"output\": \"out\",\n"
+        "  \"backdrops\": [{\"name\": \"SKY\", \"picture\": \"art/sky.png\"}],\n"
+        "  \"levels\": [\n"
+        "    {\"name\": \"ONE\", \"picture\": \"art/one.bmp\",\n"
+        "     \"description\": \"Say \\\"hi\\\" \\\\ caf\\u00e9\", \"start_x\": 40, \"start_y\": "
+        "30,\n"
+        "     \"exit_x\": 270, \"exit_y\": 150, \"wumpo_to_create\": 20, \"wumpo_to_save\": 10,\n"
+        "     \"level_time\": 300, \"anti_gravity\": 1, \"backdrop_name\": \"SKY.IMG\",\n"
+        "     \"gravity_switch_times\": -5},\n"
+        "    {\"name\": \"TWO\", \"picture\": \"art/two.bmp\", \"start_y\": 40, \"exit_y\": 60,\n"
+        "     \"level_time\": 90, \"backdrop_name\": \"SKY.IMG\"}\n"
+        "  ]\n"
+        "}\n";
+    test_write_text(dir + "wumpo-pack.json", pack_text);
+    Bytes one_level = level_bytes("Say \"hi\" \\ caf\xE9", {40, 30, 270, 150, 0, 20, 10, 300}, 1,
+                                  "SKY.IMG", 0xFFFB);
+    Bytes two_level = level_bytes("", {0, 40, 0, 60, 0, 0, 0, 90}, 0, "SKY.IMG", 0);
+    auto same_files = [&](const Bytes& two_level_now, const Picture& two_now) {
+        CHECK(test_read_file(dir + test_path("out\\ONE.LVL")) == one_level);
+        CHECK(test_read_file(dir + test_path("out\\ONE.IMG")) == expected_image(one));
+        CHECK(test_read_file(dir + test_path("out\\TWO.LVL")) == two_level_now);
+        CHECK(test_read_file(dir + test_path("out\\TWO.IMG")) == expected_image(two_now));
+        CHECK(test_read_file(dir + test_path("out\\SKY.IMG")) == sky);
+    };
+
+    Run r = tool(dir, {"build", "--jobs", "3"});
+    CHECK(r.status == 0);
+    CHECK(r.err == "");
+    CHECK(r.out == test_path("Wrote out\\SKY.IMG\nWrote out\\ONE.LVL\nWrote out\\ONE.IMG\n"
+                             "Wrote out\\TWO.LVL\nWrote out\\TWO.IMG\n") +
+                       "Wrote 5 of 5 files\n");
+    same_files(two_level, two);
+    // level create makes the same level file from the same fields.
+    r = tool(dir, {"level", "create", "ONE.LVL", "description=Say \"hi\" \\ caf\xE9", "start_x=40",
+                   "start_y=30", "exit_x=270", "exit_y=150", "wumpo_to_create=20",
+                   "wumpo_to_save=10", "level_time=300", "anti_gravity=1", "backdrop_name=SKY.IMG",
+                   "gravity_switch_times=-5"});
+    CHECK(test_read_file(dir + "ONE.LVL") == test_read_file(dir + test_path("out\\ONE.LVL")));
+
+    // Nothing changed: nothing is written.
+    r = tool(dir, {"build"});
+    CHECK(r.status == 0);
+    CHECK(r.out == "out: up to date (5 files)\n");
+
+    // One picture's bytes (not its size) and one level's field changed: those files alone.
+    pixel(two, 160, 120) = Rgb{255, 0, 0};
+    test_write_file(dir + test_path("art\\two.bmp"), bitmap_file(two, top_down));
+    std::string changed = pack_text;
+    changed.replace(changed.find("\"level_time\": 90"), 16, "\"level_time\": 91");
+    test_write_text(dir + "wumpo-pack.json", changed);
+    Bytes two_changed = level_bytes("", {0, 40, 0, 60, 0, 0, 0, 91}, 0, "SKY.IMG", 0);
+    r = tool(dir, {"build", "wumpo-pack.json"});
+    CHECK(r.status == 0);
+    CHECK(r.out == test_path("Wrote out\\TWO.LVL\nWrote out\\TWO.IMG\n") + "Wrote 2 of 5 files\n");
+    same_files(two_changed, two);
+
+    // A build killed before it wrote an image and its state, with the image's temporary file
+    // left half written: the next one removes that and writes the image alone (the others,
+    // made again, are found to be what is on disk).
+    test_remove_file(dir + test_path("out\\ONE.IMG"));
+    test_remove_file(dir + test_path("out\\wumpo-build.state"));
+    test_write_file(dir + test_path("out\\ONE.IMG.~2e63-b2.tmp"), Bytes(1000, 7));
+    r = tool(dir, {"build", "--jobs", "1"});
+    CHECK(r.status == 0);
+    CHECK(r.out == test_path("Removed out\\ONE.IMG.~2e63-b2.tmp, left by a build that was "
+                             "stopped\nWrote out\\ONE.IMG\n") +
+                       "Wrote 1 of 5 files\n");
+    CHECK_FALSE(test_file_exists(dir + test_path("out\\ONE.IMG.~2e63-b2.tmp")));
+    same_files(two_changed, two);
+
+    r = tool(dir, {"build", "--force"});
+    CHECK(r.status == 0);
+    CHECK(r.out.find("Wrote 5 of 5 files\n") != std::string::npos);
+
+    SUBCASE("an error stops the build before anything is written") {
+        Bytes wide = bitmap_file(one);
+        wide[18] = 0x41; // 321 pixels wide
+        test_write_file(dir + test_path("art\\wide.bmp"), wide);
+        std::string broken = changed;
+        broken.replace(broken.find("art/two.bmp"), 11, "art/wide.bmp");
+        broken.replace(broken.find("\"start_x\": 40"), 13, "\"start_x\": 41");
+        test_write_text(dir + "wumpo-pack.json", broken);
+        r = tool(dir, {"build"});
+        CHECK(r.status == 1);
+        CHECK(r.out == "");
+        CHECK(r.err == "wumpo-pack.json: levels[1] \"TWO\": picture: Error: Picture is 321 x 240 "
+                       "pixels; it has to be 320 x 240\n"
+                       "wumpo-pack.json: Nothing was written: 1 error\n");
+        same_files(two_changed, two);
+    }
+    SUBCASE("an output that is a picture is refused, however the pack spells the picture") {
+        test_write_file(dir + test_path("art\\one.IMG"), bitmap_file(one));
+        test_write_text(dir + "over.json", "{\"output\": \"art\", \"backdrops\": [{\"name\": "
+                                           "\"one\", \"picture\": \"./out/../art/one.IMG\"}]}");
+        r = tool(dir, {"build", "over.json"});
+        CHECK(r.status == 1);
+        CHECK(r.err.find(test_path("over.json: output: Error: art\\one.IMG would be written over "
+                                   "the picture of backdrops[0] \"one\"\n")) == 0);
+        CHECK(test_read_file(dir + test_path("art\\one.IMG")) == bitmap_file(one));
+    }
+    SUBCASE("pack init: the level files of a folder as a pack that builds them again") {
+        std::string from = dir + "levels" + TEST_SEPARATOR;
+        test_make_dir(from);
+        REQUIRE(test_copy_file(dir + test_path("out\\ONE.LVL"), from + "ONE.LVL"));
+        REQUIRE(test_copy_file(dir + test_path("out\\ONE.IMG"), from + "ONE.IMG"));
+        REQUIRE(test_copy_file(dir + test_path("out\\TWO.LVL"), from + "TWO.LVL"));
+        REQUIRE(test_copy_file(dir + test_path("art\\two.bmp"), from + "two.bmp"));
+        REQUIRE(test_copy_file(dir + test_path("out\\SKY.IMG"), from + "SKY.IMG"));
+        r = tool(dir, {"pack", "init", "levels"});
+        CHECK(r.status == 0);
+        CHECK(r.err == "");
+        CHECK(r.out == test_path("levels\\ONE.IMG -> levels\\ONE.png (made from the screen "
+                                 "image)\n"
+                                 "levels\\SKY.IMG -> levels\\SKY.png (made from the screen "
+                                 "image)\n"
+                                 "Wrote levels\\wumpo-pack.json: 2 levels, 1 backdrop\n"));
+        r = tool(dir, {"build", "levels"});
+        CHECK(r.status == 0);
+        CHECK(r.err == "");
+        for (const char* file : {"ONE.LVL", "ONE.IMG", "TWO.LVL", "TWO.IMG", "SKY.IMG"})
+            CHECK(test_read_file(from + test_path("build\\") + file) ==
+                  test_read_file(dir + test_path("out\\") + file));
+        // An existing pack file is never replaced.
+        r = tool(dir, {"pack", "init", "levels"});
+        CHECK(r.status == 1);
+        CHECK(r.err == test_path("levels\\wumpo-pack.json: Error: The pack file already exists; "
+                                 "nothing was written\n"));
+    }
+}
+
+TEST_CASE("tool check: every finding with its entry and key, as text and as JSON") {
+    std::string dir = test_scratch_dir("tool_check");
+    test_make_dir(dir + "art");
+    test_write_file(dir + test_path("art\\one.bmp"), bitmap_file(varied_picture(1)));
+    test_write_text(dir + "wumpo-pack.json",
+                    "{\"output\": \"out\", \"outptu\": 1,\n"
+                    " \"backdrops\": [{\"name\": \"LONGNAME1\", \"picture\": \"art/one.bmp\"}],\n"
+                    " \"levels\": [\n"
+                    "  {\"name\": \"ONE\", \"picture\": \"art/one.bmp\", \"strat_x\": 3,\n"
+                    "   \"start_y\": \"30\", \"wumpo_to_create\": 5, \"wumpo_to_save\": 6,\n"
+                    "   \"level_time\": 10, \"exit_y\": 20, \"backdrop_name\": \"NOWHERE.IMG\"},\n"
+                    "  {\"name\": \"one\", \"picture\": \"art/gone.png\", \"start_x\": 300,\n"
+                    "   \"start_y\": 230, \"exit_x\": 301, \"exit_y\": 201,\n"
+                    "   \"backdrop_name\": \"ABCDEFGHIJKLM\"}\n"
+                    " ]}\n");
+    const char* const found[] = {
+        ": outptu: Error: Unknown key (did you mean \"output\"?)",
+        ": backdrops[0] \"LONGNAME1\": name: Error: LONGNAME1.IMG has more than 12 characters, "
+        "so no level's backdrop_name can name it",
+        ": levels[0] \"ONE\": strat_x: Error: Unknown key (did you mean \"start_x\"?)",
+        ": levels[0] \"ONE\": start_y: Error: Wumpo Start Y has to be a whole number from -32768 "
+        "to 65535",
+        ": levels[0] \"ONE\": wumpo_to_save: Error: 6 Wumpo to save, but only 5 are created",
+        ": levels[0] \"ONE\": start_y: Warning: The start cloud (40 x 14) at y = 0 is not wholly "
+        "on the picture below the 20-pixel status bar (y from 20 to 226)",
+        ": levels[0] \"ONE\": backdrop_name: Warning: NOWHERE.IMG is neither a backdrop of the "
+        "pack nor a file in out",
+        ": levels[1] \"one\": name: Error: one.IMG is also made by levels[0] \"ONE\"",
+        ": levels[1] \"one\": backdrop_name: Error: Name of backdrop has to be 12 characters or "
+        "fewer",
+        ": levels[1] \"one\": start_x: Warning: The start cloud (40 x 14) at x = 300 is not "
+        "wholly on the 320-pixel-wide picture (x from 0 to 280)",
+        ": levels[1] \"one\": start_y: Warning: The start cloud (40 x 14) at y = 230 is not "
+        "wholly on the picture below the 20-pixel status bar (y from 20 to 226)",
+        ": levels[1] \"one\": exit_x: Warning: The exit (20 x 40) at x = 301 is not wholly on the "
+        "320-pixel-wide picture (x from 0 to 300)",
+        ": levels[1] \"one\": exit_y: Warning: The exit (20 x 40) at y = 201 is not wholly on the "
+        "picture below the 20-pixel status bar (y from 20 to 200)",
+        ": levels[1] \"one\": level_time: Warning: Level time in seconds is 0",
+        ": levels[1] \"one\": picture: Error: Cannot open \"art/gone.png\"",
+    };
+    std::string want;
+    for (const char* f : found)
+        want += std::string("wumpo-pack.json") + f + "\n";
+    Run r = tool(dir, {"check"});
+    CHECK(r.status == 1);
+    CHECK(r.err == want);
+    CHECK(r.out == "Checked 2 levels and 1 backdrop: 8 errors, 7 warnings\n");
+
+    r = tool(dir, {"check", "--json", "wumpo-pack.json"});
+    CHECK(r.status == 1);
+    CHECK(r.err == "");
+    CHECK(r.out.rfind("{\n  \"errors\": 8,\n  \"warnings\": 7,\n  \"findings\": [\n", 0) == 0);
+    CHECK(r.out.find("    {\n"
+                     "      \"file\": \"wumpo-pack.json\",\n"
+                     "      \"entry\": null,\n"
+                     "      \"name\": null,\n"
+                     "      \"key\": \"outptu\",\n"
+                     "      \"severity\": \"error\",\n"
+                     "      \"message\": \"Unknown key (did you mean \\\"output\\\"?)\"\n"
+                     "    },\n") != std::string::npos);
+    CHECK(r.out.find("      \"entry\": \"levels[1]\",\n"
+                     "      \"name\": \"one\",\n"
+                     "      \"key\": \"level_time\",\n"
+                     "      \"severity\": \"warning\",\n") != std::string::npos);
+    CHECK(r.out.size() > 2);
+    CHECK(r.out.substr(r.out.size() - 6) == "  ]\n}\n");
+
+    SUBCASE("a pack that is not JSON, and level files") {
+        test_write_text(dir + "broken.json", "{\"output\": \"out\",,}");
+        r = tool(dir, {"check", "broken.json"});
+        CHECK(r.status == 1);
+        CHECK(r.err == "broken.json: Error: Not JSON: line 1, column 18: Missing a name for "
+                       "object member.\n");
+        // The second half of a surrogate pair alone, which RapidJSON 1.1.0 would not refuse.
+        test_write_text(dir + "lone.json", "{\"output\": \"a\\udc00\"}");
+        r = tool(dir, {"check", "lone.json"});
+        CHECK(r.status == 1);
+        CHECK(r.err == "lone.json: Error: Not JSON: line 1, column 14: The surrogate pair in "
+                       "string is invalid.\n");
+        test_write_file(dir + "GOOD.LVL",
+                        level_bytes("", {40, 30, 270, 150, 0, 20, 10, 300}, 0, "SKY.IMG", 0));
+        test_write_file(dir + "SKY.IMG", Bytes(SCREEN_IMAGE_SIZE, 0));
+        r = tool(dir, {"check", "GOOD.LVL"});
+        CHECK(r.status == 0);
+        CHECK(r.err == "");
+        CHECK(r.out == "Checked 1 level file: no problems found\n");
+        test_write_file(dir + "BAD.LVL",
+                        level_bytes("", {40, 30, 270, 150, 0, 5, 6, 0}, 2, "SPACE.IMG", 0));
+        r = tool(dir, {"check", "GOOD.LVL", "BAD.LVL"});
+        CHECK(r.status == 1);
+        CHECK(r.err == "BAD.LVL: wumpo_to_save: Error: 6 Wumpo to save, but only 5 are created\n"
+                       "BAD.LVL: anti_gravity: Error: Anti-Gravity mode has to be 0 or 1\n"
+                       "BAD.LVL: level_time: Warning: Level time in seconds is 0\n"
+                       "BAD.LVL: backdrop_name: Warning: SPACE.IMG is not a file beside the "
+                       "level file\n");
+        CHECK(r.out == "Checked 2 level files: 2 errors, 2 warnings\n");
+        CHECK(tool(dir, {"check", "GOOD.LVL", "wumpo-pack.json"}).status == 2);
+    }
+}
+
 TEST_CASE("tool help: the tool and every command; wrong command lines exit 2") {
     std::string dir = test_scratch_dir("tool_help");
     Run r = tool(dir, {"--help"});
@@ -520,8 +843,10 @@ TEST_CASE("tool help: the tool and every command; wrong command lines exit 2") {
     CHECK(r.err == "");
     CHECK(r.out.rfind("Usage: wumpo-tool COMMAND [ARGUMENTS]\n", 0) == 0);
     for (const char* command :
-         {"convert BITMAP", "view IMAGE", "level show FILE", "level create", "preview FILE"})
+         {"convert BITMAP", "view IMAGE", "level show FILE", "level create", "preview FILE",
+          "build [PACK.json]", "check [PACK.json", "pack init [DIR]"})
         CHECK(r.out.find(std::string("  ") + command) != std::string::npos);
+    std::string every = r.out;
 
     struct Topic {
         std::vector<std::string> args;
@@ -535,6 +860,10 @@ TEST_CASE("tool help: the tool and every command; wrong command lines exit 2") {
         {{"level", "create", "X.LVL", "--help"},
          "Usage: wumpo-tool level create FILE.LVL [field=value...]\n"},
         {{"preview", "--help"}, "Usage: wumpo-tool preview FILE.LVL BITMAP OUT.BMP\n"},
+        {{"build", "--help"}, "Usage: wumpo-tool build [PACK.json] [--jobs N] [--force]\n"},
+        {{"check", "-h"}, "Usage: wumpo-tool check [PACK.json | FILE.LVL...] [--json]\n"},
+        {{"pack", "--help"}, "Usage: wumpo-tool pack init [DIR]\n"},
+        {{"pack", "init", "--help"}, "Usage: wumpo-tool pack init [DIR]\n"},
     };
     for (const Topic& t : topics) {
         CAPTURE(t.usage);
@@ -543,7 +872,13 @@ TEST_CASE("tool help: the tool and every command; wrong command lines exit 2") {
         CHECK(r.err == "");
         CHECK(r.out.rfind(t.usage, 0) == 0);
         CHECK(r.out.size() > std::string(t.usage).size() + 80);
+        every += r.out;
     }
+    // The program and the folder of pictures as each system names them.
+    bool windows = TEST_SEPARATOR == '\\';
+    CHECK((every.find("wumpo-tool.exe") != std::string::npos) == windows);
+    CHECK((every.find("images\\") != std::string::npos) == windows);
+    CHECK(every.find(test_path("images\\exitgrav.bmp")) != std::string::npos);
     // Every field the create command takes is listed, with its form label.
     r = tool(dir, {"level", "create", "--help"});
     for (int i = 0; i < LEVEL_FIELD_COUNT; ++i) {
@@ -552,8 +887,16 @@ TEST_CASE("tool help: the tool and every command; wrong command lines exit 2") {
     }
     CHECK_FALSE(test_file_exists(dir + "X.LVL"));
 
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {}, {"frob"}, {"level"}, {"level", "delete", "X.LVL"}}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"frob"},
+                                               {"level"},
+                                               {"level", "delete", "X.LVL"},
+                                               {"pack"},
+                                               {"pack", "make"},
+                                               {"build", "--jobs", "0"},
+                                               {"build", "--fast"},
+                                               {"check", "--xml"}}) {
         r = tool(dir, args);
         CHECK(r.status == 2);
         CHECK(r.out == "");
@@ -562,7 +905,7 @@ TEST_CASE("tool help: the tool and every command; wrong command lines exit 2") {
 }
 
 TEST_CASE(
-    "tool text: wildcards match as on Windows, and Western text widens as Windows widens it") {
+    "tool text: wildcards match as on Windows; Western text and UTF-8 names to UTF-16 and back") {
     struct Match {
         const char* pattern;
         const char* name;
@@ -595,4 +938,28 @@ TEST_CASE(
     CHECK(((unsigned)wide[0] == 0x20AC && (unsigned)wide[1] == 0x81 && (unsigned)wide[2] == 0xE9 &&
            wide[3] == 0));
     CHECK(text_widen_1252("abc", wide, 3) == 0); // no room for the terminator
+
+    // Back into the code page: every byte from its unit, the five without a character from
+    // themselves; a unit the code page lacks (U+0080 among them) refuses the whole text.
+    char narrow[8];
+    const wchar_t back[] = {0x20AC, 0x81, 0xE9, 0x178, 'a'};
+    CHECK(text_narrow_1252(back, 5, narrow) == 1);
+    CHECK(std::string(narrow) == "\x80\x81\xE9\x9F"
+                                 "a");
+    for (wchar_t lost : {(wchar_t)0x80, (wchar_t)0x4E2D, (wchar_t)0})
+        CHECK(text_narrow_1252(&lost, 1, narrow) == 0);
+
+    // File names on POSIX systems are UTF-8: a character outside the BMP is one surrogate pair;
+    // a lone surrogate, an overlong form or a cut sequence is no name.
+    const wchar_t pair[] = {'x', 0xD83C, 0xDF0C, 0xE9};
+    char utf8[16];
+    CHECK(text_utf8_of_units(pair, 4, utf8) == 1);
+    CHECK(std::string(utf8) == "x\xF0\x9F\x8C\x8C\xC3\xA9");
+    wchar_t units[8];
+    CHECK(text_units_of_utf8(utf8, units, 8) == 4);
+    CHECK(((unsigned)units[1] == 0xD83C && (unsigned)units[2] == 0xDF0C && units[4] == 0));
+    CHECK(text_utf8_of_units(pair + 2, 1, utf8) == 0);
+    for (const char* bad : {"\xC0\xAF", "\xED\xA0\x80", "\xE2\x82", "\xF4\x90\x80\x80"})
+        CHECK(text_units_of_utf8(bad, units, 8) == -1);
+    CHECK(text_units_of_utf8("abc", units, 3) == -1); // no room for the terminator
 }

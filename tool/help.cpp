@@ -6,6 +6,47 @@
 #include "text.h"
 
 namespace {
+// A folder's separator as the system writes it, and where the pictures of preview are.
+#ifdef _WIN32
+#define SEP "\\"
+#define IMAGES_WHERE "of preview come from the images folder beside wumpo-tool.exe.\n"
+#else
+#define SEP "/"
+#define IMAGES_WHERE                                                                               \
+    "of preview come from the images/ folder in share/wumpo-tools/ beside the bin/ folder\n"       \
+    "that holds wumpo-tool.\n"
+#endif
+
+// The pack file, told by "pack --help" and "pack init --help" alike.
+const char PACK_TEXT[] =
+    "A pack file, wumpo-pack.json, names the output folder, the backdrops and the levels of a\n"
+    "level pack, so the pack can be kept in version control as text and built by\n"
+    "\"wumpo-tool build\":\n"
+    "\n"
+    "  {\n"
+    "    \"output\": \"build\",\n"
+    "    \"backdrops\": [\n"
+    "      {\"name\": \"SPACE\", \"picture\": \"art/space.png\"}\n"
+    "    ],\n"
+    "    \"levels\": [\n"
+    "      {\"name\": \"LEVEL1\", \"picture\": \"art/level1.bmp\",\n"
+    "       \"description\": \"First steps\", \"start_x\": 40, \"start_y\": 30,\n"
+    "       \"exit_x\": 270, \"exit_y\": 150, \"backdrop_name\": \"SPACE.IMG\"}\n"
+    "    ]\n"
+    "  }\n"
+    "\n"
+    "Each backdrop becomes NAME.IMG, each level NAME.LVL and NAME.IMG, in the output folder.\n"
+    "Folders and pictures are named relative to the pack file's folder. A level's fields are\n"
+    "those that \"level show --json\" prints, under its names; a field left out takes the\n"
+    "form's starting value (backdrop_name SPACE.IMG, everything else empty or 0).\n"
+    "\n"
+    "pack init writes DIR" SEP "wumpo-pack.json (DIR: the current directory when not given) from\n"
+    "the level files in DIR, each with its fields and its picture NAME.bmp or NAME.png beside\n"
+    "it; where there is only the screen image NAME.IMG, it is turned back into NAME.png (as\n"
+    "view does; converting that gives the same image) and the line written says so. The\n"
+    "backdrops the levels name are added the same way when they are in DIR. The output folder\n"
+    "is build. An existing pack file is never replaced.\n";
+
 struct HelpTopic {
     const char* name;
     const char* usage; // one or more lines, each ending in \n
@@ -24,12 +65,14 @@ const HelpTopic TOPICS[] = {
      "  level show FILE.LVL [--json]            the fields of a level file\n"
      "  level create FILE.LVL [field=value...]  a level file from named fields\n"
      "  preview FILE.LVL BITMAP OUT.BMP         a level as Preview Level shows it\n"
+     "  build [PACK.json] [--jobs N] [--force]  the levels and backdrops of a pack file\n"
+     "  check [PACK.json | FILE.LVL...]         a pack's or level files' values and pictures\n"
+     "  pack init [DIR]                         a pack file from the level files in a folder\n"
      "\n"
      "\"wumpo-tool COMMAND --help\" tells more about a command.\n"
      "\n"
-     "Relative file names are taken from the current directory. The sprites and the status bar\n"
-     "of preview come from the images folder beside wumpo-tool.exe.\n"
-     "\n"
+     "Relative file names are taken from the current directory. The sprites and the status "
+     "bar\n" IMAGES_WHERE "\n"
      "Exit status: 0 when everything was done, 1 when a file could not be read or written or\n"
      "was refused, 2 when the command line is wrong.\n",
      0},
@@ -47,7 +90,7 @@ const HelpTopic TOPICS[] = {
      "  --out DIR   put the images into DIR, an existing directory\n"
      "  --          every argument after this is a bitmap, even one starting with --\n"
      "\n"
-     "Example: wumpo-tool convert art\\*.bmp --out levels\n",
+     "Example: wumpo-tool convert art" SEP "*.bmp --out levels\n",
      0},
     {"view", "Usage: wumpo-tool view IMAGE.IMG OUT.BMP\n",
      "Writes the screen image IMAGE.IMG (153,600 bytes) as a 320 x 240, 24-bit bitmap that any\n"
@@ -57,7 +100,8 @@ const HelpTopic TOPICS[] = {
      0},
     {"level",
      "Usage: wumpo-tool level show FILE.LVL [--json]\n"
-     "       wumpo-tool level create FILE.LVL [field=value...]\n",
+     "       wumpo-tool level create FILE.LVL [field=value...]\n"
+     "       wumpo-tool level create FILE.LVL --from FILE.json [field=value...]\n",
      "Shows a level file, or writes one from named fields.\n"
      "\"wumpo-tool level show --help\" and \"wumpo-tool level create --help\" tell more.\n",
      0},
@@ -72,24 +116,75 @@ const HelpTopic TOPICS[] = {
      "\n"
      "Giving the values shown to \"wumpo-tool level create\" writes the same file byte for byte.\n",
      1},
-    {"level create", "Usage: wumpo-tool level create FILE.LVL [field=value...]\n",
+    {"level create",
+     "Usage: wumpo-tool level create FILE.LVL [field=value...]\n"
+     "       wumpo-tool level create FILE.LVL --from FILE.json [field=value...]\n",
      "Writes the level file FILE.LVL from named fields, as Create Level does. A field not given\n"
      "keeps the form's starting value: backdrop_name SPACE.IMG, the description empty, numbers\n"
      "and anti_gravity 0. Numbers have to be whole numbers from -32768 to 65535 (kept in 16\n"
      "bits), anti_gravity 0 or 1, backdrop_name 12 characters or fewer; the description is cut\n"
      "to 23 characters or padded with spaces. Nothing is written when a value is refused.\n"
      "\n"
-     "Example: wumpo-tool level create LEVEL1.LVL \"description=First steps\" start_x=40\n",
+     "  --from FILE.json   the fields of a level as \"level show --json\" prints it (- reads\n"
+     "                     standard input); fields named after it go over them. What show\n"
+     "                     prints gives the same file byte for byte.\n"
+     "\n"
+     "Example: wumpo-tool level create LEVEL1.LVL \"description=First steps\" start_x=40\n"
+     "         wumpo-tool level show A.LVL --json | wumpo-tool level create B.LVL --from -\n",
      1},
     {"preview", "Usage: wumpo-tool preview FILE.LVL BITMAP OUT.BMP\n",
      "Writes what the Level Creator's Preview Level shows as a 320 x 240, 24-bit bitmap (a PNG\n"
      "when the output name ends in .png): BITMAP (a picture as convert takes it) with the start\n"
-     "sprite (images\\cloud.bmp) at the level's start position, the exit sprite\n"
-     "(images\\exitgrav.bmp when anti_gravity is 1, otherwise images\\exit.bmp) at its exit\n"
-     "position, and the status bar (images\\statbar.bmp) across the top, drawn in that order.\n"
+     "sprite (images" SEP "cloud.bmp) at the level's start position, the exit sprite\n"
+     "(images" SEP "exitgrav.bmp when anti_gravity is 1, otherwise images" SEP
+     "exit.bmp) at its exit\n"
+     "position, and the status bar (images" SEP
+     "statbar.bmp) across the top, drawn in that order.\n"
      "Positions count from the picture's top-left pixel; what lies outside the picture is cut\n"
      "off.\n",
      0},
+    {"build", "Usage: wumpo-tool build [PACK.json] [--jobs N] [--force]\n",
+     "Builds a level pack: writes every level's NAME.LVL and NAME.IMG and every backdrop's\n"
+     "NAME.IMG into the pack's output folder (made when missing), with the bytes that \"level\n"
+     "create\" and \"convert\" give. PACK.json is wumpo-pack.json in the current directory when\n"
+     "not given, or in the folder given. The pack is checked first, as \"wumpo-tool check\"\n"
+     "checks it: an error stops the build with nothing written; warnings are printed and the\n"
+     "build goes on.\n"
+     "\n"
+     "A file is written only when what it is made from changed: the picture's bytes, the\n"
+     "level's fields, or the version of wumpo-tool. What the build needs to know that is kept in\n"
+     "wumpo-build.state in the output folder. With nothing changed, nothing is written and the\n"
+     "build says \"up to date\". Each file written is told on a line of its own, and a last line\n"
+     "sums up. Every file is written under a temporary name and then moved into place, so a\n"
+     "build that is stopped (Ctrl+C stops it once the files being written are done) leaves\n"
+     "each file either old or new, and the next build writes what is left.\n"
+     "\n"
+     "  --jobs N   convert pictures and write files on N threads (1 to 64); one per processor\n"
+     "             when not given\n"
+     "  --force    convert and write every file, changed or not\n"
+     "\n"
+     "\"wumpo-tool pack --help\" describes the pack file.\n",
+     0},
+    {"check", "Usage: wumpo-tool check [PACK.json | FILE.LVL...] [--json]\n",
+     "Checks a pack file (wumpo-pack.json when not given; in the folder, for a folder) or level\n"
+     "files, and writes nothing. Errors, which stop a build: a picture that cannot be read or\n"
+     "is not 320 x 240, two entries with one output name, a number outside -32768 to 65535,\n"
+     "anti_gravity other than 0 or 1, a backdrop name over 12 characters, more Wumpo to save\n"
+     "than are created, and any key, type or value a pack cannot have. Warnings: the start\n"
+     "cloud (40 x 14) or the exit (20 x 40) not wholly on the 320 x 240 picture below the\n"
+     "20-pixel status bar, a level time of 0, a backdrop that is neither in the pack nor a file\n"
+     "in the output folder (beside the level file, for level files), a description over 23\n"
+     "characters, a picture with pixels that are not fully opaque. Each message names the file,\n"
+     "the pack entry and the key; a last line on standard output sums up. Exit status 1 when\n"
+     "there is an error.\n"
+     "\n"
+     "  --json   the findings as one JSON object on standard output instead, for editors and\n"
+     "           CI: {\"errors\": N, \"warnings\": N, \"findings\": [...]}, each finding with\n"
+     "           file, entry, name, key (null when it is not about one), severity (\"error\"\n"
+     "           or \"warning\") and message\n",
+     0},
+    {"pack", "Usage: wumpo-tool pack init [DIR]\n", PACK_TEXT, 0},
+    {"pack init", "Usage: wumpo-tool pack init [DIR]\n", PACK_TEXT, 0},
 };
 
 const HelpTopic* topic_of(const char* name) {

@@ -3,8 +3,12 @@
 // table and checks, so they read and write exactly what Load Level and Create Level do.
 #include "tool.h"
 #include "file.h"
+#include "findings.h"
+#include "heap.h"
 #include "out.h"
+#include "pack.h"
 #include "path.h"
+#include "store.h"
 #include "str.h"
 #include "text.h"
 #ifdef _WIN32
@@ -12,6 +16,9 @@
 #endif
 
 namespace {
+// A level's JSON is a few hundred bytes; anything far longer is not one.
+enum { LEVEL_JSON_MOST = 1024 * 1024 };
+
 struct LevelToolState {
     // A text of the record read from a 56-byte file has fewer characters than that, and a
     // character of the code page is never more than one UTF-16 unit per byte.
@@ -117,6 +124,28 @@ int assign(LevelFields* f, const char** anti_gravity, const char* argument) {
     return TOOL_DONE;
 }
 
+// Fills f from the JSON file name ("-": standard input), as "level show --json" prints a level;
+// *anti_gravity gets the check box's text. TOOL_DONE, or TOOL_FAILED after reporting.
+int read_json(const char* name, LevelFields* f, const char** anti_gravity) {
+    unsigned char* bytes = 0;
+    uint32_t size = 0;
+    int standard_input = text_equal(name, "-");
+    int read = standard_input
+                   ? out_read_input(LEVEL_JSON_MOST, &bytes, &size)
+                   : store_read(path_full(name), 0, LEVEL_JSON_MOST, &bytes, &size) == STORE_DONE;
+    if (!read) {
+        out_error(standard_input ? "standard input" : name,
+                  standard_input ? "Error: Can't read" : "Error: Can't open file");
+        return TOOL_FAILED;
+    }
+    findings_start(standard_input ? "standard input" : name);
+    int taken = pack_read_level(bytes, size, f);
+    heap_free(bytes);
+    findings_print();
+    *anti_gravity = f->anti_gravity ? "1" : "0";
+    return taken ? TOOL_DONE : TOOL_FAILED;
+}
+
 // Applies the Level Creator's checks, reporting every refused value. 1 when all are good.
 int values_valid(const char* file, LevelFields* f, const char* anti_gravity) {
     int valid = 1;
@@ -200,26 +229,43 @@ int tool_level_create(int count, char** args) {
     if (count == 0)
         return help_usage("level create", "a level file name is needed");
     const char* file = args[0];
-    // The form's starting values: every field empty but the backdrop, the check box clear.
-    LevelFields fields = {"", {"", "", "", "", "", "", "", ""}, 0, "SPACE.IMG", ""};
+    LevelFields fields;
+    pack_starting_values(&fields);
     const char* anti_gravity = "0";
+    // The JSON first, wherever --from stands: the fields named on the command line go over it.
+    const char* from = 0;
     for (int i = 1; i < count; ++i) {
-        int status = assign(&fields, &anti_gravity, args[i]);
-        if (status != TOOL_DONE)
-            return status;
+        if (!text_equal(args[i], "--from"))
+            continue;
+        if (from || i + 1 >= count)
+            return help_usage("level create", from ? "one --from at a time"
+                                                   : "--from needs a JSON file, or - for "
+                                                     "standard input");
+        from = args[++i];
     }
-    if (!values_valid(file, &fields, anti_gravity))
-        return TOOL_FAILED;
-
-    char* full = path_full(file);
-    if (!full || !file_create(0, full)) {
-        out_error(file, "Error: Can't create file");
-        return TOOL_FAILED;
+    int status = from ? read_json(from, &fields, &anti_gravity) : TOOL_DONE;
+    for (int i = 1; i < count && status == TOOL_DONE; ++i) {
+        if (text_equal(args[i], "--from"))
+            ++i;
+        else
+            status = assign(&fields, &anti_gravity, args[i]);
     }
-    level_record_write(&fields);
-    if (!file_close(0)) {
-        out_error(file, "Error: Can't write file");
-        return TOOL_FAILED;
+    if (status == TOOL_DONE && !values_valid(file, &fields, anti_gravity))
+        status = TOOL_FAILED;
+    if (status == TOOL_DONE) {
+        char* full = path_full(file);
+        if (!full || !file_create(0, full)) {
+            out_error(file, "Error: Can't create file");
+            status = TOOL_FAILED;
+        } else {
+            level_record_write(&fields);
+            if (!file_close(0)) {
+                out_error(file, "Error: Can't write file");
+                status = TOOL_FAILED;
+            }
+        }
+        heap_free(full);
     }
-    return TOOL_DONE;
+    pack_release();
+    return status;
 }

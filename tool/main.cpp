@@ -32,6 +32,16 @@ int run_level(int count, char** args) {
         return tool_level_create(count - 1, args + 1);
     return unknown("level", "unknown level command", args[0]);
 }
+
+int run_pack(int count, char** args) {
+    if (count == 0)
+        return help_usage("pack", "no pack command given");
+    if (text_equal(args[0], "--help") || text_equal(args[0], "-h"))
+        return help_print("pack");
+    if (text_equal(args[0], "init"))
+        return tool_pack_init(count - 1, args + 1);
+    return unknown("pack", "unknown pack command", args[0]);
+}
 } // namespace
 
 int tool_run(int count, char** args) {
@@ -48,6 +58,12 @@ int tool_run(int count, char** args) {
         return run_level(count - 1, args + 1);
     if (text_equal(command, "preview"))
         return tool_preview(count - 1, args + 1);
+    if (text_equal(command, "build"))
+        return tool_build(count - 1, args + 1);
+    if (text_equal(command, "check"))
+        return tool_check(count - 1, args + 1);
+    if (text_equal(command, "pack"))
+        return run_pack(count - 1, args + 1);
     return unknown("", "unknown command", command);
 }
 

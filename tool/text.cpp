@@ -168,6 +168,23 @@ char* text_base_name(const char* path) {
     return str_left(name, cut, str_position());
 }
 
+char* text_folder(const char* path) {
+    const char* p = path ? path : "";
+    return str_left(p, (int32_t)(last_separator_end(p) - p), str_position());
+}
+
+char* text_in_folder(const char* folder, const char* name) {
+    const char* n = name ? name : "";
+#ifdef _WIN32
+    int absolute = n[0] == '\\' || n[0] == '/' || (n[0] && n[1] == ':');
+#else
+    int absolute = n[0] == '/';
+#endif
+    if (absolute)
+        return str_left(n, str_length(n), str_position());
+    return text_join(folder, n);
+}
+
 char* text_join(const char* directory, const char* name) {
     char* start = str_position();
     *start = 0;
@@ -233,4 +250,106 @@ int32_t text_widen_1252(const char* text, wchar_t* out, int32_t room) {
             return n;
     }
     return 0;
+}
+
+int text_narrow_1252(const wchar_t* units, int32_t count, char* out) {
+    out[0] = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        uint32_t unit = (uint32_t)units[i];
+        int32_t byte = -1;
+        if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
+            byte = (int32_t)unit;
+        } else {
+            // The table's characters, and the five bytes it leaves alone, which widen to
+            // themselves.
+            for (int32_t b = 0; b < 32 && byte < 0; ++b) {
+                if (CP1252_HIGH[b] ? CP1252_HIGH[b] == unit : unit == 0x80u + (uint32_t)b)
+                    byte = 0x80 + b;
+            }
+        }
+        if (byte <= 0) {
+            out[0] = 0;
+            return 0;
+        }
+        out[i] = (char)byte;
+    }
+    out[count] = 0;
+    return 1;
+}
+
+int text_utf8_of_units(const wchar_t* units, int32_t count, char* out) {
+    uint32_t n = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        uint32_t c = (uint32_t)units[i] & 0xFFFFu;
+        if (c == 0 || (c >= 0xDC00 && c < 0xE000))
+            return 0;
+        if (c >= 0xD800 && c < 0xDC00) {
+            uint32_t low = i + 1 < count ? (uint32_t)units[i + 1] & 0xFFFFu : 0;
+            if (low < 0xDC00 || low >= 0xE000)
+                return 0;
+            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+            ++i;
+        }
+        if (c < 0x80) {
+            out[n++] = (char)c;
+        } else if (c < 0x800) {
+            out[n++] = (char)(0xC0 | c >> 6);
+            out[n++] = (char)(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out[n++] = (char)(0xE0 | c >> 12);
+            out[n++] = (char)(0x80 | (c >> 6 & 0x3F));
+            out[n++] = (char)(0x80 | (c & 0x3F));
+        } else {
+            out[n++] = (char)(0xF0 | c >> 18);
+            out[n++] = (char)(0x80 | (c >> 12 & 0x3F));
+            out[n++] = (char)(0x80 | (c >> 6 & 0x3F));
+            out[n++] = (char)(0x80 | (c & 0x3F));
+        }
+    }
+    out[n] = 0;
+    return 1;
+}
+
+int32_t text_units_of_utf8(const char* text, wchar_t* out, int32_t room) {
+    const unsigned char* p = (const unsigned char*)(text ? text : "");
+    int32_t n = 0;
+    while (*p) {
+        uint32_t c = *p, more = 0, least = 0;
+        if (c >= 0xF0 && c < 0xF5) {
+            c &= 0x07;
+            more = 3;
+            least = 0x10000;
+        } else if (c >= 0xE0 && c < 0xF0) {
+            c &= 0x0F;
+            more = 2;
+            least = 0x800;
+        } else if (c >= 0xC2 && c < 0xE0) {
+            c &= 0x1F;
+            more = 1;
+            least = 0x80;
+        } else if (c >= 0x80) {
+            return -1;
+        }
+        ++p;
+        for (uint32_t k = 0; k < more; ++k, ++p) {
+            if ((*p & 0xC0) != 0x80)
+                return -1;
+            c = c << 6 | (*p & 0x3Fu);
+        }
+        // Overlong forms, surrogates and what lies past U+10FFFF are not UTF-8.
+        if (c < least || (c >= 0xD800 && c < 0xE000) || c > 0x10FFFF)
+            return -1;
+        if (n + (c >= 0x10000 ? 2 : 1) >= room)
+            return -1;
+        if (c >= 0x10000) {
+            out[n++] = (wchar_t)(0xD800 + ((c - 0x10000) >> 10));
+            out[n++] = (wchar_t)(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out[n++] = (wchar_t)c;
+        }
+    }
+    if (n >= room)
+        return -1;
+    out[n] = 0;
+    return n;
 }

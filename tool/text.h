@@ -24,6 +24,11 @@ char* text_quote_wide(const wchar_t* units, int32_t count);
 // The file name part of path (after its last \, / or : on Windows, its last / on POSIX systems)
 // without its last extension.
 char* text_base_name(const char* path);
+// The folder part of path with its final separator ("levels/"; "levels\" on Windows), or empty.
+char* text_folder(const char* path);
+// name as seen from where folder is: name itself when it is absolute (or drive-relative on
+// Windows), else folder and name joined as text_join does.
+char* text_in_folder(const char* folder, const char* name);
 // directory and name joined with a backslash, a slash on POSIX systems (none added when directory
 // is empty or already ends in a separator).
 char* text_join(const char* directory, const char* name);
@@ -38,3 +43,13 @@ int text_matches(const char* pattern, const char* name);
 // (room units), as MultiByteToWideChar does: the units written, terminator included, or 0 when
 // they do not fit.
 int32_t text_widen_1252(const char* text, wchar_t* out, int32_t room);
+// The reverse: count UTF-16 units as Windows-1252 bytes into out (count + 1 bytes, terminated),
+// as WideCharToMultiByte does without best fit. 1 when every unit has its byte; 0 otherwise
+// (out then holds no text).
+int text_narrow_1252(const wchar_t* units, int32_t count, char* out);
+// count UTF-16 units as UTF-8 into out (3 * count + 1 bytes, terminated): how POSIX systems
+// spell Unicode file names. 1 when done; 0 for a lone surrogate or a unit 0.
+int text_utf8_of_units(const wchar_t* units, int32_t count, char* out);
+// The UTF-8 text as UTF-16 units into out (room units, terminated); the units written without
+// the terminator, or -1 when the text is not UTF-8 or does not fit.
+int32_t text_units_of_utf8(const char* text, wchar_t* out, int32_t room);

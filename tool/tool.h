@@ -21,10 +21,16 @@ int tool_convert(int count, char** args);
 int tool_view(int count, char** args);
 // wumpo-tool level show FILE.LVL [--json]
 int tool_level_show(int count, char** args);
-// wumpo-tool level create FILE.LVL [field=value...]
+// wumpo-tool level create FILE.LVL [--from FILE.json] [field=value...]
 int tool_level_create(int count, char** args);
 // wumpo-tool preview FILE.LVL BITMAP OUT.BMP
 int tool_preview(int count, char** args);
+// wumpo-tool build [PACK.json] [--jobs N] [--force]
+int tool_build(int count, char** args);
+// wumpo-tool check [PACK.json | FILE.LVL...] [--json]
+int tool_check(int count, char** args);
+// wumpo-tool pack init [DIR]
+int tool_pack_init(int count, char** args);
 
 // Reads the level file that the user named (shown in messages) into f, its texts in the string
 // area past the current position, which the caller restores when done with them. 1 when read;

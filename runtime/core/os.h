@@ -13,6 +13,23 @@
 // return the handle), a descriptor held as a non-null value elsewhere. 0 is no file.
 typedef void* OsFile;
 
+// What the system says of a name, without opening it for reading or writing.
+enum OsFileKind {
+    OS_MISSING = 0, // nothing under the name (or a folder on its way is missing)
+    OS_FILE,
+    OS_DIRECTORY
+};
+struct OsFileFacts {
+    int32_t kind;           // OsFileKind
+    uint64_t size;          // bytes, for a file
+    uint64_t time;          // last write, in the system's own unit (ns on POSIX, 100 ns on Windows)
+    uint64_t volume, index; // the file's identity: equal for two names of one file
+};
+
+// A thread started through the table below, and the work it runs: work(argument), once.
+typedef void* OsThread;
+typedef void (*OsThreadWork)(void* argument);
+
 struct OsCalls {
     // The runtime heap: one private, growable heap from which blocks are taken zero-filled and
     // which is destroyed with everything in it. heap_realloc zero-fills added bytes and, when it
@@ -48,6 +65,18 @@ struct OsCalls {
     int (*remove)(const char* name);
     int (*close)(OsFile file);
     int (*set_current_directory)(const char* directory);
+
+    // The facts of name, following links. 1 when the system could tell (kind OS_MISSING
+    // included); 0 when it refused (no access, a broken name).
+    int (*facts)(const char* name, OsFileFacts* facts);
+    // Makes the directory name (its parent must exist). 1 when made or already a directory.
+    int (*make_directory)(const char* name);
+    // Runs work(argument) on a new thread; 0 when the system refuses one, and the caller then
+    // does the work itself. Only the thread's own memory and what it is handed may be touched
+    // there: the runtime's modules are single-threaded.
+    OsThread (*thread_start)(OsThreadWork work, void* argument);
+    // Waits until the thread's work has returned, and releases the thread.
+    void (*thread_wait)(OsThread thread);
 };
 
 // The live table; a test may change an entry and must put it back.
@@ -75,3 +104,15 @@ void* os_program_module(void);
 void os_end_process(int code);
 // A number that differs between processes running at one time.
 uint32_t os_process_id(void);
+// The time now, in the unit of OsFileFacts.time and from the same start, so the two compare.
+uint64_t os_time_now(void);
+// That unit's count per second.
+extern const uint64_t OS_TIME_PER_SECOND;
+// How many processors the process may run on; at least 1.
+uint32_t os_processor_count(void);
+
+// From now on, the first Ctrl+C (or SIGINT, SIGTERM) only sets a flag that os_interrupted
+// reads, so a long job can stop between two files; a second one ends the process as usual.
+void os_watch_interrupt(void);
+// 1 once an interrupt has come after os_watch_interrupt. Safe from any thread.
+int os_interrupted(void);

@@ -4,11 +4,15 @@
 #include "os.h"
 #include <errno.h>
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
+#include <atomic>
 
 // The core's module state belongs to heap.cpp, file.cpp and program.cpp; this file only calls
 // the system.
@@ -251,6 +255,54 @@ int posix_set_current_directory(const char* directory) {
     return chdir(directory) == 0;
 }
 
+int posix_facts(const char* name, OsFileFacts* facts) {
+    *facts = OsFileFacts{OS_MISSING, 0, 0, 0, 0};
+    struct stat st;
+    if (stat(name, &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR;
+    facts->kind = S_ISDIR(st.st_mode) ? OS_DIRECTORY : OS_FILE;
+    facts->size = st.st_size < 0 ? 0 : (uint64_t)st.st_size;
+    facts->time = (uint64_t)st.st_mtim.tv_sec * 1000000000u + (uint64_t)st.st_mtim.tv_nsec;
+    facts->volume = (uint64_t)st.st_dev;
+    facts->index = (uint64_t)st.st_ino;
+    return 1;
+}
+int posix_make_directory(const char* name) {
+    if (mkdir(name, 0777) == 0)
+        return 1;
+    struct stat st;
+    return errno == EEXIST && stat(name, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The thread and what it runs, in one block that the waiter frees.
+struct PosixThread {
+    pthread_t thread;
+    OsThreadWork work;
+    void* argument;
+};
+void* posix_thread_entry(void* block) {
+    PosixThread* t = (PosixThread*)block;
+    t->work(t->argument);
+    return 0;
+}
+OsThread posix_thread_start(OsThreadWork work, void* argument) {
+    PosixThread* t = (PosixThread*)malloc(sizeof(PosixThread));
+    if (!t)
+        return 0;
+    t->work = work;
+    t->argument = argument;
+    if (pthread_create(&t->thread, 0, &posix_thread_entry, t) != 0) {
+        free(t);
+        return 0;
+    }
+    return t;
+}
+void posix_thread_wait(OsThread thread) {
+    PosixThread* t = (PosixThread*)thread;
+    pthread_join(t->thread, 0);
+    free(t);
+}
+
 OsCalls CALLS = {&posix_heap_create,
                  &posix_heap_alloc,
                  &posix_heap_realloc,
@@ -267,7 +319,19 @@ OsCalls CALLS = {&posix_heap_create,
                  &posix_replace,
                  &posix_remove,
                  &posix_close,
-                 &posix_set_current_directory};
+                 &posix_set_current_directory,
+                 &posix_facts,
+                 &posix_make_directory,
+                 &posix_thread_start,
+                 &posix_thread_wait};
+
+// Set by the signal handler, read by any thread: the only state this file keeps, since a
+// signal handler can reach nothing else. A lock-free atomic is safe in both places.
+static_assert(std::atomic<int>::is_always_lock_free, "a signal handler needs a lock-free flag");
+std::atomic<int> INTERRUPTED(0);
+void on_interrupt(int) {
+    INTERRUPTED.store(1);
+}
 
 // Appends the component [at, at + n) of a name to out (used bytes so far: *used), resolving "."
 // and ".." as the names are written, as Windows does with its full names: the directories need
@@ -355,6 +419,35 @@ uint32_t os_program_file(char* out, uint32_t room) {
 
 uint32_t os_process_id(void) {
     return (uint32_t)getpid();
+}
+
+const uint64_t OS_TIME_PER_SECOND = 1000000000u;
+
+uint64_t os_time_now(void) {
+    struct timespec now;
+    if (clock_gettime(CLOCK_REALTIME, &now) != 0)
+        return 0;
+    return (uint64_t)now.tv_sec * OS_TIME_PER_SECOND + (uint64_t)now.tv_nsec;
+}
+
+uint32_t os_processor_count(void) {
+    long n = sysconf(_SC_NPROCESSORS_ONLN);
+    return n < 1 ? 1u : n > 1024 ? 1024u : (uint32_t)n;
+}
+
+void os_watch_interrupt(void) {
+    // SA_RESETHAND: the handler is used once, so a second Ctrl+C ends the process at once.
+    struct sigaction action;
+    memset(&action, 0, sizeof action);
+    action.sa_handler = &on_interrupt;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, 0);
+    sigaction(SIGTERM, &action, 0);
+}
+
+int os_interrupted(void) {
+    return INTERRUPTED.load() != 0;
 }
 
 void* os_program_module(void) {

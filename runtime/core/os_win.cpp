@@ -2,6 +2,7 @@
 // with the calls and flags the programs have always used.
 #include "os.h"
 #include <windows.h>
+#include <atomic>
 
 // The core's module state belongs to heap.cpp, file.cpp and program.cpp; this file only calls
 // the system.
@@ -89,6 +90,73 @@ int win_set_current_directory(const char* directory) {
     return SetCurrentDirectoryA(directory) != 0;
 }
 
+// GetFileInformationByHandle is the one call that gives a file's identity (volume serial and
+// file index) with its size and time; the handle asks for no access at all, so a file that
+// another program holds open is still seen. FILE_FLAG_BACKUP_SEMANTICS lets a directory open.
+int win_facts(const char* name, OsFileFacts* facts) {
+    *facts = OsFileFacts{OS_MISSING, 0, 0, 0, 0};
+    HANDLE h = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
+    if (h == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    BOOL ok = GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    if (!ok)
+        return 0;
+    facts->kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? OS_DIRECTORY : OS_FILE;
+    facts->size = (uint64_t)info.nFileSizeHigh << 32 | info.nFileSizeLow;
+    facts->time =
+        (uint64_t)info.ftLastWriteTime.dwHighDateTime << 32 | info.ftLastWriteTime.dwLowDateTime;
+    facts->volume = info.dwVolumeSerialNumber;
+    facts->index = (uint64_t)info.nFileIndexHigh << 32 | info.nFileIndexLow;
+    return 1;
+}
+int win_make_directory(const char* name) {
+    if (CreateDirectoryA(name, 0))
+        return 1;
+    // ERROR_ALREADY_EXISTS also comes for a file of that name, which is no directory.
+    DWORD error = GetLastError();
+    DWORD attributes = GetFileAttributesA(name);
+    SetLastError(error);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The thread and what it runs, in one block of the process heap that the waiter frees.
+struct WinThread {
+    HANDLE thread;
+    OsThreadWork work;
+    void* argument;
+};
+DWORD WINAPI win_thread_entry(LPVOID block) {
+    WinThread* t = (WinThread*)block;
+    t->work(t->argument);
+    return 0;
+}
+OsThread win_thread_start(OsThreadWork work, void* argument) {
+    WinThread* t = (WinThread*)HeapAlloc(GetProcessHeap(), 0, sizeof(WinThread));
+    if (!t)
+        return 0;
+    t->work = work;
+    t->argument = argument;
+    // CreateThread rather than the C runtime's _beginthreadex: the work calls nothing of the C
+    // runtime that keeps per-thread data beyond malloc, which msvcrt.dll serves on any thread.
+    t->thread = CreateThread(0, 0, &win_thread_entry, t, 0, 0);
+    if (!t->thread) {
+        HeapFree(GetProcessHeap(), 0, t);
+        return 0;
+    }
+    return t;
+}
+void win_thread_wait(OsThread thread) {
+    WinThread* t = (WinThread*)thread;
+    WaitForSingleObject(t->thread, INFINITE);
+    CloseHandle(t->thread);
+    HeapFree(GetProcessHeap(), 0, t);
+}
+
 OsCalls CALLS = {&win_heap_create,
                  &win_heap_alloc,
                  &win_heap_realloc,
@@ -105,7 +173,24 @@ OsCalls CALLS = {&win_heap_create,
                  &win_replace,
                  &win_remove,
                  &win_close,
-                 &win_set_current_directory};
+                 &win_set_current_directory,
+                 &win_facts,
+                 &win_make_directory,
+                 &win_thread_start,
+                 &win_thread_wait};
+
+// Set by the console's control handler, which the system runs on a thread of its own, and read
+// by any thread.
+static_assert(std::atomic<int>::is_always_lock_free, "the control handler needs a lock-free flag");
+std::atomic<int> INTERRUPTED(0);
+
+BOOL WINAPI on_control(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        return FALSE;
+    // The first one is handled here; a second one goes on to the default handler, which ends the
+    // process.
+    return INTERRUPTED.exchange(1) == 0;
+}
 } // namespace
 
 const char OS_SEPARATOR = '\\';
@@ -133,6 +218,29 @@ uint32_t os_program_file(char* out, uint32_t room) {
 
 uint32_t os_process_id(void) {
     return GetCurrentProcessId();
+}
+
+// FILETIME's unit: 100 ns since 1601, as file times are.
+const uint64_t OS_TIME_PER_SECOND = 10000000u;
+
+uint64_t os_time_now(void) {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (uint64_t)now.dwHighDateTime << 32 | now.dwLowDateTime;
+}
+
+uint32_t os_processor_count(void) {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return info.dwNumberOfProcessors < 1 ? 1u : (uint32_t)info.dwNumberOfProcessors;
+}
+
+void os_watch_interrupt(void) {
+    SetConsoleCtrlHandler(&on_control, TRUE);
+}
+
+int os_interrupted(void) {
+    return INTERRUPTED.load() != 0;
 }
 
 void* os_program_module(void) {

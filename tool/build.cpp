@@ -1,0 +1,1069 @@
+// wumpo-tool build and wumpo-tool check: a pack file's levels and backdrops, checked, and
+// written into its output folder where they changed. Both run the same steps; check stops before
+// the first write:
+//   1. read the pack and check every entry's values (pack.cpp);
+//   2. name each output and find what is on disk: the pictures, the outputs, the build state;
+//   3. refuse outputs that would replace the pack file or a picture;
+//   4. convert every picture that the state does not vouch for, on all cores (jobs.cpp), so that
+//      a picture that cannot be read stops the build before anything is written;
+//   5. (build) write each output whose bytes differ from the file on disk, then the state.
+// Pictures and the output folder are named relative to the pack file's folder. Owns the outputs
+// of one run.
+#include "tool.h"
+#include "file.h"
+#include "findings.h"
+#include "heap.h"
+#include "jobs.h"
+#include "json.h"
+#include "out.h"
+#include "pack.h"
+#include "path.h"
+#include "picture.h"
+#include "screen_image.h"
+#include "state.h"
+#include "store.h"
+#include "str.h"
+#include "text.h"
+
+#ifndef WUMPO_TOOL_VERSION
+#define WUMPO_TOOL_VERSION "0"
+#endif
+
+namespace {
+enum BuildLimits {
+    PACK_FILE_MOST = 4 * 1024 * 1024,   // a pack of thousands of levels is far smaller
+    STATE_FILE_MOST = 16 * 1024 * 1024, // a few hundred bytes per image
+    PICTURE_FILE_MOST = 64 * 1024 * 1024,
+    JOBS_MOST = 64,
+    RACY_SECONDS = 3 // see write_outputs
+};
+
+enum OutputKind { OUTPUT_LEVEL, OUTPUT_IMAGE };
+
+// What one output needs from planning to writing.
+struct Output {
+    int32_t entry; // index in the pack
+    int32_t kind;  // OutputKind
+    char* file;    // "cave.IMG"
+    char* shown;   // as the user would name it: the pack's folder, the output folder, the file
+    char* full;
+    OsFileFacts facts; // the output file as found before the build
+    // Images: the picture, as the user and as the system name it, and what is known of it.
+    char* picture_shown;
+    char* picture_full;
+    OsFileFacts picture_facts;
+    const StateFile* state; // the record of the last build, 0 when none fits
+    int vouched;            // the picture is still the one the state recorded
+    int intact;             // the image file is still the one the state recorded
+    int32_t job;            // its conversion job, -1 when none
+    uint64_t hash;          // the picture's hash (a level file's: its bytes'), when known
+    int known;              // hash (and for an image picture_facts) describes the source
+    // Writing: a level file's bytes, the temporary name, the write job (-1 for none), and
+    // whether the write failed or was not done.
+    unsigned char record[LEVEL_RECORD_SIZE];
+    char* temporary;
+    int32_t write;
+    int failed;
+};
+
+struct BuildState {
+    int building; // build; 0 for check
+    int force;
+    int json;
+    int32_t threads;
+    const char* pack_shown; // the pack file as the user named it
+    char* pack_full;
+    char* folder;    // the folder part of pack_shown
+    char* out_shown; // the output folder as the user would name it
+    char* out_full;  // ... and its full name, with no final separator
+    OsFileFacts out_facts;
+    Output* outputs;
+    int32_t count;
+    ConvertJob* jobs;
+    int32_t job_count;
+    int32_t levels, backdrops;
+};
+BuildState BUILD;
+
+// A heap copy of a text made in the string area (which is then restored to start).
+char* kept(char* text, char* start) {
+    int32_t n = str_length(text);
+    char* block = (char*)heap_allocate((size_t)n + 1);
+    if (block) {
+        for (int32_t i = 0; i < n; ++i)
+            block[i] = text[i];
+    }
+    str_set_position(start);
+    return block;
+}
+
+// The message may end right at the current position: stepping past it keeps it whole.
+void report(int32_t severity, const PackEntry* e, const char* key, const char* message) {
+    char* start = str_position();
+    str_step();
+    const char* entry = e ? pack_entry_label(e) : 0;
+    str_step();
+    findings_add(severity, entry, e ? e->name : 0, key, message);
+    str_set_position(start);
+}
+
+// --- 1. The pack ---------------------------------------------------------------------------
+
+int read_pack(void) {
+    unsigned char* bytes = 0;
+    uint32_t size = 0;
+    int read = BUILD.pack_full ? store_read(BUILD.pack_full, 0, PACK_FILE_MOST, &bytes, &size)
+                               : (int)STORE_NOT_OPENED;
+    if (read != STORE_DONE) {
+        findings_add(FINDING_ERROR, 0, 0, 0,
+                     read == STORE_WRONG_SIZE ? "Pack file is larger than 4 MB"
+                                              : "Can't open pack file");
+        return 0;
+    }
+    int taken = pack_read(bytes, size);
+    heap_free(bytes);
+    return taken;
+}
+
+// --- 2. The outputs, and what is on disk ---------------------------------------------------
+
+int add_output(int32_t entry, int32_t kind) {
+    const PackEntry* e = pack_entry(entry);
+    Output* o = &BUILD.outputs[BUILD.count];
+    *o = Output{};
+    o->entry = entry;
+    o->kind = kind;
+    o->job = -1;
+    o->write = -1;
+    char* start = str_position();
+    str_concat(e->name);
+    str_concat(kind == OUTPUT_LEVEL ? ".LVL" : ".IMG");
+    o->file = kept(start, start);
+    o->shown = kept(text_join(BUILD.out_shown, o->file), start);
+    o->full = kept(text_join(BUILD.out_full, o->file), start);
+    if (!o->file || !o->shown || !o->full)
+        return 0;
+    if (!os_calls()->facts(o->full, &o->facts))
+        o->facts.kind = OS_MISSING;
+    if (kind == OUTPUT_IMAGE && e->picture) {
+        o->picture_shown = kept(text_in_folder(BUILD.folder, e->picture), start);
+        o->picture_full = o->picture_shown ? path_full(o->picture_shown) : 0;
+        if (!o->picture_full)
+            return 0;
+    }
+    ++BUILD.count;
+    return 1;
+}
+
+// The outputs of every entry that has a name: a level's NAME.LVL and NAME.IMG, a backdrop's
+// NAME.IMG. 0 when memory is short.
+int plan_outputs(void) {
+    const char* output = pack_output();
+    char* start = str_position();
+    BUILD.out_shown = kept(text_in_folder(BUILD.folder, output ? output : "."), start);
+    BUILD.out_full = BUILD.out_shown ? path_full(BUILD.out_shown) : 0;
+    if (!BUILD.out_full)
+        return 0;
+    int32_t n = str_length(BUILD.out_full);
+    // "build/" names the folder as well as "build" does; the joins below add the separator.
+    while (n > 1 && (BUILD.out_full[n - 1] == '/' || BUILD.out_full[n - 1] == '\\') &&
+           BUILD.out_full[n - 2] != ':' && BUILD.out_full[n - 2] != '/' &&
+           BUILD.out_full[n - 2] != '\\')
+        BUILD.out_full[--n] = 0;
+    if (!os_calls()->facts(BUILD.out_full, &BUILD.out_facts))
+        BUILD.out_facts.kind = OS_MISSING;
+    BUILD.outputs =
+        (Output*)heap_reallocate_table(0, (uint64_t)pack_count() * 2 + 1, sizeof(Output));
+    if (!BUILD.outputs)
+        return 0;
+    for (int32_t i = 0; i < pack_count(); ++i) {
+        const PackEntry* e = pack_entry(i);
+        if (e->kind == PACK_LEVEL)
+            ++BUILD.levels;
+        else
+            ++BUILD.backdrops;
+        if (!e->name || !output)
+            continue;
+        if (e->kind == PACK_LEVEL && !add_output(i, OUTPUT_LEVEL))
+            return 0;
+        if (!add_output(i, OUTPUT_IMAGE))
+            return 0;
+    }
+    return 1;
+}
+
+// Two entries of one name (letter case aside, as Windows compares names) would make one file.
+void check_names(void) {
+    for (int32_t i = 0; i < pack_count(); ++i) {
+        const PackEntry* e = pack_entry(i);
+        for (int32_t j = 0; e->name && j < i; ++j) {
+            const PackEntry* earlier = pack_entry(j);
+            if (!earlier->name || !text_same_name(e->name, earlier->name))
+                continue;
+            char* start = str_position();
+            *start = 0;
+            str_concat(e->name);
+            str_concat(".IMG is also made by ");
+            pack_entry_label(earlier); // made at the end of the message
+            str_concat(" \"");
+            str_concat(earlier->name);
+            str_concat("\"");
+            report(FINDING_ERROR, e, "name", start);
+            str_set_position(start);
+            break;
+        }
+        // The game finds a backdrop by its file name, which a level keeps in 12 characters.
+        if (e->kind == PACK_BACKDROP && e->name &&
+            str_length(e->name) + 4 > LEVEL_BACKDROP_LENGTH) {
+            char* start = str_position();
+            *start = 0;
+            str_concat(e->name);
+            str_concat(".IMG has more than 12 characters, so no level's backdrop_name can name it");
+            report(FINDING_ERROR, e, "name", start);
+            str_set_position(start);
+        }
+    }
+}
+
+// 1 when name is one of the pack's images, or a file in the output folder.
+int backdrop_found(const char* name) {
+    for (int32_t i = 0; i < BUILD.count; ++i) {
+        if (BUILD.outputs[i].kind == OUTPUT_IMAGE && text_same_name(BUILD.outputs[i].file, name))
+            return 1;
+    }
+    if (!name[0] || !BUILD.out_full)
+        return 0;
+    char* start = str_position();
+    OsFileFacts facts;
+    int found = os_calls()->facts(text_join(BUILD.out_full, name), &facts) && facts.kind == OS_FILE;
+    str_set_position(start);
+    return found;
+}
+
+void check_levels(void) {
+    for (int32_t i = 0; i < pack_count(); ++i) {
+        const PackEntry* e = pack_entry(i);
+        if (e->kind != PACK_LEVEL || !e->is_object)
+            continue;
+        char* start = str_position();
+        char* entry = pack_entry_label(e);
+        str_step();
+        pack_check_level(entry, e->name, &e->fields);
+        const char* backdrop = e->fields.backdrop_name ? e->fields.backdrop_name : "";
+        if (level_backdrop_check(backdrop) && !backdrop_found(backdrop)) {
+            char* message = str_position();
+            *message = 0;
+            if (backdrop[0]) {
+                str_concat(backdrop);
+                str_concat(" is neither a backdrop of the pack nor a file in ");
+                str_concat(BUILD.out_shown);
+            } else {
+                str_concat("The level names no backdrop");
+            }
+            findings_add(FINDING_WARNING, entry, e->name, "backdrop_name", message);
+        }
+        str_set_position(start);
+    }
+}
+
+// --- 3. Nothing may be written over the pack file or a picture -----------------------------
+
+int same_file(const OsFileFacts* a, const OsFileFacts* b) {
+    return a->kind == OS_FILE && b->kind == OS_FILE && a->volume == b->volume &&
+           a->index == b->index;
+}
+
+// Reports, under the output folder, that target would replace what.
+void report_over(const char* target, const char* what) {
+    char* saved = str_position();
+    str_step(); // what may end right here
+    char* start = str_position();
+    str_concat(target);
+    str_concat(" would be written over ");
+    str_concat(what);
+    findings_add(FINDING_ERROR, 0, 0, "output", start);
+    str_set_position(saved);
+}
+
+// The pictures' facts, and the refusal of any output that is (through links or another spelling
+// of its name) the pack file or a picture.
+void check_pictures_and_safety(void) {
+    OsFileFacts pack;
+    if (!os_calls()->facts(BUILD.pack_full, &pack))
+        pack.kind = OS_MISSING;
+    for (int32_t i = 0; i < BUILD.count; ++i) {
+        Output* o = &BUILD.outputs[i];
+        if (!o->picture_full)
+            continue;
+        const PackEntry* e = pack_entry(o->entry);
+        int told = os_calls()->facts(o->picture_full, &o->picture_facts);
+        if (told && o->picture_facts.kind == OS_FILE)
+            continue;
+        char* start = str_position();
+        *start = 0;
+        str_concat(told && o->picture_facts.kind == OS_DIRECTORY ? "\"" : "Cannot open \"");
+        str_concat(o->picture_shown);
+        str_concat(told && o->picture_facts.kind == OS_DIRECTORY ? "\" is a folder, not a picture"
+                                                                 : "\"");
+        report(FINDING_ERROR, e, "picture", start);
+        str_set_position(start);
+        o->picture_facts.kind = OS_MISSING;
+    }
+    if (BUILD.out_facts.kind == OS_FILE) {
+        char* start = str_position();
+        *start = 0;
+        str_concat(BUILD.out_shown);
+        str_concat(" is a file, not a folder");
+        findings_add(FINDING_ERROR, 0, 0, "output", start);
+        str_set_position(start);
+        return;
+    }
+    char* start = str_position();
+    char* state_name = text_join(BUILD.out_full, STATE_FILE_NAME);
+    OsFileFacts state;
+    if (!os_calls()->facts(state_name, &state))
+        state.kind = OS_MISSING;
+    str_set_position(start);
+    for (int32_t i = -1; i < BUILD.count; ++i) {
+        const OsFileFacts* target = i < 0 ? &state : &BUILD.outputs[i].facts;
+        if (target->kind != OS_FILE)
+            continue;
+        char* shown = i < 0 ? text_join(BUILD.out_shown, STATE_FILE_NAME) : BUILD.outputs[i].shown;
+        str_step();
+        if (same_file(target, &pack)) {
+            report_over(shown, "the pack file");
+            str_set_position(start);
+            continue;
+        }
+        for (int32_t k = 0; k < BUILD.count; ++k) {
+            const Output* o = &BUILD.outputs[k];
+            if (!o->picture_full || !same_file(target, &o->picture_facts))
+                continue;
+            str_step();
+            char* what = str_position();
+            *what = 0;
+            str_concat("the picture of ");
+            pack_entry_label(pack_entry(o->entry)); // made at the end of the text
+            str_concat(" \"");
+            str_concat(pack_entry(o->entry)->name);
+            str_concat("\"");
+            report_over(shown, what);
+            break;
+        }
+        str_set_position(start);
+    }
+}
+
+// --- 4. The conversions --------------------------------------------------------------------
+
+// What the last build recorded of each output, and whether that still holds.
+void read_state(void) {
+    char* start = str_position();
+    unsigned char* bytes = 0;
+    uint32_t size = 0;
+    if (store_read(text_join(BUILD.out_full, STATE_FILE_NAME), 0, STATE_FILE_MOST, &bytes, &size) ==
+        STORE_DONE)
+        state_read(bytes, size, WUMPO_TOOL_VERSION);
+    heap_free(bytes);
+    str_set_position(start);
+    for (int32_t i = 0; i < BUILD.count && !BUILD.force; ++i) {
+        Output* o = &BUILD.outputs[i];
+        // The records are in the outputs' order, unless the pack changed.
+        const StateFile* s = state_find(o->file, i);
+        if (o->kind == OUTPUT_LEVEL) {
+            o->state = s && !s->picture[0] ? s : 0;
+            o->intact = o->state && o->facts.kind == OS_FILE && s->size == o->facts.size &&
+                        s->time == o->facts.time;
+            continue;
+        }
+        if (!s || o->picture_facts.kind != OS_FILE || !text_equal(s->picture, o->picture_full))
+            continue;
+        o->state = s;
+        o->vouched =
+            s->picture_size == o->picture_facts.size && s->picture_time == o->picture_facts.time;
+        o->intact =
+            o->facts.kind == OS_FILE && s->size == o->facts.size && s->time == o->facts.time;
+        if (o->vouched) {
+            o->hash = s->hash;
+            o->known = 1;
+        }
+    }
+}
+
+// Whether the image's picture has to be read: a build needs every image it cannot vouch for
+// made anew; a check needs every picture it cannot vouch for seen to be readable.
+int needs_job(const Output* o) {
+    if (o->kind != OUTPUT_IMAGE || o->picture_facts.kind != OS_FILE)
+        return 0;
+    return BUILD.building ? !(o->vouched && o->intact) : !o->vouched;
+}
+
+void show_progress(int32_t finished, int32_t count) {
+    char* start = str_position();
+    *start = 0;
+    str_concat("Converting pictures: ");
+    int_to_str(finished, str_position());
+    str_concat(" of ");
+    int_to_str(count, str_position());
+    out_progress(start);
+    str_set_position(start);
+}
+
+// Reads the pictures to convert and hands them to the jobs. 0 when memory is short.
+int prepare_jobs(void) {
+    BUILD.jobs =
+        (ConvertJob*)heap_reallocate_table(0, (uint64_t)BUILD.count + 1, sizeof(ConvertJob));
+    if (!BUILD.jobs)
+        return 0;
+    for (int32_t i = 0; i < BUILD.count; ++i) {
+        Output* o = &BUILD.outputs[i];
+        if (!needs_job(o))
+            continue;
+        ConvertJob* job = &BUILD.jobs[BUILD.job_count];
+        *job = ConvertJob{};
+        unsigned char* bytes = 0;
+        uint32_t size = 0;
+        int read = store_read(o->picture_full, 0, PICTURE_FILE_MOST, &bytes, &size);
+        if (read != STORE_DONE) {
+            char* start = str_position();
+            *start = 0;
+            str_concat(read == STORE_WRONG_SIZE ? "Cannot read picture \"" : "Cannot open \"");
+            str_concat(o->picture_shown);
+            str_concat("\"");
+            report(FINDING_ERROR, pack_entry(o->entry), "picture", start);
+            str_set_position(start);
+            continue;
+        }
+        // The time of the picture read is the one to record: a later change shows as another.
+        job->bytes = bytes;
+        job->size = size;
+        // A picture touched but not changed keeps its image, when that image is still intact.
+        job->check_hash = o->state && (o->intact || !BUILD.building);
+        job->known_hash = o->state ? o->state->hash : 0;
+        job->image = (unsigned char*)heap_allocate(SCREEN_IMAGE_SIZE);
+        if (!job->image) {
+            heap_free(bytes);
+            return 0;
+        }
+        o->job = BUILD.job_count++;
+    }
+    return 1;
+}
+
+// The picture findings of the finished jobs. 0 when the jobs were interrupted.
+int collect_jobs(void) {
+    int complete = 1;
+    for (int32_t i = 0; i < BUILD.count; ++i) {
+        Output* o = &BUILD.outputs[i];
+        if (o->job < 0)
+            continue;
+        ConvertJob* job = &BUILD.jobs[o->job];
+        heap_free((void*)job->bytes);
+        job->bytes = 0;
+        const PackEntry* e = pack_entry(o->entry);
+        char* start = str_position();
+        *start = 0;
+        switch (job->outcome) {
+        case JOB_UNCHANGED:
+        case PICTURE_DECODED:
+            o->hash = job->hash;
+            o->known = 1;
+            if (job->outcome == PICTURE_DECODED && job->translucent)
+                report(FINDING_WARNING, e, "picture",
+                       "Picture has pixels that are not fully opaque; their transparency is "
+                       "ignored");
+            break;
+        case PICTURE_WRONG_SIZE:
+            str_concat("Picture is ");
+            int_to_str(job->width, str_position());
+            str_concat(" x ");
+            int_to_str(job->height, str_position());
+            str_concat(" pixels; it has to be 320 x 240");
+            report(FINDING_ERROR, e, "picture", start);
+            break;
+        case PICTURE_RLE:
+            report(FINDING_ERROR, e, "picture",
+                   "RLE-compressed bitmaps are not read; save the picture uncompressed");
+            break;
+        case JOB_NOT_DONE:
+            complete = 0;
+            break;
+        default:
+            str_concat("Cannot read picture \"");
+            str_concat(o->picture_shown);
+            str_concat("\"");
+            report(FINDING_ERROR, e, "picture", start);
+            break;
+        }
+        str_set_position(start);
+    }
+    return complete;
+}
+
+// --- 5. Writing ----------------------------------------------------------------------------
+
+// Makes the output folder and any missing folder above it. 1 when it is there.
+int make_folder(const char* full) {
+    char* start = str_position();
+    char* path = str_left(full, str_length(full), str_position());
+    // Each folder on the way that the system says is missing is made; what it cannot tell (a
+    // server's name, say) is left alone, and the last look decides.
+    for (int32_t i = 1; path[i - 1]; ++i) {
+        if (path[i] != '/' && path[i] != '\\' && path[i] != 0)
+            continue;
+        char kept_char = path[i];
+        path[i] = 0;
+        OsFileFacts facts;
+        if (os_calls()->facts(path, &facts) && facts.kind == OS_MISSING)
+            os_calls()->make_directory(path);
+        path[i] = kept_char;
+    }
+    OsFileFacts facts;
+    int made = os_calls()->facts(path, &facts) && facts.kind == OS_DIRECTORY;
+    str_set_position(start);
+    return made;
+}
+
+// 1 when the file full (whose facts are given) holds exactly the count bytes.
+int same_bytes(const char* full, const OsFileFacts* facts, const unsigned char* bytes,
+               uint32_t count) {
+    if (facts->kind != OS_FILE || facts->size != count)
+        return 0;
+    unsigned char* old = 0;
+    uint32_t size = 0;
+    if (store_read(full, count, count, &old, &size) != STORE_DONE)
+        return 0;
+    uint32_t i = 0;
+    while (i < count && old[i] == bytes[i])
+        ++i;
+    heap_free(old);
+    return i == count;
+}
+
+// full + ".~PID-bN.tmp": the file module's temporary names are "~PID-N", so neither it nor
+// another process can have this one.
+char* temporary_name(const char* full, int32_t index) {
+    static const char HEX[] = "0123456789abcdef";
+    char digits[9];
+    uint32_t pid = os_process_id();
+    int32_t n = 0;
+    do {
+        digits[7 - n++] = HEX[pid & 15u];
+        pid >>= 4;
+    } while (pid && n < 8);
+    digits[8] = 0;
+    char* start = str_position();
+    *start = 0;
+    str_concat(full);
+    str_concat(".~");
+    str_concat(digits + 8 - n);
+    str_concat("-b");
+    int_to_str(index, str_position());
+    str_concat(".tmp");
+    return kept(start, start);
+}
+
+void show_writing(int32_t finished, int32_t count) {
+    char* start = str_position();
+    *start = 0;
+    str_concat("Writing files: ");
+    int_to_str(finished, str_position());
+    str_concat(" of ");
+    int_to_str(count, str_position());
+    out_progress(start);
+    str_set_position(start);
+}
+
+// Hands every output whose bytes may be new to the write jobs: a level file whose 56 bytes the
+// state does not vouch for, an image made anew. Returns how many; -1 when memory is short.
+int32_t plan_writes(WriteJob* writes) {
+    int32_t n = 0;
+    for (int32_t i = 0; i < BUILD.count; ++i) {
+        Output* o = &BUILD.outputs[i];
+        const unsigned char* bytes = 0;
+        uint32_t count = 0;
+        if (o->kind == OUTPUT_LEVEL) {
+            level_record_bytes(&pack_entry(o->entry)->fields, o->record);
+            o->hash = jobs_hash(o->record, LEVEL_RECORD_SIZE);
+            o->known = 1;
+            if (!o->intact || o->state->hash != o->hash) {
+                bytes = o->record;
+                count = LEVEL_RECORD_SIZE;
+            }
+        } else if (o->job >= 0 && BUILD.jobs[o->job].outcome == PICTURE_DECODED) {
+            bytes = BUILD.jobs[o->job].image;
+            count = SCREEN_IMAGE_SIZE;
+        }
+        if (!bytes)
+            continue;
+        o->temporary = temporary_name(o->full, i);
+        if (!o->temporary)
+            return -1;
+        WriteJob job = {o->full, o->temporary, bytes, count, !BUILD.force, 0, {}};
+        writes[n] = job;
+        o->write = n++;
+    }
+    return n;
+}
+
+struct WriteTally {
+    int32_t written, failed;
+    int interrupted;
+};
+
+// Reports what the write jobs did, in the outputs' order, and marks the outputs that could not
+// be written.
+WriteTally report_writes(const WriteJob* writes) {
+    WriteTally tally = {0, 0, 0};
+    for (int32_t i = 0; i < BUILD.count; ++i) {
+        Output* o = &BUILD.outputs[i];
+        if (o->write < 0)
+            continue;
+        const WriteJob* job = &writes[o->write];
+        char* start = str_position();
+        *start = 0;
+        switch (job->outcome) {
+        case WRITE_DONE:
+            ++tally.written;
+            str_concat("Wrote ");
+            str_concat(o->shown);
+            out_line(start);
+            o->facts = job->facts;
+            break;
+        case WRITE_SAME:
+            o->facts = job->facts;
+            break;
+        case WRITE_NOT_DONE:
+            tally.interrupted = 1;
+            o->failed = 1;
+            break;
+        default:
+            ++tally.failed;
+            o->failed = 1;
+            out_error(o->shown, store_write_error_text(job->outcome == WRITE_NOT_CREATED
+                                                           ? STORE_NOT_CREATED
+                                                           : STORE_NOT_WRITTEN));
+            break;
+        }
+        str_set_position(start);
+    }
+    return tally;
+}
+
+// The record of every output that now is what the pack makes; returns how many.
+int32_t record_outputs(StateFile* records) {
+    uint64_t now = os_time_now();
+    int32_t recorded = 0;
+    for (int32_t i = 0; i < BUILD.count; ++i) {
+        const Output* o = &BUILD.outputs[i];
+        if (o->failed || !o->known)
+            continue;
+        StateFile* r = &records[recorded++];
+        *r = StateFile{o->file, "", 0, 0, o->hash, o->facts.size, o->facts.time};
+        if (o->kind == OUTPUT_LEVEL)
+            continue;
+        r->picture = o->picture_full;
+        r->picture_size = o->picture_facts.size;
+        // A file system keeps times in steps (a few milliseconds, two seconds on FAT), so a
+        // picture changed again within the step of the change just seen would keep this time.
+        // Such a recent time is not recorded: next time the picture's bytes are hashed (and only
+        // converted if they changed), and their time then is old enough to keep.
+        r->picture_time = now - o->picture_facts.time < RACY_SECONDS * OS_TIME_PER_SECOND
+                              ? 0
+                              : o->picture_facts.time;
+    }
+    return recorded;
+}
+
+// The state, written after the outputs so it never vouches for a file that is not in place, and
+// only when it says something new, so a build with nothing to do writes nothing. 1 when done.
+int write_state(const StateFile* records, int32_t recorded) {
+    uint32_t size = 0;
+    const char* text = state_write(records, recorded, WUMPO_TOOL_VERSION, &size);
+    char* start = str_position();
+    char* full = text_join(BUILD.out_full, STATE_FILE_NAME);
+    str_step();
+    OsFileFacts facts;
+    if (!os_calls()->facts(full, &facts))
+        facts.kind = OS_MISSING;
+    int written = STORE_DONE;
+    if (!text)
+        out_error(0, "Error: Not enough memory");
+    else if (!same_bytes(full, &facts, (const unsigned char*)text, size))
+        written = store_write(full, text, size);
+    if (written != STORE_DONE)
+        out_error(text_join(BUILD.out_shown, STATE_FILE_NAME), store_write_error_text(written));
+    str_set_position(start);
+    return text && written == STORE_DONE;
+}
+
+// A temporary file that a build of this pack left when it was killed before it could remove it:
+// "<output>.~<process>-b<n>.tmp" beside one of the pack's outputs. It is removed and told.
+void remove_leftover(const char*, int32_t, const char* file_name) {
+    int32_t n = str_length(file_name), mark = -1;
+    for (int32_t i = n - 2; i > 0 && mark < 0; --i) {
+        if (file_name[i] == '.' && file_name[i + 1] == '~')
+            mark = i;
+    }
+    if (mark < 0 || n - mark < 9 || !text_equal(file_name + n - 4, ".tmp"))
+        return;
+    // "~<hex>-b<digits>" between the mark and ".tmp".
+    int32_t at = mark + 2, hex = 0, digits = 0;
+    for (; at < n - 4 && ((file_name[at] >= '0' && file_name[at] <= '9') ||
+                          (file_name[at] >= 'a' && file_name[at] <= 'f'));
+         ++at)
+        ++hex;
+    if (!hex || file_name[at] != '-' || file_name[at + 1] != 'b')
+        return;
+    for (at += 2; at < n - 4 && file_name[at] >= '0' && file_name[at] <= '9'; ++at)
+        ++digits;
+    if (!digits || at != n - 4)
+        return;
+    char* start = str_position();
+    char* output = str_left(file_name, mark, str_position());
+    str_step();
+    int ours = 0;
+    for (int32_t i = 0; i < BUILD.count && !ours; ++i)
+        ours = text_same_name(BUILD.outputs[i].file, output);
+    if (ours && os_calls()->remove(text_join(BUILD.out_full, file_name))) {
+        str_step();
+        char* line = str_position();
+        *line = 0;
+        str_concat("Removed ");
+        text_join(BUILD.out_shown, file_name); // made at the end of the line
+        str_concat(", left by a build that was stopped");
+        out_line(line);
+    }
+    str_set_position(start);
+}
+
+// Writes every output that changed, all at once on the job threads (a file's flush waits for the
+// disk, and several of them wait together), then the state. Returns the exit status.
+int write_outputs(void) {
+    if (!make_folder(BUILD.out_full)) {
+        out_error(BUILD.out_shown, "Error: Can't create folder");
+        return TOOL_FAILED;
+    }
+    char* start = str_position();
+    char* pattern = text_join(BUILD.out_shown, "*.~*-b*.tmp");
+    str_step(); // each match is looked at past the pattern
+    path_each_match(pattern, &remove_leftover);
+    str_set_position(start);
+    WriteJob* writes =
+        (WriteJob*)heap_reallocate_table(0, (uint64_t)BUILD.count + 1, sizeof(WriteJob));
+    StateFile* records =
+        (StateFile*)heap_reallocate_table(0, (uint64_t)BUILD.count + 1, sizeof(StateFile));
+    int32_t count = writes && records ? plan_writes(writes) : -1;
+    if (count < 0) {
+        heap_free(writes);
+        heap_free(records);
+        out_error(0, "Error: Not enough memory");
+        return TOOL_FAILED;
+    }
+    jobs_write(writes, count, SCREEN_IMAGE_SIZE, BUILD.threads, &show_writing);
+    out_progress_end();
+    WriteTally tally = report_writes(writes);
+    heap_free(writes);
+    if (!write_state(records, record_outputs(records)))
+        ++tally.failed;
+    heap_free(records);
+
+    start = str_position();
+    *start = 0;
+    if (tally.interrupted) {
+        str_concat(os_interrupted() ? "Interrupted after writing "
+                                    : "Out of memory after writing ");
+        int_to_str(tally.written, str_position());
+        str_concat(tally.written == 1 ? " file" : " files");
+        str_concat("; the next build writes the rest");
+        out_error(0, start);
+    } else if (tally.written == 0 && tally.failed == 0) {
+        str_concat(BUILD.out_shown);
+        str_concat(": up to date (");
+        int_to_str(BUILD.count, str_position());
+        str_concat(BUILD.count == 1 ? " file)" : " files)");
+        out_line(start);
+    } else {
+        str_concat("Wrote ");
+        int_to_str(tally.written, str_position());
+        str_concat(" of ");
+        int_to_str(BUILD.count, str_position());
+        str_concat(" files");
+        if (tally.failed) {
+            str_concat("; ");
+            int_to_str(tally.failed, str_position());
+            str_concat(" could not be written");
+        }
+        out_line(start);
+    }
+    str_set_position(start);
+    return tally.interrupted || tally.failed ? TOOL_FAILED : TOOL_DONE;
+}
+
+// --- The commands --------------------------------------------------------------------------
+
+// "Checked 12 levels and 2 backdrops: 1 error, 2 warnings" on standard output.
+void print_summary(const char* what) {
+    char* start = str_position();
+    *start = 0;
+    str_concat("Checked ");
+    str_concat(what);
+    str_concat(": ");
+    int32_t errors = findings_errors(), warnings = findings_warnings();
+    if (errors == 0 && warnings == 0) {
+        str_concat("no problems found");
+    } else {
+        int_to_str(errors, str_position());
+        str_concat(errors == 1 ? " error, " : " errors, ");
+        int_to_str(warnings, str_position());
+        str_concat(warnings == 1 ? " warning" : " warnings");
+    }
+    out_line(start);
+    str_set_position(start);
+}
+
+void release_run(void) {
+    for (int32_t i = 0; i < BUILD.count; ++i) {
+        Output* o = &BUILD.outputs[i];
+        heap_free(o->file);
+        heap_free(o->shown);
+        heap_free(o->full);
+        heap_free(o->picture_shown);
+        heap_free(o->picture_full);
+        heap_free(o->temporary);
+    }
+    for (int32_t i = 0; i < BUILD.job_count; ++i) {
+        heap_free((void*)BUILD.jobs[i].bytes);
+        heap_free(BUILD.jobs[i].image);
+    }
+    heap_free(BUILD.outputs);
+    heap_free(BUILD.jobs);
+    heap_free(BUILD.pack_full);
+    heap_free(BUILD.folder);
+    heap_free(BUILD.out_shown);
+    heap_free(BUILD.out_full);
+    state_release();
+    pack_release();
+    json_release();
+}
+
+// Steps 1 to 5 for the pack file pack (as the user named it). Returns the exit status.
+int run_pack(const char* pack) {
+    os_watch_interrupt();
+    BUILD.pack_shown = pack;
+    findings_start(pack);
+    char* start = str_position();
+    BUILD.pack_full = path_full(pack);
+    BUILD.folder = kept(text_folder(pack), start);
+    int memory = BUILD.folder != 0;
+    if (read_pack() && memory) {
+        memory = plan_outputs();
+        if (memory) {
+            check_names();
+            check_levels();
+            check_pictures_and_safety();
+            read_state();
+            memory = prepare_jobs();
+        }
+    }
+    if (!memory)
+        findings_add(FINDING_ERROR, 0, 0, 0, "Not enough memory");
+    int complete = 1;
+    if (memory && BUILD.job_count > 0) {
+        jobs_convert(BUILD.jobs, BUILD.job_count, BUILD.threads, BUILD.json ? 0 : &show_progress);
+        out_progress_end();
+        complete = collect_jobs();
+    }
+    if (BUILD.json)
+        findings_print_json();
+    else
+        findings_print();
+    int status = TOOL_DONE;
+    if (!complete) {
+        // A job is left undone by an interrupt, or by a thread with no memory to work in.
+        out_error(0, os_interrupted() ? "Interrupted; nothing was written"
+                                      : "Error: Not enough memory; nothing was written");
+        status = TOOL_FAILED;
+    } else if (!BUILD.building) {
+        if (!BUILD.json) {
+            str_set_position(start);
+            *start = 0;
+            int_to_str(BUILD.levels, str_position());
+            str_concat(BUILD.levels == 1 ? " level and " : " levels and ");
+            int_to_str(BUILD.backdrops, str_position());
+            str_concat(BUILD.backdrops == 1 ? " backdrop" : " backdrops");
+            str_step();
+            print_summary(start);
+        }
+        status = findings_errors() ? TOOL_FAILED : TOOL_DONE;
+    } else if (findings_errors()) {
+        char* line = str_position();
+        *line = 0;
+        str_concat("Nothing was written: ");
+        int_to_str(findings_errors(), str_position());
+        str_concat(findings_errors() == 1 ? " error" : " errors");
+        out_error(pack, line);
+        status = TOOL_FAILED;
+    } else {
+        status = write_outputs();
+    }
+    str_set_position(start);
+    release_run();
+    return status;
+}
+
+// The pack the user named: a file, a folder holding wumpo-pack.json, or that file here.
+const char* pack_name(const char* given) {
+    if (!given)
+        return PACK_FILE_NAME;
+    if (!path_is_directory(given))
+        return given;
+    char* joined = text_join(given, PACK_FILE_NAME);
+    str_step();
+    return joined;
+}
+
+// Reads the level file name into f for check, reporting to the findings.
+int read_level_file(const char* name, LevelFields* f) {
+    char* full = path_full(name);
+    if (!full || !file_open_read(0, full)) {
+        heap_free(full);
+        findings_add(FINDING_ERROR, 0, 0, 0, "Can't open level file");
+        return 0;
+    }
+    heap_free(full);
+    if (file_size() != LEVEL_RECORD_SIZE) {
+        file_close(0);
+        findings_add(FINDING_ERROR, 0, 0, 0, "Not a level file");
+        return 0;
+    }
+    level_record_read(f);
+    file_close(0);
+    return 1;
+}
+
+// check FILE.LVL...: each level file's values, its backdrop looked for beside it.
+int check_level_files(int count, char** files) {
+    findings_start(0);
+    for (int i = 0; i < count; ++i) {
+        findings_file(files[i]);
+        char* start = str_position();
+        LevelFields f;
+        if (read_level_file(files[i], &f)) {
+            pack_check_level(0, 0, &f);
+            const char* backdrop = f.backdrop_name ? f.backdrop_name : "";
+            char* beside = text_join(text_folder(files[i]), backdrop);
+            str_step();
+            OsFileFacts facts;
+            char* full = backdrop[0] ? path_full(beside) : 0;
+            if (level_backdrop_check(backdrop) &&
+                (!full || !os_calls()->facts(full, &facts) || facts.kind != OS_FILE)) {
+                char* message = str_position();
+                *message = 0;
+                str_concat(backdrop[0] ? backdrop : "The level names no backdrop");
+                if (backdrop[0])
+                    str_concat(" is not a file beside the level file");
+                findings_add(FINDING_WARNING, 0, 0, "backdrop_name", message);
+            }
+            heap_free(full);
+        }
+        str_set_position(start);
+    }
+    if (BUILD.json) {
+        findings_print_json();
+    } else {
+        findings_print();
+        char* start = str_position();
+        *start = 0;
+        int_to_str(count, str_position());
+        str_concat(count == 1 ? " level file" : " level files");
+        str_step();
+        print_summary(start);
+        str_set_position(start);
+    }
+    return findings_errors() ? TOOL_FAILED : TOOL_DONE;
+}
+} // namespace
+
+int tool_build(int count, char** args) {
+    if (help_wanted(count, args))
+        return help_print("build");
+    BUILD = BuildState{};
+    BUILD.building = 1;
+    BUILD.threads = (int32_t)os_processor_count();
+    const char* pack = 0;
+    int options = 1;
+    for (int i = 0; i < count; ++i) {
+        const char* arg = args[i];
+        if (options && text_equal(arg, "--")) {
+            options = 0;
+        } else if (options && text_equal(arg, "--force")) {
+            BUILD.force = 1;
+        } else if (options && text_equal(arg, "--jobs")) {
+            int32_t n = i + 1 < count ? str_to_int(args[i + 1]) : 0;
+            if (n < 1 || n > JOBS_MOST || !level_number_check(args[i + 1]))
+                return help_usage("build", "--jobs needs a number from 1 to 64");
+            BUILD.threads = n;
+            ++i;
+        } else if (options && arg[0] == '-' && arg[1] == '-') {
+            return help_usage("build", "unknown option");
+        } else if (pack) {
+            return help_usage("build", "one pack file at a time");
+        } else {
+            pack = arg;
+        }
+    }
+    char* start = str_position();
+    int status = run_pack(pack_name(pack));
+    str_set_position(start);
+    return status;
+}
+
+int tool_check(int count, char** args) {
+    if (help_wanted(count, args))
+        return help_print("check");
+    BUILD = BuildState{};
+    BUILD.threads = (int32_t)os_processor_count();
+    int options = 1, levels = 0, first = -1, files = 0;
+    for (int i = 0; i < count; ++i) {
+        const char* arg = args[i];
+        if (options && text_equal(arg, "--")) {
+            options = 0;
+        } else if (options && text_equal(arg, "--json")) {
+            BUILD.json = 1;
+        } else if (options && arg[0] == '-' && arg[1] == '-') {
+            return help_usage("check", "unknown option");
+        } else {
+            levels += str_has_extension(arg, ".lvl");
+            if (first < 0)
+                first = i;
+            ++files;
+        }
+    }
+    if (files > 1 && levels != files)
+        return help_usage("check", "give one pack file, or level files (.LVL) only");
+    char* start = str_position();
+    int status;
+    if (levels > 0) {
+        // The file names, without the options between them.
+        char** names = (char**)heap_reallocate_table(0, (uint64_t)files, sizeof(char*));
+        if (!names) {
+            out_error(0, "Error: Not enough memory");
+            return TOOL_FAILED;
+        }
+        int32_t n = 0;
+        options = 1;
+        for (int i = 0; i < count; ++i) {
+            if (options && text_equal(args[i], "--"))
+                options = 0;
+            else if (!options || args[i][0] != '-' || args[i][1] != '-')
+                names[n++] = args[i];
+        }
+        status = check_level_files(n, names);
+        heap_free(names);
+    } else {
+        status = run_pack(pack_name(first >= 0 ? args[first] : 0));
+    }
+    str_set_position(start);
+    return status;
+}

@@ -1,0 +1,193 @@
+// The findings of one run, in the runtime heap.
+#include "findings.h"
+#include "heap.h"
+#include "json.h"
+#include "out.h"
+#include "str.h"
+
+namespace {
+struct Finding {
+    int32_t severity;
+    char* file;
+    char* entry; // 0 when not given, as the three below
+    char* name;
+    char* key;
+    char* message;
+};
+
+struct FindingsState {
+    Finding* list;
+    int32_t count, capacity;
+    int32_t errors, warnings;
+    char* file; // the file of the findings added from now on
+    int lost;   // the heap refused a finding: the counts still hold, the text is gone
+};
+FindingsState FINDINGS;
+
+char* copy(const char* text) {
+    if (!text)
+        return 0;
+    int32_t n = str_length(text);
+    char* block = (char*)heap_allocate((size_t)n + 1);
+    if (block) {
+        for (int32_t i = 0; i < n; ++i)
+            block[i] = text[i];
+    }
+    return block;
+}
+
+void release(Finding* f) {
+    heap_free(f->file);
+    heap_free(f->entry);
+    heap_free(f->name);
+    heap_free(f->key);
+    heap_free(f->message);
+}
+
+// "levels[3] "cave"" or "levels[3]".
+void append_entry(const Finding* f) {
+    str_concat(f->entry);
+    if (f->name) {
+        str_concat(" \"");
+        str_concat(f->name);
+        str_concat("\"");
+    }
+}
+
+// Where a finding's entry stands: findings about no entry first, then backdrops[i] and
+// levels[i], each list by its index. Reads the label back, so any caller's order is kept.
+int64_t rank(const Finding* f) {
+    if (!f->entry)
+        return -1;
+    int64_t list = f->entry[0] == 'l' ? 1 : 0;
+    int64_t index = 0;
+    for (const char* p = f->entry; *p; ++p) {
+        if (*p >= '0' && *p <= '9' && index < 0x7FFFFFFF)
+            index = index * 10 + (*p - '0');
+    }
+    return list << 32 | index;
+}
+
+// Puts the findings of each entry together, in the pack's order, keeping the order in which
+// each entry's own were found (the picture checks come after the values').
+void sort_by_entry(void) {
+    for (int32_t i = 1; i < FINDINGS.count; ++i) {
+        Finding f = FINDINGS.list[i];
+        int64_t r = rank(&f);
+        int32_t j = i;
+        for (; j > 0 && rank(&FINDINGS.list[j - 1]) > r; --j)
+            FINDINGS.list[j] = FINDINGS.list[j - 1];
+        FINDINGS.list[j] = f;
+    }
+}
+
+void write_or_null(const char* key, const char* text) {
+    json_write_key(key);
+    if (text)
+        json_write_text(text);
+    else
+        json_write_null();
+}
+} // namespace
+
+void findings_start(const char* file) {
+    for (int32_t i = 0; i < FINDINGS.count; ++i)
+        release(&FINDINGS.list[i]);
+    heap_free(FINDINGS.list);
+    heap_free(FINDINGS.file);
+    FINDINGS = FindingsState{0, 0, 0, 0, 0, 0, 0};
+    FINDINGS.file = copy(file);
+}
+
+void findings_file(const char* file) {
+    heap_free(FINDINGS.file);
+    FINDINGS.file = copy(file);
+}
+
+void findings_add(int32_t severity, const char* entry, const char* name, const char* key,
+                  const char* message) {
+    if (severity == FINDING_ERROR)
+        ++FINDINGS.errors;
+    else
+        ++FINDINGS.warnings;
+    if (FINDINGS.count == FINDINGS.capacity) {
+        int32_t capacity = FINDINGS.capacity ? FINDINGS.capacity * 2 : 32;
+        void* grown = heap_reallocate_table(FINDINGS.list, (uint64_t)capacity, sizeof(Finding));
+        if (!grown) {
+            FINDINGS.lost = 1;
+            return;
+        }
+        FINDINGS.list = (Finding*)grown;
+        FINDINGS.capacity = capacity;
+    }
+    Finding f = {severity, copy(FINDINGS.file), copy(entry), copy(name), copy(key), copy(message)};
+    if (!f.message || (FINDINGS.file && !f.file)) {
+        release(&f);
+        FINDINGS.lost = 1;
+        return;
+    }
+    FINDINGS.list[FINDINGS.count++] = f;
+}
+
+int32_t findings_errors(void) {
+    return FINDINGS.errors;
+}
+
+int32_t findings_warnings(void) {
+    return FINDINGS.warnings;
+}
+
+void findings_print(void) {
+    sort_by_entry();
+    for (int32_t i = 0; i < FINDINGS.count; ++i) {
+        const Finding* f = &FINDINGS.list[i];
+        char* line = str_position();
+        *line = 0;
+        if (f->entry) {
+            append_entry(f);
+            str_concat(": ");
+        }
+        if (f->key) {
+            str_concat(f->key);
+            str_concat(": ");
+        }
+        str_concat(f->severity == FINDING_ERROR ? "Error: " : "Warning: ");
+        str_concat(f->message);
+        out_error(f->file, line);
+        str_set_position(line);
+    }
+    if (FINDINGS.lost)
+        out_error(0, "Error: Not enough memory to keep every message");
+}
+
+void findings_print_json(void) {
+    sort_by_entry();
+    json_write_start();
+    json_write_object();
+    json_write_key("errors");
+    json_write_number(FINDINGS.errors);
+    json_write_key("warnings");
+    json_write_number(FINDINGS.warnings);
+    json_write_key("findings");
+    json_write_list();
+    for (int32_t i = 0; i < FINDINGS.count; ++i) {
+        const Finding* f = &FINDINGS.list[i];
+        json_write_object();
+        write_or_null("file", f->file);
+        write_or_null("entry", f->entry);
+        write_or_null("name", f->name);
+        write_or_null("key", f->key);
+        json_write_key("severity");
+        json_write_text(f->severity == FINDING_ERROR ? "error" : "warning");
+        write_or_null("message", f->message);
+        json_write_object_end();
+    }
+    json_write_list_end();
+    json_write_object_end();
+    uint32_t size = 0;
+    const char* text = json_write_finish(&size);
+    if (text)
+        out_text(text);
+    else
+        out_error(0, "Error: Not enough memory");
+}

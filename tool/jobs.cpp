@@ -1,0 +1,170 @@
+// The job threads. They share a job list and two counters, and nothing else; each has a working
+// block of its own from the C heap, which, unlike the runtime heap, serves any thread.
+#include "jobs.h"
+#include "picture.h"
+#include <stdlib.h>
+#include <string.h>
+#include <atomic>
+
+namespace {
+enum { THREADS_MOST = 64 };
+
+// How one kind of job is run: on job index, with the thread's working block.
+struct JobKind {
+    void (*run)(void* jobs, int32_t index, void* work);
+    void (*not_done)(void* jobs, int32_t index);
+};
+
+// What the threads of one run share. Lives on the caller's stack for the run.
+struct JobQueue {
+    const JobKind* kind;
+    void* jobs;
+    int32_t count;
+    size_t work_bytes;                  // each thread's working block
+    std::atomic<int32_t> next;          // the next job to take
+    std::atomic<int32_t> finished;      // jobs done
+    void (*progress)(int32_t, int32_t); // the calling thread's alone
+};
+
+// Takes jobs until none are left, or an interrupt came. Without a working block (the calling
+// thread's malloc failed) the jobs it takes stay not done.
+void work_on(JobQueue* queue, void* work, int calling) {
+    while (!os_interrupted()) {
+        int32_t i = queue->next.fetch_add(1);
+        if (i >= queue->count)
+            break;
+        if (work)
+            queue->kind->run(queue->jobs, i, work);
+        int32_t finished = queue->finished.fetch_add(1) + 1;
+        if (calling && queue->progress)
+            queue->progress(finished, queue->count);
+    }
+}
+
+void worker(void* argument) {
+    JobQueue* queue = (JobQueue*)argument;
+    // Without memory of its own a thread leaves the jobs to the others.
+    void* work = malloc(queue->work_bytes);
+    if (work)
+        work_on(queue, work, 0);
+    free(work);
+}
+
+void run_all(const JobKind* kind, void* jobs, int32_t count, size_t work_bytes, int32_t threads,
+             void (*progress)(int32_t, int32_t)) {
+    for (int32_t i = 0; i < count; ++i)
+        kind->not_done(jobs, i);
+    JobQueue queue;
+    queue.kind = kind;
+    queue.jobs = jobs;
+    queue.count = count;
+    queue.work_bytes = work_bytes;
+    queue.next.store(0);
+    queue.finished.store(0);
+    queue.progress = progress;
+    if (threads > count)
+        threads = count;
+    if (threads > THREADS_MOST)
+        threads = THREADS_MOST;
+    OsThread started[THREADS_MOST];
+    int32_t running = 0;
+    for (int32_t i = 1; i < threads; ++i) {
+        OsThread t = os_calls()->thread_start(&worker, &queue);
+        if (!t)
+            break;
+        started[running++] = t;
+    }
+    void* work = malloc(work_bytes);
+    work_on(&queue, work, 1);
+    free(work);
+    // Waiting makes every job's results visible here.
+    for (int32_t i = 0; i < running; ++i)
+        os_calls()->thread_wait(started[i]);
+}
+
+void convert_one(void* jobs, int32_t index, void* work) {
+    ConvertJob* job = &((ConvertJob*)jobs)[index];
+    PictureResult* result = (PictureResult*)work;
+    job->hash = jobs_hash(job->bytes, job->size);
+    if (job->check_hash && job->hash == job->known_hash) {
+        job->outcome = JOB_UNCHANGED;
+        return;
+    }
+    job->outcome = picture_image(job->bytes, job->size, result, job->image);
+    job->width = result->width;
+    job->height = result->height;
+    job->translucent = result->translucent;
+}
+void convert_not_done(void* jobs, int32_t index) {
+    ((ConvertJob*)jobs)[index].outcome = JOB_NOT_DONE;
+}
+const JobKind CONVERT = {&convert_one, &convert_not_done};
+
+// 1 when the file already holds the job's bytes; work has room for them.
+int holds(WriteJob* job, unsigned char* work) {
+    OsCalls* calls = os_calls();
+    if (!calls->facts(job->full, &job->facts) || job->facts.kind != OS_FILE ||
+        job->facts.size != job->count)
+        return 0;
+    OsFile f = calls->open_read(job->full);
+    if (!f)
+        return 0;
+    uint32_t done = 0;
+    int read = calls->read(f, work, job->count, &done) && done == job->count;
+    calls->close(f);
+    return read && memcmp(work, job->bytes, job->count) == 0;
+}
+
+void write_one(void* jobs, int32_t index, void* work) {
+    WriteJob* job = &((WriteJob*)jobs)[index];
+    if (job->compare && holds(job, (unsigned char*)work)) {
+        job->outcome = WRITE_SAME;
+        return;
+    }
+    // As file_create and file_close do it: the target is probed first, so a file that could
+    // never be put in place costs nothing; the data reaches the disk before the name points at
+    // it; and the handle is closed before the move (Wine's move is a rename(), which fails while
+    // a handle is open).
+    OsCalls* calls = os_calls();
+    OsFile f = calls->replaceable(job->full) ? calls->create_new(job->temporary) : 0;
+    if (!f) {
+        job->outcome = WRITE_NOT_CREATED;
+        return;
+    }
+    uint32_t done = 0;
+    int ok =
+        calls->write(f, job->bytes, job->count, &done) && done == job->count && calls->flush(f);
+    calls->close(f);
+    if (!ok || !calls->replace(job->temporary, job->full)) {
+        calls->remove(job->temporary);
+        job->outcome = WRITE_NOT_WRITTEN;
+        return;
+    }
+    if (!calls->facts(job->full, &job->facts))
+        job->facts.kind = OS_MISSING;
+    job->outcome = WRITE_DONE;
+}
+void write_not_done(void* jobs, int32_t index) {
+    ((WriteJob*)jobs)[index].outcome = WRITE_NOT_DONE;
+}
+const JobKind WRITE = {&write_one, &write_not_done};
+} // namespace
+
+uint64_t jobs_hash(const unsigned char* bytes, uint32_t size) {
+    uint64_t h = 0xCBF29CE484222325ull;
+    for (uint32_t i = 0; i < size; ++i) {
+        h ^= bytes[i];
+        h *= 0x100000001B3ull;
+    }
+    return h;
+}
+
+void jobs_convert(ConvertJob* jobs, int32_t count, int32_t threads,
+                  void (*progress)(int32_t finished, int32_t count)) {
+    run_all(&CONVERT, jobs, count, sizeof(PictureResult), threads, progress);
+}
+
+void jobs_write(WriteJob* jobs, int32_t count, uint32_t most, int32_t threads,
+                void (*progress)(int32_t finished, int32_t count)) {
+    run_all(&WRITE, jobs, count, most ? most : 1, threads, progress);
+}

@@ -1,0 +1,434 @@
+// JSON through RapidJSON. The product is built without exceptions and without run-time type
+// information, which RapidJSON needs neither of: a parse reports its error as a value, and every
+// read below checks the value's type first. RapidJSON's own checks of how it is called are made
+// to end the process, so that a fault of this file cannot pass unseen; the one check that input
+// can reach in version 1.1.0 is kept from it (lone_low_surrogate, below). Its memory
+// comes from the C heap through one allocator that ends the process rather than hand RapidJSON a
+// null block, which its version 1.1.0 would use; what the tool parses is bounded by its callers
+// (a pack file of a few megabytes), so this happens only on a machine out of memory.
+#include "json.h"
+#include "heap.h"
+#include "text.h"
+#include <new>
+#include <stdlib.h>
+#include <string.h>
+#define RAPIDJSON_ASSERT(condition) ((condition) ? (void)0 : abort())
+#include <document.h>
+#include <encodedstream.h>
+#include <error/en.h>
+#include <memorystream.h>
+#include <prettywriter.h>
+#include <stringbuffer.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+// The C heap, as RapidJSON's CrtAllocator, but never returning a null block.
+class JsonHeap {
+  public:
+    [[maybe_unused]] static const bool kNeedFree = true; // RapidJSON asks it of an allocator
+    void* Malloc(size_t size) { return size ? checked(malloc(size)) : 0; }
+    void* Realloc(void* block, size_t, size_t size) {
+        if (size == 0) {
+            free(block);
+            return 0;
+        }
+        return checked(realloc(block, size));
+    }
+    static void Free(void* block) { free(block); }
+
+  private:
+    static void* checked(void* block) {
+        if (!block)
+            abort();
+        return block;
+    }
+};
+
+typedef rapidjson::MemoryPoolAllocator<JsonHeap> JsonPool;
+// Parsed into UTF-16, the form both systems' code page conversions start from.
+typedef rapidjson::GenericDocument<rapidjson::UTF16<>, JsonPool, JsonHeap> JsonDocument;
+typedef rapidjson::GenericValue<rapidjson::UTF16<>, JsonPool> JsonNode;
+typedef rapidjson::GenericStringBuffer<rapidjson::ASCII<>, JsonHeap> JsonBuffer;
+typedef rapidjson::PrettyWriter<JsonBuffer, rapidjson::UTF16<>, rapidjson::ASCII<>, JsonHeap>
+    JsonWriter;
+
+// Objects made in blocks of the C heap with placement new: a static object of these classes
+// would be constructed before main, and the runtime makes nothing that way.
+struct JsonState {
+    JsonHeap heap; // stateless; the allocators below keep its address
+    JsonPool* pool;
+    JsonDocument* document;
+    JsonBuffer* buffer;
+    JsonWriter* writer;
+    int write_failed; // a text could not be widened (memory)
+};
+JsonState JSON;
+
+template <typename T> void destroy(T*& object) {
+    if (object) {
+        object->~T();
+        free(object);
+        object = 0;
+    }
+}
+
+const JsonNode* node(const JsonValue* v) {
+    return reinterpret_cast<const JsonNode*>(v);
+}
+const JsonValue* value(const JsonNode* n) {
+    return reinterpret_cast<const JsonValue*>(n);
+}
+
+// Line and column of a byte offset: lines end at LF, columns count bytes.
+void locate(const unsigned char* bytes, uint32_t size, size_t offset, JsonError* error) {
+    error->line = 1;
+    error->column = 1;
+    for (size_t i = 0; i < offset && i < size; ++i) {
+        if (bytes[i] == '\n') {
+            ++error->line;
+            error->column = 1;
+        } else {
+            ++error->column;
+        }
+    }
+}
+
+// The value of the four hexadecimal digits at p (which has at least four bytes); -1 when they
+// are not.
+int32_t hex4(const unsigned char* p) {
+    int32_t v = 0;
+    for (int i = 0; i < 4; ++i) {
+        int32_t c = p[i];
+        int32_t d = c >= '0' && c <= '9'   ? c - '0'
+                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                           : -1;
+        if (d < 0)
+            return -1;
+        v = v << 4 | d;
+    }
+    return v;
+}
+
+// The offset of the first escape \uDC00 to \uDFFF in a string that no \uD800 to \uDBFF comes
+// right before, or -1. RapidJSON 1.1.0 lets such a lone second half of a pair through to its
+// encoder, whose check of it is an assertion; the input is refused here instead. A high half
+// with no low one after it RapidJSON refuses itself.
+int64_t lone_low_surrogate(const unsigned char* b, uint32_t size) {
+    int in_text = 0;
+    for (uint32_t i = 0; i < size; ++i) {
+        if (b[i] == '"') {
+            in_text = !in_text;
+        } else if (in_text && b[i] == '\\' && i + 1 < size) {
+            int32_t v = b[i + 1] == 'u' && size - i >= 6 ? hex4(b + i + 2) : -1;
+            if (v >= 0xDC00 && v <= 0xDFFF)
+                return i;
+            // A high half: its low half, when it is one, is part of this escape.
+            if (v >= 0xD800 && v <= 0xDBFF && size - i >= 12 && b[i + 6] == '\\' &&
+                b[i + 7] == 'u' && hex4(b + i + 8) >= 0xDC00 && hex4(b + i + 8) <= 0xDFFF)
+                i += 6;
+            ++i; // the escaped character is never the end of the text
+        }
+    }
+    return -1;
+}
+
+// The UTF-16 units of a text of the code page, terminated, in a C heap block the caller frees;
+// *count gets the units before the terminator. 0 when memory is short.
+wchar_t* widen(const char* text, uint32_t* count) {
+    if (!text)
+        text = "";
+    size_t n = strlen(text);
+    if (n >= 0x7FFFFFFF)
+        return 0;
+    // A byte of the code page is never more than one unit (a double-byte character is fewer).
+    wchar_t* units = (wchar_t*)malloc((n + 1) * sizeof(wchar_t));
+    if (!units)
+        return 0;
+#ifdef _WIN32
+    int got = n ? MultiByteToWideChar(CP_ACP, 0, text, (int)n, units, (int)n + 1) : 0;
+    if (n && got <= 0) {
+        free(units);
+        return 0;
+    }
+    units[got] = 0;
+    *count = (uint32_t)got;
+#else
+    // POSIX systems have no such code page: the bytes are read as Windows-1252, the Level
+    // Creator's own on Western systems, as "level show --json" reads them.
+    int32_t got = text_widen_1252(text, units, (int32_t)n + 1);
+    if (got <= 0) {
+        free(units);
+        return 0;
+    }
+    *count = (uint32_t)got - 1;
+#endif
+    return units;
+}
+} // namespace
+
+const JsonValue* json_parse(const unsigned char* bytes, uint32_t size, JsonError* error) {
+    json_release();
+    error->line = error->column = 1;
+    error->problem = "Not enough memory";
+    void* pool_block = malloc(sizeof(JsonPool));
+    void* document_block = malloc(sizeof(JsonDocument));
+    if (!pool_block || !document_block) {
+        free(pool_block);
+        free(document_block);
+        return 0;
+    }
+    JSON.pool = new (pool_block) JsonPool(64 * 1024, &JSON.heap);
+    JSON.document = new (document_block) JsonDocument(JSON.pool, 1024, &JSON.heap);
+
+    // Notepad starts UTF-8 files with a byte-order mark.
+    uint32_t skip = size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
+    int64_t lone = lone_low_surrogate(bytes, size);
+    if (lone >= 0) {
+        locate(bytes, size, (size_t)lone, error);
+        error->problem =
+            rapidjson::GetParseError_En(rapidjson::kParseErrorStringUnicodeSurrogateInvalid);
+        json_release();
+        return 0;
+    }
+    rapidjson::MemoryStream memory((const char*)bytes + skip, size - skip);
+    rapidjson::EncodedInputStream<rapidjson::UTF8<>, rapidjson::MemoryStream> input(memory);
+    JSON.document->ParseStream<
+        rapidjson::kParseValidateEncodingFlag | rapidjson::kParseIterativeFlag, rapidjson::UTF8<>>(
+        input);
+    if (JSON.document->HasParseError()) {
+        locate(bytes, size, JSON.document->GetErrorOffset() + skip, error);
+        error->problem = rapidjson::GetParseError_En(JSON.document->GetParseError());
+        json_release();
+        return 0;
+    }
+    return value(JSON.document);
+}
+
+void json_release(void) {
+    destroy(JSON.document);
+    destroy(JSON.pool);
+}
+
+int32_t json_type(const JsonValue* v) {
+    const JsonNode* n = node(v);
+    if (!n || n->IsNull())
+        return JSON_NULL;
+    if (n->IsBool())
+        return JSON_BOOLEAN;
+    if (n->IsNumber())
+        return JSON_NUMBER;
+    if (n->IsString())
+        return JSON_TEXT;
+    return n->IsArray() ? JSON_LIST : JSON_OBJECT;
+}
+
+uint32_t json_count(const JsonValue* v) {
+    const JsonNode* n = node(v);
+    if (n && n->IsArray())
+        return n->Size();
+    if (n && n->IsObject())
+        return n->MemberCount();
+    return 0;
+}
+
+const JsonValue* json_element(const JsonValue* list, uint32_t index) {
+    const JsonNode* n = node(list);
+    if (!n || !n->IsArray() || index >= n->Size())
+        return 0;
+    return value(&(*n)[index]);
+}
+
+const JsonValue* json_member(const JsonValue* object, uint32_t index, JsonText* key) {
+    const JsonNode* n = node(object);
+    if (!n || !n->IsObject() || index >= n->MemberCount())
+        return 0;
+    JsonNode::ConstMemberIterator member = n->MemberBegin() + index;
+    key->units = member->name.GetString();
+    key->count = member->name.GetStringLength();
+    return value(&member->value);
+}
+
+const JsonValue* json_find(const JsonValue* object, const char* key) {
+    uint32_t count = json_count(object);
+    if (json_type(object) != JSON_OBJECT)
+        return 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        JsonText name = {0, 0};
+        const JsonValue* v = json_member(object, i, &name);
+        if (json_text_is(&name, key))
+            return v;
+    }
+    return 0;
+}
+
+int json_whole(const JsonValue* v, int64_t* result) {
+    const JsonNode* n = node(v);
+    if (!n || !n->IsInt64())
+        return 0;
+    *result = n->GetInt64();
+    return 1;
+}
+
+int json_text(const JsonValue* v, JsonText* text) {
+    const JsonNode* n = node(v);
+    if (!n || !n->IsString())
+        return 0;
+    text->units = n->GetString();
+    text->count = n->GetStringLength();
+    return 1;
+}
+
+int json_text_is(const JsonText* text, const char* ascii) {
+    uint32_t i = 0;
+    for (; ascii[i]; ++i) {
+        if (i >= text->count || (uint32_t)text->units[i] != (unsigned char)ascii[i])
+            return 0;
+    }
+    return i == text->count;
+}
+
+int json_code_page(const JsonText* text, char** block) {
+    *block = 0;
+    for (uint32_t i = 0; i < text->count; ++i) {
+        if (text->units[i] == 0)
+            return JSON_CODE_PAGE_ZERO;
+    }
+    // A unit becomes at most two bytes (a double-byte code page), and the terminator one more.
+    char* out = (char*)heap_allocate((size_t)text->count * 2 + 1);
+    if (!out)
+        return JSON_CODE_PAGE_MEMORY;
+#ifdef _WIN32
+    // No best fit: a character the code page lacks must be refused, not turned into a lookalike.
+    BOOL lost = FALSE;
+    int n = text->count ? WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text->units,
+                                              (int)text->count, out, (int)text->count * 2, 0, &lost)
+                        : 0;
+    int done = !lost && (n > 0 || text->count == 0);
+#else
+    int done = text_narrow_1252(text->units, (int32_t)text->count, out);
+#endif
+    if (!done) {
+        heap_free(out);
+        return JSON_CODE_PAGE_LOST;
+    }
+    *block = out;
+    return JSON_CODE_PAGE_DONE;
+}
+
+int json_file_name(const JsonText* text, char** block) {
+#ifdef _WIN32
+    return json_code_page(text, block);
+#else
+    *block = 0;
+    for (uint32_t i = 0; i < text->count; ++i) {
+        if (text->units[i] == 0)
+            return JSON_CODE_PAGE_ZERO;
+    }
+    char* out = (char*)heap_allocate((size_t)text->count * 3 + 1);
+    if (!out)
+        return JSON_CODE_PAGE_MEMORY;
+    if (!text_utf8_of_units(text->units, (int32_t)text->count, out)) {
+        heap_free(out);
+        return JSON_CODE_PAGE_LOST;
+    }
+    *block = out;
+    return JSON_CODE_PAGE_DONE;
+#endif
+}
+
+void json_write_start(void) {
+    destroy(JSON.writer);
+    destroy(JSON.buffer);
+    JSON.write_failed = 0;
+    void* buffer_block = malloc(sizeof(JsonBuffer));
+    void* writer_block = malloc(sizeof(JsonWriter));
+    if (!buffer_block || !writer_block) {
+        free(buffer_block);
+        free(writer_block);
+        JSON.write_failed = 1;
+        return;
+    }
+    JSON.buffer = new (buffer_block) JsonBuffer(&JSON.heap);
+    JSON.writer = new (writer_block) JsonWriter(*JSON.buffer, &JSON.heap);
+    JSON.writer->SetIndent(' ', 2);
+}
+
+void json_write_object(void) {
+    if (JSON.writer)
+        JSON.writer->StartObject();
+}
+void json_write_object_end(void) {
+    if (JSON.writer)
+        JSON.writer->EndObject();
+}
+void json_write_list(void) {
+    if (JSON.writer)
+        JSON.writer->StartArray();
+}
+void json_write_list_end(void) {
+    if (JSON.writer)
+        JSON.writer->EndArray();
+}
+
+void json_write_key(const char* ascii) {
+    if (!JSON.writer)
+        return;
+    wchar_t units[64];
+    uint32_t n = 0;
+    while (ascii[n] && n < 63) {
+        units[n] = (wchar_t)(unsigned char)ascii[n];
+        ++n;
+    }
+    JSON.writer->Key(units, n);
+}
+
+void json_write_text(const char* text) {
+    if (!JSON.writer)
+        return;
+    uint32_t count = 0;
+    wchar_t* units = widen(text, &count);
+    if (!units) {
+        JSON.write_failed = 1;
+        JSON.writer->String(L"", 0);
+        return;
+    }
+    JSON.writer->String(units, count);
+    free(units);
+}
+
+void json_write_name(const char* name) {
+#ifndef _WIN32
+    if (JSON.writer && name) {
+        size_t n = strlen(name);
+        wchar_t* units = n < 0x7FFFFFFF ? (wchar_t*)malloc((n + 1) * sizeof(wchar_t)) : 0;
+        int32_t count = units ? text_units_of_utf8(name, units, (int32_t)n + 1) : -1;
+        if (count >= 0)
+            JSON.writer->String(units, (uint32_t)count);
+        free(units);
+        if (count >= 0)
+            return;
+    }
+#endif
+    json_write_text(name);
+}
+
+void json_write_number(int64_t number) {
+    if (JSON.writer)
+        JSON.writer->Int64(number);
+}
+
+void json_write_null(void) {
+    if (JSON.writer)
+        JSON.writer->Null();
+}
+
+const char* json_write_finish(uint32_t* size) {
+    if (!JSON.writer || JSON.write_failed || !JSON.writer->IsComplete())
+        return 0;
+    JSON.buffer->Put('\n');
+    *size = (uint32_t)JSON.buffer->GetSize();
+    return JSON.buffer->GetString();
+}

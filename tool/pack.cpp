@@ -1,0 +1,614 @@
+// The pack file and a level's JSON, read through the JSON module into entries whose texts live
+// in this module's text store; and the checks of a level's values. Pure but for the runtime heap
+// and the string area: no file is opened here.
+#include "pack.h"
+#include "findings.h"
+#include "heap.h"
+#include "json.h"
+#include "str.h"
+#include "text.h"
+
+namespace {
+// Texts are kept in chunks that never move, so a text's address holds until pack_release.
+struct TextChunk {
+    TextChunk* next;
+    uint32_t used, room;
+    // the texts follow
+};
+enum { CHUNK_ROOM = 8192 };
+
+enum PackSize {
+    KEY_NAME_MOST = 40 // a key longer than this is shown cut and gets no suggestion
+};
+
+struct PackState {
+    PackEntry* entries;
+    int32_t count, capacity;
+    const char* output;
+    TextChunk* chunks;
+    int memory_short; // a text or an entry could not be kept
+};
+PackState PACK;
+
+// What a finding is about while one object is read.
+struct Place {
+    const char* entry; // "levels[3]", or 0 at the top
+    const char* name;  // the entry's name when it could be read
+};
+
+// A copy of n bytes of text (and a terminator) in the text store; 0 when the heap refuses.
+const char* keep(const char* text, uint32_t n) {
+    TextChunk* c = PACK.chunks;
+    if (!c || c->room - c->used < n + 1) {
+        uint32_t room = n + 1 > CHUNK_ROOM ? n + 1 : (uint32_t)CHUNK_ROOM;
+        c = (TextChunk*)heap_allocate(sizeof(TextChunk) + room);
+        if (!c) {
+            PACK.memory_short = 1;
+            return 0;
+        }
+        c->room = room;
+        c->next = PACK.chunks;
+        PACK.chunks = c;
+    }
+    char* out = (char*)(c + 1) + c->used;
+    for (uint32_t i = 0; i < n; ++i)
+        out[i] = text[i];
+    out[n] = 0;
+    c->used += n + 1;
+    return out;
+}
+
+const char* keep_text(const char* text) {
+    return text ? keep(text, (uint32_t)str_length(text)) : 0;
+}
+
+// Adds e (its texts already kept) to the entries; 0 when the heap refuses.
+int append(const PackEntry* e) {
+    if (PACK.count == PACK.capacity) {
+        int32_t capacity = PACK.capacity ? PACK.capacity * 2 : 64;
+        void* grown = heap_reallocate_table(PACK.entries, (uint64_t)capacity, sizeof(PackEntry));
+        if (!grown) {
+            PACK.memory_short = 1;
+            return 0;
+        }
+        PACK.entries = (PackEntry*)grown;
+        PACK.capacity = capacity;
+    }
+    PACK.entries[PACK.count++] = *e;
+    return 1;
+}
+
+void report(int32_t severity, const Place* at, const char* key, const char* message) {
+    findings_add(severity, at->entry, at->name, key, message);
+}
+
+// The key as the messages show it: ASCII as it is, anything else as '?', cut at
+// KEY_NAME_MOST; produced in the string area.
+char* key_shown(const JsonText* key) {
+    char* start = str_position();
+    uint32_t n = key->count < KEY_NAME_MOST ? key->count : (uint32_t)KEY_NAME_MOST;
+    char piece[2] = {0, 0};
+    *start = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+        uint32_t u = (uint32_t)key->units[i];
+        piece[0] = u >= 0x20 && u < 0x7F ? (char)u : '?';
+        str_concat(piece);
+    }
+    return start;
+}
+
+// Edits (one character changed, added, dropped, or two neighbours swapped) from a to b.
+uint32_t distance(const JsonText* a, const char* b) {
+    uint32_t m = a->count, n = (uint32_t)str_length(b);
+    if (m > KEY_NAME_MOST || n > KEY_NAME_MOST)
+        return 99;
+    uint32_t rows[3][KEY_NAME_MOST + 1];
+    for (uint32_t j = 0; j <= n; ++j)
+        rows[0][j] = j;
+    for (uint32_t i = 1; i <= m; ++i) {
+        uint32_t* row = rows[i % 3];
+        const uint32_t* up = rows[(i + 2) % 3];
+        const uint32_t* up2 = rows[(i + 1) % 3];
+        row[0] = i;
+        for (uint32_t j = 1; j <= n; ++j) {
+            uint32_t ca = (uint32_t)a->units[i - 1], cb = (unsigned char)b[j - 1];
+            uint32_t best = up[j - 1] + (ca == cb ? 0 : 1);
+            if (up[j] + 1 < best)
+                best = up[j] + 1;
+            if (row[j - 1] + 1 < best)
+                best = row[j - 1] + 1;
+            if (i > 1 && j > 1 && ca == (unsigned char)b[j - 2] &&
+                (uint32_t)a->units[i - 2] == cb && up2[j - 2] + 1 < best)
+                best = up2[j - 2] + 1;
+            row[j] = best;
+        }
+    }
+    return rows[m % 3][n];
+}
+
+// The keys an object may have: the top of a pack, a backdrop, a level (name, picture and the
+// level's fields), a level on its own (the fields alone).
+enum ObjectKind { OBJECT_PACK, OBJECT_BACKDROP, OBJECT_LEVEL, OBJECT_LEVEL_ONLY };
+const char* const PACK_KEYS[] = {"output", "backdrops", "levels"};
+const char* const ENTRY_KEYS[] = {"name", "picture"};
+
+// The nearest allowed key, two edits at most away; 0 when none is that near.
+const char* nearest_key(const JsonText* key, int32_t kind) {
+    const char* best = 0;
+    uint32_t best_distance = 3;
+    uint32_t count = kind == OBJECT_PACK ? 3 : kind == OBJECT_LEVEL_ONLY ? 0 : 2;
+    for (uint32_t i = 0; i < count; ++i) {
+        const char* k = kind == OBJECT_PACK ? PACK_KEYS[i] : ENTRY_KEYS[i];
+        uint32_t d = distance(key, k);
+        if (d < best_distance) {
+            best = k;
+            best_distance = d;
+        }
+    }
+    if (kind == OBJECT_LEVEL || kind == OBJECT_LEVEL_ONLY) {
+        for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
+            uint32_t d = distance(key, level_field_info(i)->name);
+            if (d < best_distance) {
+                best = level_field_info(i)->name;
+                best_distance = d;
+            }
+        }
+    }
+    return best;
+}
+
+// "Unknown key (did you mean "start_x"?)", under the key as given.
+void report_unknown(const Place* at, const JsonText* key, int32_t kind) {
+    char* start = str_position();
+    char* shown = key_shown(key);
+    str_step();
+    char* message = str_position();
+    *message = 0;
+    str_concat("Unknown key");
+    const char* near = nearest_key(key, kind);
+    if (near) {
+        str_concat(" (did you mean \"");
+        str_concat(near);
+        str_concat("\"?)");
+    }
+    report(FINDING_ERROR, at, shown, message);
+    str_set_position(start);
+}
+
+// 1 when the member at index has the key of an earlier member; reported then.
+int repeated(const JsonValue* object, uint32_t index, const JsonText* key, const Place* at) {
+    for (uint32_t i = 0; i < index; ++i) {
+        JsonText earlier = {0, 0};
+        json_member(object, i, &earlier);
+        if (earlier.count != key->count)
+            continue;
+        uint32_t k = 0;
+        while (k < key->count && earlier.units[k] == key->units[k])
+            ++k;
+        if (k == key->count) {
+            char* start = str_position();
+            report(FINDING_ERROR, at, key_shown(key), "Given twice");
+            str_set_position(start);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+// A text value as the code page's text (file_name: as a file name), kept; 0 after reporting why
+// not. label names the value in the messages ("Level Description", "The picture").
+const char* read_text(const JsonValue* v, const Place* at, const char* key, const char* label,
+                      int file_name) {
+    JsonText text = {0, 0};
+    char* start = str_position();
+    *start = 0;
+    str_concat(label);
+    if (!json_text(v, &text)) {
+        str_concat(" has to be a text in double quotes");
+        report(FINDING_ERROR, at, key, start);
+        str_set_position(start);
+        return 0;
+    }
+    char* block = 0;
+    int outcome = file_name ? json_file_name(&text, &block) : json_code_page(&text, &block);
+    const char* kept = outcome == JSON_CODE_PAGE_DONE ? keep_text(block) : 0;
+    heap_free(block);
+    if (outcome == JSON_CODE_PAGE_LOST)
+        str_concat(file_name ? " is not a name the system can take"
+                             : " has a character that the level file's code page does not have");
+    else if (outcome == JSON_CODE_PAGE_ZERO)
+        str_concat(" has the character \\u0000, which would end it");
+    else if (!kept)
+        str_concat(": not enough memory");
+    if (!kept)
+        report(FINDING_ERROR, at, key, start);
+    str_set_position(start);
+    return kept;
+}
+
+// A file name of its own: no folder part, none of the characters Windows refuses in names.
+int plain_name(const char* name) {
+    if (!name[0] || text_equal(name, ".") || text_equal(name, ".."))
+        return 0;
+    for (const unsigned char* p = (const unsigned char*)name; *p; ++p) {
+        if (*p < 0x20)
+            return 0;
+        for (const char* bad = "\\/:*?\"<>|"; *bad; ++bad) {
+            if (*p == (unsigned char)*bad)
+                return 0;
+        }
+    }
+    return 1;
+}
+
+// One level field from its JSON value into f; reports what is wrong with it.
+void read_field(const JsonValue* v, int32_t index, const Place* at, LevelFields* f) {
+    const LevelFieldInfo* info = level_field_info(index);
+    char* start = str_position();
+    char* label = pack_field_label(index);
+    str_step();
+    if (info->kind == LEVEL_KIND_TEXT) {
+        const char* text = read_text(v, at, info->name, label, 0);
+        if (text)
+            *level_field_text(f, index) = text;
+        str_set_position(start);
+        return;
+    }
+    int64_t n = 0;
+    int whole = json_whole(v, &n);
+    const char* rule = 0;
+    if (info->kind == LEVEL_KIND_CHECK) {
+        if (whole && (n == 0 || n == 1))
+            f->anti_gravity = (int32_t)n;
+        else
+            rule = " has to be 0 or 1";
+    } else if (whole && n >= -32768 && n <= 65535) {
+        const char* kept = keep_text(int_to_str((int32_t)n, str_position()));
+        if (kept)
+            *level_field_text(f, index) = kept;
+    } else {
+        rule = " has to be a whole number from -32768 to 65535";
+    }
+    if (rule) {
+        str_set_position(start);
+        char* message = str_position();
+        pack_field_label(index);
+        str_concat(rule);
+        report(FINDING_ERROR, at, info->name, message);
+    }
+    str_set_position(start);
+}
+
+// Reads the members of an entry or a level object into e; 1 when no error was found in it.
+int read_object(const JsonValue* object, int32_t kind, const char* entry, PackEntry* e) {
+    int32_t errors = findings_errors();
+    Place at = {entry, 0};
+    pack_starting_values(&e->fields);
+    e->is_object = json_type(object) == JSON_OBJECT;
+    if (!e->is_object) {
+        report(FINDING_ERROR, &at, 0,
+               kind == OBJECT_LEVEL_ONLY ? "A level has to be a JSON object"
+                                         : "Has to be a JSON object");
+        return 0;
+    }
+    // The name first, so every message about the entry can give it.
+    if (kind != OBJECT_LEVEL_ONLY) {
+        const JsonValue* name = json_find(object, "name");
+        if (!name) {
+            report(FINDING_ERROR, &at, "name", "Missing: the name of the files made");
+        } else if ((e->name = read_text(name, &at, "name", "The name", 1)) != 0) {
+            if (!plain_name(e->name)) {
+                report(FINDING_ERROR, &at, "name",
+                       "The name has to be a file name without a folder, and none of "
+                       "\\ / : * ? \" < > | or control characters");
+            }
+            at.name = e->name;
+        }
+        if (!json_find(object, "picture"))
+            report(FINDING_ERROR, &at, "picture", "Missing: the picture the image is made from");
+    }
+    uint32_t count = json_count(object);
+    for (uint32_t i = 0; i < count; ++i) {
+        JsonText key = {0, 0};
+        const JsonValue* v = json_member(object, i, &key);
+        if (repeated(object, i, &key, &at))
+            continue;
+        if (kind != OBJECT_LEVEL_ONLY && json_text_is(&key, "name"))
+            continue;
+        if (kind != OBJECT_LEVEL_ONLY && json_text_is(&key, "picture")) {
+            e->picture = read_text(v, &at, "picture", "The picture", 1);
+            if (e->picture && !e->picture[0]) {
+                report(FINDING_ERROR, &at, "picture", "The picture has to be named");
+                e->picture = 0;
+            }
+            continue;
+        }
+        int32_t field = -1;
+        if (kind == OBJECT_LEVEL || kind == OBJECT_LEVEL_ONLY) {
+            for (int32_t k = 0; k < LEVEL_FIELD_COUNT && field < 0; ++k) {
+                if (json_text_is(&key, level_field_info(k)->name))
+                    field = k;
+            }
+        }
+        if (field < 0)
+            report_unknown(&at, &key, kind);
+        else
+            read_field(v, field, &at, &e->fields);
+    }
+    return findings_errors() == errors;
+}
+
+// The members of list key ("levels", "backdrops") as entries of kind.
+void read_list(const JsonValue* list, const char* key, int32_t kind) {
+    Place top = {0, 0};
+    if (json_type(list) != JSON_LIST) {
+        report(FINDING_ERROR, &top, key, "Has to be a list in square brackets");
+        return;
+    }
+    uint32_t count = json_count(list);
+    for (uint32_t i = 0; i < count; ++i) {
+        char* start = str_position();
+        *start = 0;
+        str_concat(key);
+        str_concat("[");
+        int_to_str((int32_t)i, str_position());
+        str_concat("]");
+        str_step();
+        PackEntry e = {kind == OBJECT_LEVEL ? PACK_LEVEL : PACK_BACKDROP, (int32_t)i, 0, 0, {}, 0};
+        read_object(json_element(list, i), kind, start, &e);
+        str_set_position(start);
+        // Every entry is kept, a broken one with what could be read of it, so the checks that
+        // follow still see the others' names and pictures.
+        if (!append(&e))
+            return;
+    }
+}
+
+void report_parse(const JsonError* error) {
+    char* start = str_position();
+    *start = 0;
+    str_concat("Not JSON: line ");
+    int_to_str((int32_t)error->line, str_position());
+    str_concat(", column ");
+    int_to_str((int32_t)error->column, str_position());
+    str_concat(": ");
+    str_concat(error->problem);
+    findings_add(FINDING_ERROR, 0, 0, 0, start);
+    str_set_position(start);
+}
+
+// The word of a field as the level file keeps it: the low 16 bits, read back signed.
+int32_t word(const LevelFields* f, int32_t index) {
+    return (int16_t)(uint16_t)str_to_int(*level_field_text((LevelFields*)f, index));
+}
+
+// A warning that a sprite's corner at value (of the field index) is outside low..high.
+void check_place(const char* entry, const char* name, const LevelFields* f, int32_t index,
+                 const char* sprite, int32_t low, int32_t high) {
+    int32_t v = word(f, index);
+    if (v >= low && v <= high)
+        return;
+    const char* key = level_field_info(index)->name;
+    int horizontal = index == LEVEL_FIELD_START_X || index == LEVEL_FIELD_EXIT_X;
+    char* start = str_position();
+    *start = 0;
+    str_concat(sprite);
+    str_concat(horizontal ? " at x = " : " at y = ");
+    int_to_str(v, str_position());
+    str_concat(horizontal ? " is not wholly on the 320-pixel-wide picture (x from "
+                          : " is not wholly on the picture below the 20-pixel status bar (y from ");
+    int_to_str(low, str_position());
+    str_concat(" to ");
+    int_to_str(high, str_position());
+    str_concat(")");
+    findings_add(FINDING_WARNING, entry, name, key, start);
+    str_set_position(start);
+}
+} // namespace
+
+void pack_starting_values(LevelFields* f) {
+    *f = LevelFields{"", {"", "", "", "", "", "", "", ""}, 0, "SPACE.IMG", ""};
+}
+
+int pack_read(const unsigned char* bytes, uint32_t size) {
+    pack_start();
+    JsonError error;
+    const JsonValue* root = json_parse(bytes, size, &error);
+    if (!root) {
+        report_parse(&error);
+        return 0;
+    }
+    Place top = {0, 0};
+    if (json_type(root) != JSON_OBJECT) {
+        report(FINDING_ERROR, &top, 0, "A pack has to be a JSON object");
+        json_release();
+        return 0;
+    }
+    uint32_t count = json_count(root);
+    for (uint32_t i = 0; i < count; ++i) {
+        JsonText key = {0, 0};
+        const JsonValue* v = json_member(root, i, &key);
+        if (repeated(root, i, &key, &top))
+            continue;
+        if (json_text_is(&key, "output")) {
+            PACK.output = read_text(v, &top, "output", "The output folder", 1);
+            if (PACK.output && !PACK.output[0]) {
+                report(FINDING_ERROR, &top, "output", "The output folder has to be named");
+                PACK.output = 0;
+            }
+        } else if (!json_text_is(&key, "backdrops") && !json_text_is(&key, "levels")) {
+            report_unknown(&top, &key, OBJECT_PACK);
+        }
+    }
+    if (!json_find(root, "output"))
+        report(FINDING_ERROR, &top, "output", "Missing: the folder the files are written into");
+    // Backdrops first: the levels name them.
+    const JsonValue* backdrops = json_find(root, "backdrops");
+    if (backdrops)
+        read_list(backdrops, "backdrops", OBJECT_BACKDROP);
+    const JsonValue* levels = json_find(root, "levels");
+    if (levels)
+        read_list(levels, "levels", OBJECT_LEVEL);
+    json_release();
+    if (PACK.memory_short)
+        findings_add(FINDING_ERROR, 0, 0, 0, "Not enough memory");
+    return 1;
+}
+
+int pack_read_level(const unsigned char* bytes, uint32_t size, LevelFields* f) {
+    pack_start();
+    pack_starting_values(f);
+    JsonError error;
+    const JsonValue* root = json_parse(bytes, size, &error);
+    if (!root) {
+        report_parse(&error);
+        return 0;
+    }
+    PackEntry e = {PACK_LEVEL, 0, 0, 0, {}, 0};
+    int read = read_object(root, OBJECT_LEVEL_ONLY, 0, &e);
+    *f = e.fields;
+    json_release();
+    if (PACK.memory_short) {
+        findings_add(FINDING_ERROR, 0, 0, 0, "Not enough memory");
+        return 0;
+    }
+    return read;
+}
+
+void pack_start(void) {
+    pack_release();
+}
+
+const char* pack_output(void) {
+    return PACK.output;
+}
+
+void pack_set_output(const char* folder) {
+    PACK.output = keep_text(folder);
+}
+
+int pack_add(int32_t kind, const char* name, const char* picture, const LevelFields* f) {
+    PackEntry e = {kind, 0, keep_text(name), keep_text(picture), {}, 1};
+    for (int32_t i = 0; i < PACK.count; ++i)
+        e.index += PACK.entries[i].kind == kind;
+    pack_starting_values(&e.fields);
+    if (f) {
+        e.fields.anti_gravity = f->anti_gravity;
+        for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
+            const char** text = level_field_text(&e.fields, i);
+            if (text)
+                *text = keep_text(*level_field_text((LevelFields*)f, i));
+        }
+    }
+    return !PACK.memory_short && append(&e);
+}
+
+int32_t pack_count(void) {
+    return PACK.count;
+}
+
+const PackEntry* pack_entry(int32_t i) {
+    return i >= 0 && i < PACK.count ? &PACK.entries[i] : 0;
+}
+
+const char* pack_write(uint32_t* size) {
+    json_write_start();
+    json_write_object();
+    json_write_key("output");
+    json_write_name(PACK.output);
+    for (int32_t kind = PACK_BACKDROP; kind >= PACK_LEVEL; --kind) {
+        json_write_key(kind == PACK_LEVEL ? "levels" : "backdrops");
+        json_write_list();
+        for (int32_t i = 0; i < PACK.count; ++i) {
+            PackEntry* e = &PACK.entries[i];
+            if (e->kind != kind)
+                continue;
+            json_write_object();
+            json_write_key("name");
+            json_write_name(e->name);
+            json_write_key("picture");
+            json_write_name(e->picture);
+            for (int32_t k = 0; kind == PACK_LEVEL && k < LEVEL_FIELD_COUNT; ++k) {
+                const LevelFieldInfo* info = level_field_info(k);
+                json_write_key(info->name);
+                if (info->kind == LEVEL_KIND_TEXT)
+                    json_write_text(*level_field_text(&e->fields, k));
+                else if (info->kind == LEVEL_KIND_WORD)
+                    json_write_number(str_to_int(*level_field_text(&e->fields, k)));
+                else
+                    json_write_number(e->fields.anti_gravity);
+            }
+            json_write_object_end();
+        }
+        json_write_list_end();
+    }
+    json_write_object_end();
+    return json_write_finish(size);
+}
+
+void pack_release(void) {
+    heap_free(PACK.entries);
+    while (PACK.chunks) {
+        TextChunk* next = PACK.chunks->next;
+        heap_free(PACK.chunks);
+        PACK.chunks = next;
+    }
+    PACK = PackState{0, 0, 0, 0, 0, 0};
+}
+
+char* pack_entry_label(const PackEntry* e) {
+    char* start = str_position();
+    *start = 0;
+    str_concat(e->kind == PACK_LEVEL ? "levels[" : "backdrops[");
+    int_to_str(e->index, str_position());
+    str_concat("]");
+    return start;
+}
+
+char* pack_field_label(int32_t index) {
+    if (index == LEVEL_FIELD_BACKDROP_NAME)
+        return str_left("Name of backdrop", 16, str_position());
+    const char* label = level_field_info(index)->label;
+    int32_t n = str_length(label);
+    if (n > 0 && (label[n - 1] == ':' || label[n - 1] == '?'))
+        --n;
+    return str_left(label, n, str_position());
+}
+
+void pack_check_level(const char* entry, const char* name, const LevelFields* f) {
+    char* start = str_position();
+    if (!level_backdrop_check(f->backdrop_name))
+        findings_add(FINDING_ERROR, entry, name, "backdrop_name",
+                     "Name of backdrop has to be 12 characters or fewer");
+    int32_t create = word(f, LEVEL_FIELD_WUMPO_TO_CREATE);
+    int32_t save = word(f, LEVEL_FIELD_WUMPO_TO_SAVE);
+    if (save > create) {
+        *start = 0;
+        int_to_str(save, str_position());
+        str_concat(" Wumpo to save, but only ");
+        int_to_str(create, str_position());
+        str_concat(" are created");
+        findings_add(FINDING_ERROR, entry, name, "wumpo_to_save", start);
+        str_set_position(start);
+    }
+    if (f->anti_gravity != 0 && f->anti_gravity != 1)
+        findings_add(FINDING_ERROR, entry, name, "anti_gravity",
+                     "Anti-Gravity mode has to be 0 or 1");
+    // The sprites' sizes are those of images/cloud.bmp (40 x 14) and exit.bmp (20 x 40); the
+    // status bar covers the top 20 rows.
+    check_place(entry, name, f, LEVEL_FIELD_START_X, "The start cloud (40 x 14)", 0, 320 - 40);
+    check_place(entry, name, f, LEVEL_FIELD_START_Y, "The start cloud (40 x 14)", 20, 240 - 14);
+    check_place(entry, name, f, LEVEL_FIELD_EXIT_X, "The exit (20 x 40)", 0, 320 - 20);
+    check_place(entry, name, f, LEVEL_FIELD_EXIT_Y, "The exit (20 x 40)", 20, 240 - 40);
+    if (word(f, LEVEL_FIELD_LEVEL_TIME) == 0)
+        findings_add(FINDING_WARNING, entry, name, "level_time", "Level time in seconds is 0");
+    int32_t length = str_length(f->description);
+    if (length > LEVEL_DESCRIPTION_LENGTH) {
+        *start = 0;
+        str_concat("Level Description has ");
+        int_to_str(length, str_position());
+        str_concat(" characters; the level file keeps the first 23");
+        findings_add(FINDING_WARNING, entry, name, "description", start);
+        str_set_position(start);
+    }
+}
