@@ -1,6 +1,7 @@
 // The job threads. They share a job list and two counters, and nothing else; each has a working
 // block of its own from the C heap, which, unlike the runtime heap, serves any thread.
 #include "jobs.h"
+#include "file.h"
 #include "picture.h"
 #include <stdlib.h>
 #include <string.h>
@@ -122,9 +123,7 @@ void write_one(void* jobs, int32_t index, void* work) {
         return;
     }
     // As file_create and file_close do it: the target is probed first, so a file that could
-    // never be put in place costs nothing; the data reaches the disk before the name points at
-    // it; and the handle is closed before the move (Wine's move is a rename(), which fails while
-    // a handle is open).
+    // never be put in place costs nothing, and file_commit puts it in place or takes it away.
     OsCalls* calls = os_calls();
     OsFile f = calls->replaceable(job->full) ? calls->create_new(job->temporary) : 0;
     if (!f) {
@@ -132,11 +131,8 @@ void write_one(void* jobs, int32_t index, void* work) {
         return;
     }
     uint32_t done = 0;
-    int ok =
-        calls->write(f, job->bytes, job->count, &done) && done == job->count && calls->flush(f);
-    calls->close(f);
-    if (!ok || !calls->replace(job->temporary, job->full)) {
-        calls->remove(job->temporary);
+    int written = calls->write(f, job->bytes, job->count, &done) && done == job->count;
+    if (!file_commit(f, job->temporary, job->full, written)) {
         job->outcome = WRITE_NOT_WRITTEN;
         return;
     }

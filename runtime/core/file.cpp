@@ -43,22 +43,10 @@ int release(int32_t number, int commit) {
     if (!s->handle)
         return 0;
     int ok = 1;
-    if (s->temporary) {
-        // The data must be on disk before the name points at it, and Wine's MoveFileExA is a
-        // rename() that fails while any handle is open on the file: flush, close, move.
-        OsCalls* calls = os_calls();
-        ok = commit && !s->failed && calls->flush(s->handle);
-        calls->close(s->handle);
-        if (ok)
-            ok = calls->replace(s->temporary, s->target);
-        if (!ok) {
-            uint32_t error = os_last_error();
-            calls->remove(s->temporary);
-            os_set_last_error(error);
-        }
-    } else {
+    if (s->temporary)
+        ok = file_commit(s->handle, s->temporary, s->target, commit && !s->failed);
+    else
         os_calls()->close(s->handle);
-    }
     heap_free(s->target);
     heap_free(s->temporary);
     *s = FileSlot{0, 0, 0, 0};
@@ -151,6 +139,22 @@ char* file_full_name(const char* name) {
         return 0;
     }
     return full;
+}
+
+int file_commit(OsFile handle, const char* temporary, const char* target, int written) {
+    // The data must be on disk before the name points at it, and Wine's MoveFileExA is a
+    // rename() that fails while any handle is open on the file: flush, close, move.
+    OsCalls* calls = os_calls();
+    int ok = written && calls->flush(handle);
+    calls->close(handle);
+    if (ok)
+        ok = calls->replace(temporary, target);
+    if (!ok) {
+        uint32_t error = os_last_error();
+        calls->remove(temporary);
+        os_set_last_error(error);
+    }
+    return ok;
 }
 
 int file_system_init(void) {

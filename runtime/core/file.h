@@ -20,6 +20,11 @@ int file_system_init(void);
 OsFile file_create(int32_t number, const char* name);
 // Opens an existing file for reading, sharing reads. A missing file fails (0) and creates nothing.
 OsFile file_open_read(int32_t number, const char* name);
+// Finishes handle, a file written under the name temporary beside target: when written is 1 it
+// is flushed, closed and moved over target; otherwise, or when a step fails, closed and removed,
+// target untouched (the system's error of the failed step kept). 1 when the file is in place.
+// Touches no numbered file and no module state, so any thread may finish its own file with it.
+int file_commit(OsFile handle, const char* temporary, const char* target, int written);
 // Closes the number's file. For a file from file_create: flushes it and moves it into place.
 // 1 when closed and (for a created file) every write reached the target; 0 when a created file
 // could not be completed (the earlier file is then untouched), or the number names no open file.
