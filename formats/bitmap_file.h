@@ -1,7 +1,7 @@
 // 24-bit bitmap files of any size, as the command-line tool reads and writes them: the header of
-// the bitmaps it writes, where the rows of a picture it reads lie, the bitmap rows of a screen
-// image and the screen image of rows, and copying one picture onto another. Pure: it works on bytes
-// it is given, so every rule is tested without a file.
+// the bitmaps it writes, where the rows of a picture it reads lie (as the bitmap reader parsed
+// them), the bitmap rows of a screen image, and copying one picture onto another. Pure: it works
+// on bytes it is given, so every rule is tested without a file.
 #pragma once
 #include <stdint.h>
 
@@ -31,9 +31,6 @@ int bitmap_file_picture(const unsigned char* file, uint32_t size, BitmapPicture*
 // The 240 bottom-up rows of 960 bytes of the bitmap showing a screen image (its 153,600 bytes),
 // each 5-bit component widened back to 8 bits; converting that bitmap gives the image again.
 void bitmap_file_from_image(const unsigned char* image, unsigned char* rows);
-// The screen image (153,600 bytes) of a 320 x 240 picture, packed as the conversion packs a
-// bitmap: columns from the left, each from the picture's bottom row up.
-void bitmap_file_to_image(const BitmapPicture* picture, unsigned char* image);
 // Copies picture onto canvas, the rows of a bottom-up 24-bit bitmap of width x height, with the
 // picture's top-left pixel at (x, y) counted from the canvas's top-left pixel. What falls outside
 // the canvas is cut off.

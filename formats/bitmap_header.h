@@ -1,6 +1,7 @@
 // The check that a bitmap file is one the screen image conversion can take: a Windows bitmap of
-// 320 x 240 pixels, 24 bits each, uncompressed, with every pixel byte inside the file. Pure: it
-// looks only at the bytes it is given, so it can be fed any header, however broken.
+// 320 x 240 pixels, 24 bits each, uncompressed, with every pixel byte inside the file; a rule on
+// the fields that the bitmap reader (bitmap_read.h) parsed. Pure: it looks only at the bytes it
+// is given, so it can be fed any header, however broken.
 #pragma once
 #include <stdint.h>
 

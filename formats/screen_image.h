@@ -7,6 +7,7 @@
 // in bits 15-11, green in 10-6, blue in 5-1 (the top five bits of each 8-bit component), bit 0 = 0.
 #pragma once
 #include <stdint.h>
+#include "bitmap_file.h"
 
 enum ScreenImageShape {
     SCREEN_IMAGE_WIDTH = 320,
@@ -33,6 +34,11 @@ int screen_image_convert(const char* bitmap_name, const char* image_name);
 // screen_image_convert; IMAGE_WRITTEN, or BITMAP_NOT_SUPPORTED with image untouched.
 int screen_image_from_bitmap(const unsigned char* file, uint32_t size,
                              unsigned char image[SCREEN_IMAGE_SIZE]);
+
+// The screen image of a 320 x 240 picture held in memory, packed as the conversion packs a
+// bitmap: columns from the left, each from the picture's bottom row up. The one packer of rows in
+// memory, for the conversion above and the tool's decoded pictures alike.
+void screen_image_from_rows(const BitmapPicture* picture, unsigned char image[SCREEN_IMAGE_SIZE]);
 
 // The text a program shows under "File Access" for an outcome; 0 for IMAGE_WRITTEN, whose
 // "Done" text differs between the programs.

@@ -26,20 +26,29 @@ int screen_image_from_bitmap(const unsigned char* file, uint32_t size,
     BitmapLayout layout;
     if (!bitmap_header_check(file, size, size, &layout))
         return BITMAP_NOT_SUPPORTED;
+    BitmapPicture picture = {file + layout.pixel_offset, BITMAP_WIDTH, BITMAP_HEIGHT,
+                             BITMAP_ROW_BYTES, layout.top_down};
+    screen_image_from_rows(&picture, image);
+    return IMAGE_WRITTEN;
+}
+
+void screen_image_from_rows(const BitmapPicture* picture, unsigned char image[SCREEN_IMAGE_SIZE]) {
     // With every row at hand the picture needs no store between rows and columns: each column
-    // takes its pixels straight from the rows, y = 1 being the picture's bottom row.
-    const unsigned char* rows = file + layout.pixel_offset;
-    unsigned char* out = image;
-    for (uint32_t x = 1; x <= SCREEN_IMAGE_WIDTH; ++x) {
+    // takes its pixels straight from the rows, y = 1 being the picture's bottom row. A band of
+    // columns at a time, so that each stored row is read along its length rather than across.
+    enum { BAND = 16 };
+    for (uint32_t first = 0; first < SCREEN_IMAGE_WIDTH; first += BAND) {
         for (uint32_t y = 1; y <= SCREEN_IMAGE_HEIGHT; ++y) {
-            uint32_t row = layout.top_down ? SCREEN_IMAGE_HEIGHT - y : y - 1;
-            const unsigned char* p = rows + row * BITMAP_ROW_BYTES + (x - 1) * 3;
-            uint16_t word = screen_image_pack(p[2], p[1], p[0]);
-            *out++ = (unsigned char)word;
-            *out++ = (unsigned char)(word >> 8);
+            uint32_t stored = picture->top_down ? SCREEN_IMAGE_HEIGHT - y : y - 1;
+            const unsigned char* p = picture->rows + stored * picture->stride + first * 3;
+            unsigned char* out = image + screen_image_offset(first + 1, y);
+            for (uint32_t x = 0; x < BAND; ++x, p += 3, out += 2 * SCREEN_IMAGE_HEIGHT) {
+                uint16_t word = screen_image_pack(p[2], p[1], p[0]);
+                out[0] = (unsigned char)word;
+                out[1] = (unsigned char)(word >> 8);
+            }
         }
     }
-    return IMAGE_WRITTEN;
 }
 
 const char* screen_image_error_text(int outcome) {

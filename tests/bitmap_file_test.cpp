@@ -8,6 +8,7 @@
 #include "bitmap_file.h"
 #include "bitmap_header.h"
 #include "picture.h"
+#include "png.h"
 #include "screen_image.h"
 #include "status_bar.h"
 #include "test_bitmaps.h"
@@ -15,7 +16,8 @@
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
-#include <algorithm>
+#include <zlib.h>
+#include <chrono>
 #include <vector>
 
 namespace {
@@ -74,6 +76,7 @@ test_bitmaps::Picture indexed_picture(unsigned entries) {
 struct BmpKind {
     uint32_t header, bits, compression;
     bool top_down;
+    uint32_t gap; // bytes of 0x77 between the palette or masks and the rows
 };
 
 // The indexed picture (as many entries as the depth allows, 16 at most) as a bitmap file of that
@@ -84,9 +87,10 @@ Bytes bmp_file(const BmpKind& k) {
     unsigned entries = k.bits == 1 ? 2 : 16;
     uint32_t masks = k.compression == 3 && k.header == 40 ? 12 : 0;
     uint32_t palette = k.bits <= 8 ? entries * (core ? 3 : 4) : 0;
-    uint32_t offset = 14 + k.header + masks + palette;
+    uint32_t offset = 14 + k.header + masks + palette + k.gap;
     uint32_t stride = (320 * k.bits + 31) / 32 * 4;
     Bytes b(offset + stride * 240, 0);
+    memset(&b[offset - k.gap], 0x77, k.gap);
     b[0] = 'B';
     b[1] = 'M';
     put32(b, 2, (uint32_t)b.size());
@@ -144,62 +148,10 @@ int decode(const Bytes& b, PictureResult* r) {
 // The screen image of a decoded picture.
 Bytes image_of(const PictureResult& r) {
     Bytes image(SCREEN_IMAGE_SIZE);
-    bitmap_file_to_image(&r.picture, image.data());
+    screen_image_from_rows(&r.picture, image.data());
     return image;
 }
 
-// PNG files written here: chunks with their CRCs, the image data in stored (uncompressed) zlib
-// blocks.
-uint32_t crc32_of(const unsigned char* p, size_t n) {
-    uint32_t c = 0xFFFFFFFFu;
-    for (size_t i = 0; i < n; ++i) {
-        c ^= p[i];
-        for (int k = 0; k < 8; ++k)
-            c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    }
-    return ~c;
-}
-void put_be32(Bytes& b, uint32_t v) {
-    for (int i = 3; i >= 0; --i)
-        b.push_back((unsigned char)(v >> (8 * i)));
-}
-void add_chunk(Bytes& png, const char* type, const Bytes& data) {
-    put_be32(png, (uint32_t)data.size());
-    size_t start = png.size();
-    png.insert(png.end(), type, type + 4);
-    png.insert(png.end(), data.begin(), data.end());
-    put_be32(png, crc32_of(&png[start], png.size() - start));
-}
-Bytes png_file(uint32_t width, unsigned depth, unsigned colour_type, const Bytes& palette,
-               const Bytes& alpha, const Bytes& scanlines) {
-    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    Bytes ihdr;
-    put_be32(ihdr, width);
-    put_be32(ihdr, 240);
-    ihdr.insert(ihdr.end(), {(unsigned char)depth, (unsigned char)colour_type, 0, 0, 0});
-    add_chunk(png, "IHDR", ihdr);
-    if (!palette.empty())
-        add_chunk(png, "PLTE", palette);
-    if (!alpha.empty())
-        add_chunk(png, "tRNS", alpha);
-    Bytes z = {0x78, 0x01};
-    uint32_t a = 1, b = 0;
-    for (size_t at = 0; at < scanlines.size(); at += 65535) {
-        size_t n = std::min<size_t>(65535, scanlines.size() - at);
-        z.push_back(at + n == scanlines.size());
-        z.insert(z.end(), {(unsigned char)n, (unsigned char)(n >> 8), (unsigned char)~n,
-                           (unsigned char)(~n >> 8)});
-        z.insert(z.end(), scanlines.begin() + at, scanlines.begin() + at + n);
-    }
-    for (unsigned char c : scanlines) {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
-    }
-    put_be32(z, b << 16 | a);
-    add_chunk(png, "IDAT", z);
-    add_chunk(png, "IEND", {});
-    return png;
-}
 } // namespace
 
 TEST_CASE("bitmap file: the header written, and the rows found or refused") {
@@ -383,13 +335,15 @@ TEST_CASE("status bar: each value in its window in the bar's digits, dashes wher
 }
 
 TEST_CASE("picture: one picture in every bitmap layout gives one image; broken bitmaps refused") {
-    // The OS/2 palettes first: the decoder keeps palettes on the stack, where one of the same
-    // colours left by an earlier decode could hide entries it failed to read.
+    // Gaps: an unused colour table before the rows of a 16-bit picture, as paint programs write
+    // it, and room after a palette, which the reader must not take for more colours in use.
     const BmpKind kinds[] = {
-        {12, 4, 0, false},   {12, 8, 0, false},   {40, 1, 0, false},  {40, 4, 0, true},
-        {40, 8, 0, false},   {124, 8, 0, false},  {12, 24, 0, false}, {40, 16, 3, false},
-        {56, 16, 3, true},   {108, 16, 3, false}, {56, 24, 0, false}, {40, 32, 0, true},
-        {124, 32, 3, false},
+        {12, 4, 0, false, 0},    {12, 8, 0, false, 0},     {40, 1, 0, false, 0},
+        {40, 4, 0, true, 0},     {40, 8, 0, false, 0},     {124, 8, 0, false, 0},
+        {12, 24, 0, false, 0},   {40, 16, 3, false, 0},    {56, 16, 3, true, 0},
+        {108, 16, 3, false, 0},  {56, 24, 0, false, 0},    {40, 32, 0, true, 0},
+        {124, 32, 3, false, 0},  {40, 16, 3, false, 1024}, {124, 16, 3, true, 64},
+        {40, 8, 0, false, 2000},
     };
     Bytes sixteen = test_bitmaps::expected_image(indexed_picture(16));
     static PictureResult r;
@@ -397,28 +351,35 @@ TEST_CASE("picture: one picture in every bitmap layout gives one image; broken b
         CAPTURE(k.header);
         CAPTURE(k.bits);
         CAPTURE(k.top_down);
+        CAPTURE(k.gap);
         Bytes file = bmp_file(k);
         REQUIRE(decode(file, &r) == PICTURE_DECODED);
         CHECK(image_of(r) ==
               (k.bits == 1 ? test_bitmaps::expected_image(indexed_picture(2)) : sixteen));
         // Only the 32-bit kinds carry alpha; a 40-byte header's fourth byte counts as alpha too.
         CHECK(r.translucent == (k.bits == 32));
-        // A cut file would be read on as zeros.
+        // Every byte of the rows must be in the file.
         CHECK(decode(Bytes(file.begin(), file.end() - 1), &r) == PICTURE_NOT_READ);
     }
-    // An index past the palette would be looked up in whatever the decoder's table held.
+    // An index past the palette names no colour of the file.
     for (uint32_t header : {12u, 40u}) {
-        Bytes file = bmp_file({header, 8, 0, false});
+        Bytes file = bmp_file({header, 8, 0, false, 0});
         file[file.size() - 1] = 16;
         CHECK(decode(file, &r) == PICTURE_NOT_READ);
     }
-    Bytes rle = bmp_file({40, 8, 1, false});
+    Bytes rle = bmp_file({40, 8, 1, false, 0});
     CHECK(decode(rle, &r) == PICTURE_RLE);
     put32(rle, 30, 2);
     CHECK(decode(rle, &r) == PICTURE_RLE);
+    // Masks that no reading of a pixel could come from: none for red, or more than 8 bits.
+    for (uint32_t red : {0u, 0x1FF000u}) {
+        Bytes masked = bmp_file({124, 32, 3, false, 0});
+        put32(masked, 54, red);
+        CHECK(decode(masked, &r) == PICTURE_NOT_READ);
+    }
 
     // Sides from the header alone, however large, before any pixel is looked at.
-    Bytes file = bmp_file({40, 24, 0, true});
+    Bytes file = bmp_file({40, 24, 0, true, 0});
     put32(file, 18, 0x7FFFFFFF);
     REQUIRE(decode(Bytes(file.begin(), file.begin() + 54), &r) == PICTURE_WRONG_SIZE);
     CHECK(r.width == 0x7FFFFFFF);
@@ -429,18 +390,24 @@ TEST_CASE("picture: one picture in every bitmap layout gives one image; broken b
     }
     for (Bytes junk : {Bytes(), Bytes{'B', 'M'}, Bytes(100, 'B'), Bytes(54, 0)})
         CHECK(decode(junk, &r) == PICTURE_NOT_READ);
+    // Sums of header fields that wrap in 32 bits: the rows' end, and the palette's entries.
+    Bytes wrapping = test_bitmaps::wrapping_bitmap();
+    CHECK(decode(wrapping, &r) == PICTURE_NOT_READ);
+    BitmapPicture untouched = {0, -7, -7, 0, 0};
+    CHECK(picture(wrapping, &untouched) == 0);
 }
 
 TEST_CASE("picture: PNG written and read back; short palettes, cut and altered files refused") {
+    using test_bitmaps::png_file;
     static PictureResult r;
     test_bitmaps::Picture varied = test_bitmaps::varied_picture(5);
     Bytes rows = test_bitmaps::bitmap_file(varied);
     BitmapPicture bottom_up = {rows.data() + 54, 320, 240, 960, 0};
     uint32_t size = 0;
-    unsigned char* block = picture_png(&bottom_up, &size);
+    unsigned char* block = png_encode(&bottom_up, &size);
     REQUIRE(block);
     Bytes png(block, block + size);
-    picture_free(block);
+    png_free(block);
     REQUIRE(decode(png, &r) == PICTURE_DECODED);
     CHECK(image_of(r) == test_bitmaps::expected_image(varied));
     CHECK(r.translucent == 0);
@@ -470,7 +437,7 @@ TEST_CASE("picture: PNG written and read back; short palettes, cut and altered f
     REQUIRE(decode(three, &r) == PICTURE_DECODED);
     CHECK(image_of(r) == test_bitmaps::expected_image(indexed_picture(3)));
     CHECK(r.translucent == 0);
-    three[33 + 8] ^= 0x10; // a colour of PLTE: the decoder itself would take it
+    three[33 + 8] ^= 0x10; // a colour of PLTE, whose checksum then no longer holds
     CHECK(decode(three, &r) == PICTURE_NOT_READ);
     CHECK(decode(png_file(320, 2, 3, palette, {255, 0}, scanlines), &r) == PICTURE_DECODED);
     CHECK(r.translucent == 1);
@@ -483,4 +450,100 @@ TEST_CASE("picture: PNG written and read back; short palettes, cut and altered f
     CHECK(decode(png_file(0x7FFFFFFF, 8, 2, {}, {}, {}), &r) == PICTURE_WRONG_SIZE);
     CHECK(r.width == 0x7FFFFFFF);
     CHECK(decode(png_file(0x80000000u, 8, 2, {}, {}, {}), &r) == PICTURE_NOT_READ);
+}
+
+TEST_CASE("picture: the PNG gate refuses what the PNG rules do not allow; data past the picture "
+          "is not inflated") {
+    using test_bitmaps::png_file;
+    static PictureResult r;
+    // 8-bit grey rows of the picture's top-left corner colour codes; each row starts with its
+    // filter byte.
+    auto grey_rows = [](unsigned char filter) {
+        Bytes rows;
+        for (int y = 0; y < 240; ++y) {
+            rows.push_back(filter);
+            for (int x = 0; x < 320; ++x)
+                rows.push_back((unsigned char)(x + y));
+        }
+        return rows;
+    };
+    Bytes grey = grey_rows(0), plte(3 * 4, 0x10), key = {0, 7};
+    REQUIRE(decode(png_file(320, 8, 0, {}, key, grey), &r) == PICTURE_DECODED);
+    CHECK(r.translucent == 1); // grey 7 is the transparent one, and pixel (7, 0) has it
+    // A chunk put before IEND, with its checksum right.
+    auto with_chunk = [](Bytes png, const char* type) {
+        Bytes chunk;
+        test_bitmaps::add_chunk(chunk, type, {'x'});
+        png.insert(png.end() - 12, chunk.begin(), chunk.end());
+        return png;
+    };
+    Bytes plain = png_file(320, 8, 0, {}, {}, grey);
+    CHECK(decode(with_chunk(plain, "tEXt"), &r) == PICTURE_DECODED);
+    // IDAT chunks must follow one another: a second one after another chunk is refused.
+    Bytes apart = with_chunk(plain, "tEXt");
+    apart.insert(apart.end() - 12, plain.begin() + 33, plain.end() - 12);
+
+    // Header fields the rules refuse, in pictures of 640 pixels: a gate that let one through
+    // would report the size instead.
+    auto wide = [](unsigned depth, unsigned colour, const Bytes& palette, const Bytes& alpha,
+                   unsigned interlace) {
+        return png_file(640, depth, colour, palette, alpha, {}, interlace);
+    };
+    struct Refused {
+        const char* what;
+        Bytes png;
+    } refused[] = {
+        {"a 16-bit palette with 257 entries", test_bitmaps::hostile_png()},
+        {"a 16-bit palette", wide(16, 3, plte, {}, 0)},
+        {"257 palette entries", wide(8, 3, Bytes(257 * 3, 1), {}, 0)},
+        {"a 1-bit palette of 3 entries", wide(1, 3, Bytes(9, 1), {}, 0)},
+        {"a palette in a grey picture", wide(8, 0, plte, {}, 0)},
+        {"no palette in a palette picture", wide(8, 3, {}, {}, 0)},
+        {"tRNS in a picture with alpha", wide(8, 4, {}, key, 0)},
+        {"tRNS of a grey picture, 3 bytes", wide(8, 0, {}, {0, 7, 0}, 0)},
+        {"tRNS longer than the palette", wide(8, 3, plte, Bytes(5, 0), 0)},
+        {"colour type 5", wide(8, 5, {}, {}, 0)},
+        {"RGB of 4 bits", wide(4, 2, {}, {}, 0)},
+        {"interlace method 2", wide(8, 0, {}, {}, 2)},
+        {"a critical chunk not known", with_chunk(png_file(640, 8, 0, {}, {}, {}), "TEXT")},
+        {"IDAT chunks apart", apart},
+        {"filter type 5 in a row", png_file(320, 8, 0, {}, {}, grey_rows(5))},
+        {"image data a byte short",
+         png_file(320, 8, 0, {}, {}, Bytes(grey.begin(), grey.end() - 1))},
+    };
+    for (const Refused& c : refused) {
+        CAPTURE(c.what);
+        CHECK(decode(c.png, &r) == PICTURE_NOT_READ);
+    }
+    CHECK(decode(wide(8, 3, plte, Bytes(4, 0), 0), &r) == PICTURE_WRONG_SIZE);
+
+    // The rows the picture needs, then 1.5 GB of zeros in the same stream: each megabyte
+    // compressed on its own (a full flush ends it), so that one piece repeated makes a 1.5 MB
+    // file. Only the picture's rows may be inflated, well within a second.
+    Bytes stream(compressBound((uLong)grey.size()) + 64);
+    z_stream z;
+    memset(&z, 0, sizeof z);
+    REQUIRE(deflateInit(&z, 9) == Z_OK);
+    z.next_in = grey.data();
+    z.avail_in = (uInt)grey.size();
+    z.next_out = stream.data();
+    z.avail_out = (uInt)stream.size();
+    REQUIRE(deflate(&z, Z_FULL_FLUSH) == Z_OK);
+    stream.resize(stream.size() - z.avail_out);
+    Bytes zeros(1 << 20, 0), piece(8192);
+    z.next_in = zeros.data();
+    z.avail_in = (uInt)zeros.size();
+    z.next_out = piece.data();
+    z.avail_out = (uInt)piece.size();
+    REQUIRE(deflate(&z, Z_FULL_FLUSH) == Z_OK);
+    deflateEnd(&z);
+    piece.resize(piece.size() - z.avail_out);
+    for (int i = 0; i < 1500; ++i)
+        stream.insert(stream.end(), piece.begin(), piece.end());
+    Bytes bomb = test_bitmaps::png_of_stream(320, 8, 0, {}, {}, stream);
+    CHECK(bomb.size() < 2000000);
+    auto started = std::chrono::steady_clock::now();
+    REQUIRE(decode(bomb, &r) == PICTURE_DECODED);
+    CHECK(std::chrono::steady_clock::now() - started < std::chrono::seconds(1));
+    CHECK(r.rows[239 * 960 + 319 * 3] == (unsigned char)(319 + 239));
 }

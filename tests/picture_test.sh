@@ -85,17 +85,28 @@ png_family() {
     convert source.png -colors 200 PNG8:palette.png # fewer entries than the depth could index
     convert source.png "${alpha[@]}" -depth 16 PNG64:rgba16.png
     convert source.png -interlace PNG PNG24:interlaced.png
-    local kinds
-    kinds=$(for f in gray1 palette rgba16 interlaced; do png_kind $f.png; done | paste -sd,)
-    [[ $kinds == "1 0 0,8 3 0,16 6 0,8 2 1" ]] || fail "ImageMagick made other PNG kinds: $kinds" ||
-        return 1
-    convert_all gray1.png palette.png rgba16.png interlaced.png || return 1
+    convert source.png -colorspace gray -depth 2 -define png:bit-depth=2 -define png:color-type=0 \
+        gray2.png
+    convert source.png "${alpha[@]}" -colorspace gray -depth 8 -define png:bit-depth=8 \
+        -define png:color-type=4 gray-alpha.png
+    # One colour transparent through tRNS: the colour of pixel (10, 10).
+    convert source.png -depth 8 -transparent "$(convert source.png -depth 8 -format '%[pixel:p{10,10}]' info:)" \
+        PNG24:keyed.png
+    convert source.png -colors 100 -interlace PNG PNG8:palette-interlaced.png
+    local files=(gray1.png palette.png rgba16.png interlaced.png gray2.png gray-alpha.png keyed.png
+        palette-interlaced.png) kinds f
+    kinds=$(for f in "${files[@]}"; do png_kind "$f"; done | paste -sd,)
+    [[ $kinds == "1 0 0,8 3 0,16 6 0,8 2 1,2 0 0,8 4 0,8 2 0,8 3 1" ]] ||
+        fail "ImageMagick made other PNG kinds: $kinds" || return 1
+    convert_all "${files[@]}" || return 1
     [[ $status == 0 ]] || fail "exit status $status: $err" || return 1
-    [[ $err == "rgba16.png: Warning: Picture has pixels that are not fully opaque; their transparency is ignored" ]] ||
-        fail "errors: $err" || return 1
-    # ImageMagick rounds 16-bit components to 8 bits, stb_image cuts them: one 5-bit step apart
-    # at most.
-    NEAR=rgba16.png same_images gray1.png palette.png rgba16.png interlaced.png
+    local warning="Warning: Picture has pixels that are not fully opaque; their transparency is ignored"
+    [[ $err == "rgba16.png: $warning
+gray-alpha.png: $warning
+keyed.png: $warning" ]] || fail "errors: $err" || return 1
+    # ImageMagick rounds 16-bit components to 8 bits, the tool cuts them: one 5-bit step apart at
+    # most.
+    NEAR=rgba16.png same_images "${files[@]}"
 }
 
 bmp_family() {
@@ -109,8 +120,8 @@ bmp_family() {
     # Top-down: the flipped picture stored bottom-up, then told it is stored top-down.
     convert source.png -flip -colors 200 -type Palette -compress None BMP3:top-down.bmp
     printf '\x10\xff\xff\xff' | dd of=top-down.bmp bs=1 seek=22 conv=notrunc status=none
-    # The OS/2 palette first: the decoder keeps palettes on the stack, and one left there by an
-    # earlier picture of the same colours could hide entries it failed to read.
+    # The OS/2 palette first, before any other picture of the same colours has been read: an
+    # entry it failed to read could not then be hidden by one left from an earlier picture.
     local files=(os2-palette.bmp palette8.bmp palette4.bmp mono.bmp rgb565.bmp alpha32.bmp
         os2-24.bmp top-down.bmp) kinds
     kinds=$(for f in "${files[@]}"; do bmp_kind "$f"; done | paste -sd,)
@@ -185,7 +196,7 @@ png_output_family() {
     same_pixels preview.png preview.bmp
 }
 
-check "PNG: gray 1-bit, palette, RGBA 16-bit, interlaced" png_family
+check "PNG: grey 1- and 2-bit, grey and alpha, palette, RGBA 16-bit, a tRNS colour, interlaced" png_family
 check "bitmaps: 1, 4, 8, 16 (565), 32 bits with alpha, OS/2 headers, top-down" bmp_family
 check "PNG out: view and preview" png_output_family
 check "refused: wrong size, RLE, cut and altered files, not a picture; nothing written" \

@@ -1,5 +1,6 @@
-// Test bitmaps made in memory: 320 x 240 pictures written as 24-bit Windows bitmap files with the
-// 40-, 108- or 124-byte info header, bottom-up or top-down, with the pixel rows where asked.
+// Test pictures made in memory: 320 x 240 pictures written as 24-bit Windows bitmap files with the
+// 40-, 108- or 124-byte info header, bottom-up or top-down, with the pixel rows where asked; PNG
+// files written chunk by chunk; and the hostile files that every build must refuse.
 #pragma once
 #include <stdint.h>
 #include <string.h>
@@ -147,5 +148,96 @@ inline Bytes expected_image(const Picture& picture) {
             img[at++] = (unsigned char)(w >> 8);
         }
     return img;
+}
+// PNG files written here: chunks with their CRCs, the image data in stored (uncompressed) zlib
+// blocks, so that any scanlines can be written without a compressor.
+inline uint32_t crc32_of(const unsigned char* p, size_t n) {
+    uint32_t c = 0xFFFFFFFFu;
+    for (size_t i = 0; i < n; ++i) {
+        c ^= p[i];
+        for (int k = 0; k < 8; ++k)
+            c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    }
+    return ~c;
+}
+inline void put_be32(Bytes& b, uint32_t v) {
+    for (int i = 3; i >= 0; --i)
+        b.push_back((unsigned char)(v >> (8 * i)));
+}
+inline void add_chunk(Bytes& png, const char* type, const Bytes& data) {
+    put_be32(png, (uint32_t)data.size());
+    size_t start = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    put_be32(png, crc32_of(&png[start], png.size() - start));
+}
+// The zlib stream of data in stored blocks.
+inline Bytes zlib_stored(const Bytes& data) {
+    Bytes z = {0x78, 0x01};
+    uint32_t a = 1, b = 0;
+    for (size_t at = 0; at < data.size(); at += 65535) {
+        size_t n = data.size() - at < 65535 ? data.size() - at : 65535;
+        z.push_back(at + n == data.size());
+        z.insert(z.end(), {(unsigned char)n, (unsigned char)(n >> 8), (unsigned char)~n,
+                           (unsigned char)(~n >> 8)});
+        z.insert(z.end(), data.begin() + at, data.begin() + at + n);
+    }
+    for (unsigned char c : data) {
+        a = (a + c) % 65521;
+        b = (b + a) % 65521;
+    }
+    put_be32(z, b << 16 | a);
+    return z;
+}
+// A PNG of width x 240 pixels: IHDR, PLTE and tRNS when given, one IDAT of stream (a zlib
+// stream), IEND.
+inline Bytes png_of_stream(uint32_t width, unsigned depth, unsigned colour_type,
+                           const Bytes& palette, const Bytes& alpha, const Bytes& stream,
+                           unsigned interlace = 0) {
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes ihdr;
+    put_be32(ihdr, width);
+    put_be32(ihdr, 240);
+    ihdr.insert(ihdr.end(),
+                {(unsigned char)depth, (unsigned char)colour_type, 0, 0, (unsigned char)interlace});
+    add_chunk(png, "IHDR", ihdr);
+    if (!palette.empty())
+        add_chunk(png, "PLTE", palette);
+    if (!alpha.empty())
+        add_chunk(png, "tRNS", alpha);
+    add_chunk(png, "IDAT", stream);
+    add_chunk(png, "IEND", {});
+    return png;
+}
+inline Bytes png_file(uint32_t width, unsigned depth, unsigned colour_type, const Bytes& palette,
+                      const Bytes& alpha, const Bytes& scanlines, unsigned interlace = 0) {
+    return png_of_stream(width, depth, colour_type, palette, alpha, zlib_stored(scanlines),
+                         interlace);
+}
+
+// A palette PNG of 16 bits (PNG allows at most 8) with a PLTE of 257 entries, every checksum
+// right: a decoder that trusts the entry count sizes its palette from 768 - 3 x 257, which
+// wraps in unsigned arithmetic.
+inline Bytes hostile_png() {
+    return png_file(320, 16, 3, Bytes(257 * 3, 0x40), {}, {});
+}
+
+// A 320 x 240, 1-bit bitmap whose pixel offset lies so near 2^32 that the offset plus the rows
+// wraps 32-bit arithmetic to a place inside the file, and whose palette, counted from the
+// headers to that offset, would run far past the file.
+inline Bytes wrapping_bitmap() {
+    Bytes b(14 + 40 + 8 + 100, 0);
+    const uint32_t rows = 40 * 240; // 320 pixels of 1 bit: 40 bytes a row
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(b, 2, (uint32_t)b.size());
+    put32(b, 10, 0u - rows + 60); // + rows = 60 in 32 bits
+    put32(b, 14, 40);
+    put32(b, 18, 320);
+    put32(b, 22, 240);
+    put16(b, 26, 1);
+    put16(b, 28, 1);
+    put32(b, 54, 0xFFFFFF); // the two palette entries: white, black
+    return b;
 }
 } // namespace test_bitmaps

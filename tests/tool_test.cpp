@@ -210,6 +210,17 @@ TEST_CASE("tool convert: programs' bytes, progress, a refused bitmap among good 
         CHECK(test_read_file(dir + "two.IMG") == programs_image(dir, "sub\\two.bmp"));
         CHECK_FALSE(test_file_exists(dir + "gone.bmp"));
     }
+    SUBCASE("hostile pictures are refused at once, and nothing is written") {
+        test_write_file(dir + "hostile.png", hostile_png());
+        test_write_file(dir + "wrapping.bmp", wrapping_bitmap());
+        Run r = tool(dir, {"convert", "hostile.png", "wrapping.bmp"});
+        CHECK(r.status == 1);
+        CHECK(r.err == "hostile.png: Error: Cannot read picture\n"
+                       "wrapping.bmp: Error: Cannot read picture\n");
+        CHECK(r.out.find("Converted 0 of 2 bitmaps") != std::string::npos);
+        CHECK_FALSE(test_file_exists(dir + "hostile.IMG"));
+        CHECK_FALSE(test_file_exists(dir + "wrapping.IMG"));
+    }
     SUBCASE("an image that cannot be created is named") {
         test_make_dir(dir + "one.IMG");
         Run r = tool(dir, {"convert", "one.bmp"});

@@ -1,10 +1,10 @@
 // Pictures in and out of the command-line tool.
 #include "pictures.h"
-#include "bitmap_header.h"
 #include "heap.h"
 #include "out.h"
 #include "path.h"
 #include "picture.h"
+#include "png.h"
 #include "screen_image.h"
 #include "store.h"
 #include "str.h"
@@ -14,13 +14,6 @@ namespace {
 enum { PICTURE_FILE_MAX = 64 * 1024 * 1024 };
 
 const char* const CANNOT_READ = "Error: Cannot read picture";
-
-// A picture file as read: either a bitmap for the forms' own conversion, or decoded.
-struct Loaded {
-    unsigned char* bytes; // the whole file
-    uint32_t size;
-    PictureResult* decoded; // 0 for a bitmap the forms take
-};
 
 // "Error: Picture is 640 x 480 pixels; it has to be 320 x 240", reported under name.
 void report_size(const char* name, const PictureResult* r) {
@@ -34,35 +27,41 @@ void report_size(const char* name, const PictureResult* r) {
     str_set_position(start);
 }
 
-// Reads and sorts the picture name; 1 when it can be converted, 0 after reporting why not.
-int load(const char* name, Loaded* l) {
+// A picture file as read: its bytes and what was made of them, both heap blocks (or 0).
+struct Loaded {
+    unsigned char* bytes;
+    PictureResult* result;
+};
+
+// Reads the picture name whole and decodes it, and when image is not 0 makes its screen image
+// there. 1 when it can be used; 0 after reporting why not. The caller gives back l's blocks.
+int load(const char* name, unsigned char* image, Loaded* l) {
     l->bytes = 0;
-    l->size = 0;
-    l->decoded = 0;
-    int read = store_read(path_full(name), 0, PICTURE_FILE_MAX, &l->bytes, &l->size);
+    l->result = 0;
+    uint32_t size = 0;
+    int read = store_read(path_full(name), 0, PICTURE_FILE_MAX, &l->bytes, &size);
     if (read != STORE_DONE) {
         out_error(name, read == STORE_WRONG_SIZE ? CANNOT_READ
                                                  : screen_image_error_text(BITMAP_NOT_OPENED));
         return 0;
     }
-    if (bitmap_header_check(l->bytes, l->size, l->size, 0))
-        return 1;
-    l->decoded = (PictureResult*)heap_allocate(sizeof(PictureResult));
-    if (!l->decoded) {
+    l->result = (PictureResult*)heap_allocate(sizeof(PictureResult));
+    if (!l->result) {
         out_error(0, "Error: Not enough memory");
         return 0;
     }
-    int outcome = picture_decode(l->bytes, l->size, l->decoded);
+    int outcome = image ? picture_image(l->bytes, size, l->result, image)
+                        : picture_decode(l->bytes, size, l->result);
     if (outcome == PICTURE_DECODED) {
         // The screen image has no alpha: such pixels keep their colour, and the user may not
         // expect that.
-        if (l->decoded->translucent)
+        if (l->result->translucent)
             out_error(name, "Warning: Picture has pixels that are not fully opaque; their "
                             "transparency is ignored");
         return 1;
     }
     if (outcome == PICTURE_WRONG_SIZE)
-        report_size(name, l->decoded);
+        report_size(name, l->result);
     else if (outcome == PICTURE_RLE)
         out_error(name, "Error: RLE-compressed bitmaps are not read; save the picture "
                         "uncompressed");
@@ -73,56 +72,39 @@ int load(const char* name, Loaded* l) {
 
 void release(Loaded* l) {
     heap_free(l->bytes);
-    heap_free(l->decoded);
+    heap_free(l->result);
 }
 } // namespace
 
 int pictures_convert(const char* picture_name, const char* image_name) {
+    unsigned char* image = (unsigned char*)heap_allocate(SCREEN_IMAGE_SIZE);
+    if (!image) {
+        out_error(0, "Error: Not enough memory");
+        return 0;
+    }
     Loaded l;
-    int done = load(picture_name, &l);
-    if (done && !l.decoded) {
-        int outcome = screen_image_convert(path_full(picture_name), path_full(image_name));
-        const char* error = screen_image_error_text(outcome);
-        if (error) {
-            int about_picture = outcome == BITMAP_NOT_OPENED || outcome == BITMAP_NOT_SUPPORTED;
-            out_error(about_picture ? picture_name : image_name, error);
-        }
-        done = error == 0;
-    } else if (done) {
-        unsigned char* image = (unsigned char*)heap_allocate(SCREEN_IMAGE_SIZE);
-        int written = STORE_NOT_WRITTEN;
-        if (image) {
-            bitmap_file_to_image(&l.decoded->picture, image);
-            written = store_write(path_full(image_name), image, SCREEN_IMAGE_SIZE);
-            if (written != STORE_DONE)
-                out_error(image_name, store_write_error_text(written));
-        } else {
-            out_error(0, "Error: Not enough memory");
-        }
-        heap_free(image);
+    int done = load(picture_name, image, &l);
+    if (done) {
+        int written = store_write(path_full(image_name), image, SCREEN_IMAGE_SIZE);
+        if (written != STORE_DONE)
+            out_error(image_name, store_write_error_text(written));
         done = written == STORE_DONE;
     }
     release(&l);
+    heap_free(image);
     return done;
 }
 
 int pictures_read(const char* name, BitmapPicture* picture) {
     Loaded l;
-    if (!load(name, &l)) {
+    if (!load(name, 0, &l)) {
         release(&l);
         return 0;
     }
-    if (l.decoded) {
-        // The rows stay with the caller; the file's bytes are no longer needed.
-        heap_free(l.bytes);
-        *picture = l.decoded->picture;
-        return 1;
-    }
-    if (bitmap_file_picture(l.bytes, l.size, picture))
-        return 1;
-    out_error(name, CANNOT_READ);
-    release(&l);
-    return 0;
+    // The rows stay with the caller; the file's bytes are no longer needed.
+    heap_free(l.bytes);
+    *picture = l.result->picture;
+    return 1;
 }
 
 int pictures_write(const char* name, const unsigned char* bitmap, uint32_t size) {
@@ -130,14 +112,14 @@ int pictures_write(const char* name, const unsigned char* bitmap, uint32_t size)
     unsigned char* png = 0;
     BitmapPicture picture;
     if (str_has_extension(name, ".png")) {
-        if (!bitmap_file_picture(bitmap, size, &picture) || !(png = picture_png(&picture, &size))) {
+        if (!bitmap_file_picture(bitmap, size, &picture) || !(png = png_encode(&picture, &size))) {
             out_error(0, "Error: Not enough memory");
             return 0;
         }
         bytes = png;
     }
     int written = store_write(path_full(name), bytes, size);
-    picture_free(png);
+    png_free(png);
     if (written != STORE_DONE) {
         out_error(name, store_write_error_text(written));
         return 0;
