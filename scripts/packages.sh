@@ -55,20 +55,20 @@ wumpo_stop_prefix() {
     fi
 }
 
-# The 32-bit build runs here only emulated: the i386 Wine loader (wine32) through qemu-user-static,
-# which the kernel is told to use for 32-bit programs (binfmt_misc, with the F flag so the
-# interpreter is found from any mount namespace). Prints why and returns 1 where this machine
-# cannot be made to run 32-bit programs.
-wumpo_enable_win32() {
+# Makes 32-bit x86 programs run through qemu-user-static, which the kernel is told to use for them
+# (binfmt_misc, with the F flag so that the interpreter is found from any mount namespace), and
+# installs it and the packages named (an ":i386" one adds that architecture). Prints why and
+# returns 1 where this machine cannot be made to run them.
+wumpo_enable_i386_emulation() {
     if [[ $(id -u) -ne 0 ]]; then
         echo "32-bit programs: needs root to register qemu for 32-bit programs"
         return 1
     fi
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    if [[ "$*" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
         dpkg --add-architecture i386
     fi
     local missing=() p
-    for p in qemu-user-static wine32:i386; do
+    for p in qemu-user-static "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
     done
     if [[ ${#missing[@]} -gt 0 ]]; then
@@ -86,13 +86,22 @@ wumpo_enable_win32() {
             return 1
         }
     fi
-    if [[ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]]; then
+    local entry=/proc/sys/fs/binfmt_misc/qemu-i386
+    if [[ ! -e $entry ]]; then
         printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
             >/proc/sys/fs/binfmt_misc/register 2>/dev/null || {
             echo "32-bit programs: cannot register qemu-i386 with binfmt_misc"
             return 1
         }
+    elif [[ $(head -1 "$entry") != enabled ]]; then
+        echo 1 >"$entry"
     fi
+}
+
+# The 32-bit build runs here only emulated: the i386 Wine loader (wine32) through qemu-user-static.
+# Prints why and returns 1 where this machine cannot be made to run it.
+wumpo_enable_win32() {
+    wumpo_enable_i386_emulation wine32:i386 || return 1
     /usr/lib/wine/wine --version >/dev/null 2>&1 || {
         echo "32-bit programs: the 32-bit Wine loader does not start"
         return 1
