@@ -19,6 +19,7 @@
 #include "pack.h"
 #include "path.h"
 #include "picture.h"
+#include "pictures.h"
 #include "screen_image.h"
 #include "state.h"
 #include "store.h"
@@ -469,29 +470,18 @@ int collect_jobs(void) {
             o->hash = job->hash;
             o->known = 1;
             if (job->outcome == PICTURE_DECODED && job->translucent)
-                report(FINDING_WARNING, e, "picture",
-                       "Picture has pixels that are not fully opaque; their transparency is "
-                       "ignored");
-            break;
-        case PICTURE_WRONG_SIZE:
-            str_concat("Picture is ");
-            int_to_str(job->width, str_position());
-            str_concat(" x ");
-            int_to_str(job->height, str_position());
-            str_concat(" pixels; it has to be 320 x 240");
-            report(FINDING_ERROR, e, "picture", start);
-            break;
-        case PICTURE_RLE:
-            report(FINDING_ERROR, e, "picture",
-                   "RLE-compressed bitmaps are not read; save the picture uncompressed");
+                report(FINDING_WARNING, e, "picture", PICTURES_TRANSLUCENT);
             break;
         case JOB_NOT_DONE:
             complete = 0;
             break;
         default:
-            str_concat("Cannot read picture \"");
-            str_concat(o->picture_shown);
-            str_concat("\"");
+            pictures_problem(job->outcome, job->width, job->height);
+            if (job->outcome != PICTURE_WRONG_SIZE && job->outcome != PICTURE_RLE) {
+                str_concat(" \"");
+                str_concat(o->picture_shown);
+                str_concat("\"");
+            }
             report(FINDING_ERROR, e, "picture", start);
             break;
         }

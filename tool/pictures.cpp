@@ -15,18 +15,6 @@ enum { PICTURE_FILE_MAX = 64 * 1024 * 1024 };
 
 const char* const CANNOT_READ = "Error: Cannot read picture";
 
-// "Error: Picture is 640 x 480 pixels; it has to be 320 x 240", reported under name.
-void report_size(const char* name, const PictureResult* r) {
-    char* start = str_position();
-    str_concat("Error: Picture is ");
-    int_to_str(r->width, str_position());
-    str_concat(" x ");
-    int_to_str(r->height, str_position());
-    str_concat(" pixels; it has to be 320 x 240");
-    out_error(name, start);
-    str_set_position(start);
-}
-
 // A picture file as read: its bytes and what was made of them, both heap blocks (or 0).
 struct Loaded {
     unsigned char* bytes;
@@ -52,22 +40,21 @@ int load(const char* name, unsigned char* image, Loaded* l) {
     }
     int outcome = image ? picture_image(l->bytes, size, l->result, image)
                         : picture_decode(l->bytes, size, l->result);
-    if (outcome == PICTURE_DECODED) {
-        // The screen image has no alpha: such pixels keep their colour, and the user may not
-        // expect that.
-        if (l->result->translucent)
-            out_error(name, "Warning: Picture has pixels that are not fully opaque; their "
-                            "transparency is ignored");
-        return 1;
+    char* start = str_position();
+    *start = 0;
+    // The screen image has no alpha: such pixels keep their colour, and the user may not expect
+    // that.
+    if (outcome == PICTURE_DECODED && l->result->translucent) {
+        str_concat("Warning: ");
+        str_concat(PICTURES_TRANSLUCENT);
+    } else if (outcome != PICTURE_DECODED) {
+        str_concat("Error: ");
+        pictures_problem(outcome, l->result->width, l->result->height);
     }
-    if (outcome == PICTURE_WRONG_SIZE)
-        report_size(name, l->result);
-    else if (outcome == PICTURE_RLE)
-        out_error(name, "Error: RLE-compressed bitmaps are not read; save the picture "
-                        "uncompressed");
-    else
-        out_error(name, CANNOT_READ);
-    return 0;
+    if (*start)
+        out_error(name, start);
+    str_set_position(start);
+    return outcome == PICTURE_DECODED;
 }
 
 void release(Loaded* l) {
@@ -75,6 +62,26 @@ void release(Loaded* l) {
     heap_free(l->result);
 }
 } // namespace
+
+const char* const PICTURES_TRANSLUCENT =
+    "Picture has pixels that are not fully opaque; their transparency is ignored";
+
+char* pictures_problem(int outcome, int32_t width, int32_t height) {
+    char* start = str_position();
+    *start = 0;
+    if (outcome == PICTURE_WRONG_SIZE) {
+        str_concat("Picture is ");
+        int_to_str(width, str_position());
+        str_concat(" x ");
+        int_to_str(height, str_position());
+        str_concat(" pixels; it has to be 320 x 240");
+    } else if (outcome == PICTURE_RLE) {
+        str_concat("RLE-compressed bitmaps are not read; save the picture uncompressed");
+    } else {
+        str_concat(CANNOT_READ + 7); // without "Error: "
+    }
+    return start;
+}
 
 int pictures_convert(const char* picture_name, const char* image_name) {
     unsigned char* image = (unsigned char*)heap_allocate(SCREEN_IMAGE_SIZE);

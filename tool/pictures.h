@@ -19,3 +19,10 @@ int pictures_read(const char* name, BitmapPicture* picture);
 // name: as it is, or as a PNG of its picture when name ends in .png (in any letter case). 1 when
 // written; 0 after reporting why not.
 int pictures_write(const char* name, const unsigned char* bitmap, uint32_t size);
+// What keeps a picture whose decoding gave outcome (a PictureOutcome other than PICTURE_DECODED)
+// from being converted, produced in the temporary string area at its current position, without
+// the "Error: " the tool's messages put before it: "Picture is 640 x 480 pixels; it has to be
+// 320 x 240", the RLE refusal, or "Cannot read picture".
+char* pictures_problem(int outcome, int32_t width, int32_t height);
+// The warning's text for a picture with pixels that are not fully opaque, without "Warning: ".
+extern const char* const PICTURES_TRANSLUCENT;
