@@ -212,10 +212,5 @@ int bitmap_read_decode(const unsigned char* bytes, uint32_t size, PictureResult*
     // when every pixel's is 0, the picture has no alpha at all.
     int no_alpha = h.compression == BI_RGB && bits == 32 && alpha_any == 0;
     result->translucent = alpha_all != 255 && !no_alpha;
-    result->picture.rows = result->rows;
-    result->picture.width = PICTURE_WIDTH;
-    result->picture.height = PICTURE_HEIGHT;
-    result->picture.stride = PICTURE_ROW_BYTES;
-    result->picture.top_down = 1;
-    return PICTURE_DECODED;
+    return picture_decoded(result);
 }

@@ -29,6 +29,10 @@ struct PictureResult {
     unsigned char rows[PICTURE_HEIGHT * PICTURE_ROW_BYTES]; // blue, green, red per pixel
 };
 
+// For the readers: the decoded rows, held in result itself, as its picture. Returns
+// PICTURE_DECODED.
+int picture_decoded(PictureResult* result);
+
 // Decodes the size bytes of a picture file into result; reads nothing outside them. Only a
 // 320 x 240 picture is decoded; other sizes are refused from the header alone. Returns a
 // PictureOutcome; result is filled as that outcome says.

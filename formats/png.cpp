@@ -478,12 +478,7 @@ int png_decode(const unsigned char* bytes, uint32_t size, PictureResult* result)
     inflateEnd(&in.z);
     if (!decoded)
         return PICTURE_NOT_READ;
-    result->picture.rows = result->rows;
-    result->picture.width = PICTURE_WIDTH;
-    result->picture.height = PICTURE_HEIGHT;
-    result->picture.stride = PICTURE_ROW_BYTES;
-    result->picture.top_down = 1;
-    return PICTURE_DECODED;
+    return picture_decoded(result);
 }
 
 unsigned char* png_encode(const BitmapPicture* picture, uint32_t* size) {

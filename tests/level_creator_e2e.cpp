@@ -105,6 +105,33 @@ struct Running {
     std::string path(const std::string& name) const { return app.folder + name; }
 };
 
+// Presses Preview Level and waits until the screen shows what it made.
+void preview_shown(Running& lc) {
+    lc.press(15);
+    app_settle(lc.app);
+    RedrawWindow(lc.app.window, 0, 0, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    app_settle(lc.app);
+    Sleep(300);
+}
+
+// Preview Level of the sample picture with the start and the exit set, and the numbers the status
+// bar shows: draw material, Wumpo out, Wumpo to save, time (fields 9 to 12).
+void preview_sample(Running& lc) {
+    app_choose_tab(lc.app, 1);
+    const Setting settings[] = {{3, "samples\\level1.bmp"},
+                                {5, "100"},
+                                {6, "50"},
+                                {7, "270"},
+                                {8, "150"},
+                                {9, "250"},
+                                {10, "20"},
+                                {11, "5"},
+                                {12, "300"}};
+    for (const Setting& s : settings)
+        lc.set(s.number, s.text);
+    preview_shown(lc);
+}
+
 // What the formats write for the same settings, made in this process.
 Bytes expected_level(const Setting* settings, size_t n, int anti_gravity) {
     auto text = [&](int number) -> const char* {
@@ -478,19 +505,7 @@ TEST_CASE("level creator: keyboard: digits-only fields and the Tab order") {
 TEST_CASE("level creator: Preview Level places the sprites and shows the picture") {
     Running lc("lc-preview");
     REQUIRE(lc.app.window != 0);
-    app_choose_tab(lc.app, 1);
-    lc.set(3, "samples\\level1.bmp");
-    lc.set(5, "100");
-    lc.set(6, "50");
-    lc.set(7, "270");
-    lc.set(8, "150");
-    // The numbers the status bar shows: draw material, Wumpo out, Wumpo to save, time.
-    lc.set(9, "250");
-    lc.set(10, "20");
-    lc.set(11, "5");
-    lc.set(12, "300");
-    lc.press(15);
-    app_settle(lc.app);
+    preview_sample(lc);
     CHECK(app_no_box(lc.app, 300));
     RECT start = app_rect_in_parent(lc[16]);
     CHECK(start.left == 110);
@@ -502,9 +517,6 @@ TEST_CASE("level creator: Preview Level places the sprites and shows the picture
     CHECK(SendMessageA(lc[16], STM_GETIMAGE, IMAGE_BITMAP, 0) != 0);
     CHECK(SendMessageA(lc[18], STM_GETIMAGE, IMAGE_BITMAP, 0) != 0);
     CHECK(SendMessageA(lc[20], STM_GETIMAGE, IMAGE_BITMAP, 0) != 0);
-    RedrawWindow(lc.app.window, 0, 0, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    app_settle(lc.app);
-    Sleep(300);
     std::string shots = test_program_dir() + "..\\screenshots\\";
     CreateDirectoryA(shots.c_str(), 0);
     CHECK(app_screenshot(lc.app.window, shots + "level-creator-preview.bmp"));
@@ -808,27 +820,6 @@ Bytes unique_bitmap() {
     return test_bitmaps::bitmap_file(p);
 }
 
-// Preview Level of the sample picture with the start, the exit and the bar's numbers set.
-void preview_sample(Running& lc) {
-    app_choose_tab(lc.app, 1);
-    const Setting settings[] = {{3, "samples\\level1.bmp"},
-                                {5, "100"},
-                                {6, "50"},
-                                {7, "270"},
-                                {8, "150"},
-                                {9, "250"},
-                                {10, "20"},
-                                {11, "5"},
-                                {12, "300"}};
-    for (const Setting& s : settings)
-        lc.set(s.number, s.text);
-    lc.press(15);
-    app_settle(lc.app);
-    RedrawWindow(lc.app.window, 0, 0, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    app_settle(lc.app);
-    Sleep(300);
-}
-
 // Clicks on the previewed picture of unique_bitmap at screen pixels spread over it (below the
 // status bar, away from the sprites in the bottom right corner): each must set the start to the
 // picture pixel that the screen shows at that point.
@@ -841,11 +832,7 @@ void check_clicks_land(Running& lc, unsigned dpi) {
     lc.set(6, "220");
     lc.set(7, "300");
     lc.set(8, "195");
-    lc.press(15);
-    app_settle(lc.app);
-    RedrawWindow(lc.app.window, 0, 0, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    app_settle(lc.app);
-    Sleep(300);
+    preview_shown(lc);
     HWND picture = lc[13];
     Shot shown = app_capture(picture);
     REQUIRE(shown.width == MulDiv(320, (int)dpi, 96));
