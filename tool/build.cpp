@@ -399,15 +399,20 @@ int needs_job(const Output* o) {
     return BUILD.building ? !(o->vouched && o->intact) : !o->vouched;
 }
 
-void show_progress(int32_t finished, int32_t count) {
+// "WHAT: 3 of 20" on the progress line.
+void show_count(const char* what, int32_t finished, int32_t count) {
     char* start = str_position();
     *start = 0;
-    str_concat("Converting pictures: ");
+    str_concat(what);
     int_to_str(finished, str_position());
     str_concat(" of ");
     int_to_str(count, str_position());
     out_progress(start);
     str_set_position(start);
+}
+
+void show_progress(int32_t finished, int32_t count) {
+    show_count("Converting pictures: ", finished, count);
 }
 
 // Reads the pictures to convert and hands them to the jobs. 0 when memory is short.
@@ -554,14 +559,7 @@ char* temporary_name(const char* full, int32_t index) {
 }
 
 void show_writing(int32_t finished, int32_t count) {
-    char* start = str_position();
-    *start = 0;
-    str_concat("Writing files: ");
-    int_to_str(finished, str_position());
-    str_concat(" of ");
-    int_to_str(count, str_position());
-    out_progress(start);
-    str_set_position(start);
+    show_count("Writing files: ", finished, count);
 }
 
 // Hands every output whose bytes may be new to the write jobs: a level file whose 56 bytes the
