@@ -1,10 +1,14 @@
 // wumpo-tool convert: pictures into screen images, many at once, through the programs' own
-// conversion or packed as it packs. Owns the list of pictures of one run.
+// conversion or packed as it packs, on every processor. Owns the list of pictures of one run.
 #include "tool.h"
+#include "file.h"
 #include "heap.h"
+#include "jobs.h"
 #include "out.h"
 #include "path.h"
+#include "picture.h"
 #include "pictures.h"
+#include "store.h"
 #include "str.h"
 #include "text.h"
 
@@ -117,28 +121,118 @@ int refuse_clash(const char* out_dir) {
     return status;
 }
 
-// Converts bitmap number index (of the list) into its image; 1 when written.
-int convert_one(int32_t index, const char* out_dir) {
-    const char* bitmap = LIST.names[index];
-    char* start = str_position();
-    char* image = image_name(bitmap, out_dir);
-    str_step();
-    if (LIST.count > 1) {
-        char* line = str_position();
-        str_concat("[");
-        int_to_str(index + 1, str_position());
-        str_concat("/");
-        int_to_str(LIST.count, str_position());
-        str_concat("] ");
-        str_concat(bitmap);
-        str_concat(" -> ");
-        str_concat(image);
-        out_line(line);
-        str_set_position(line);
+// The pictures converted together: read one after the other here, where the runtime is, then
+// decoded and written on the job threads, then reported in the list's order, each as if alone.
+// A batch is small enough that its files never take much memory at once.
+enum { BATCH_MOST = 16, BATCH_BYTES = 16 * 1024 * 1024 };
+
+struct BatchEntry {
+    char* image;     // the image's name as shown, a heap block
+    int32_t read;    // what reading the picture file gave (StoreOutcome)
+    int32_t convert; // its conversion job, -1 when the picture could not be read
+    int32_t write;   // its write job, -1 when there is nothing to write
+};
+
+// "[3/20] art/cave.png -> levels/cave.IMG", for a run of more than one picture.
+void show_step(int32_t index, const char* image) {
+    if (LIST.count < 2)
+        return;
+    char* line = str_position();
+    *line = 0;
+    str_concat("[");
+    int_to_str(index + 1, str_position());
+    str_concat("/");
+    int_to_str(LIST.count, str_position());
+    str_concat("] ");
+    str_concat(LIST.names[index]);
+    str_concat(" -> ");
+    str_concat(image);
+    out_line(line);
+    str_set_position(line);
+}
+
+// What happened to the picture of entry e (the list's number index), as one picture alone would
+// have reported it. 1 when its image was written.
+int report_entry(int32_t index, const BatchEntry* e, const ConvertJob* converts,
+                 const WriteJob* writes) {
+    const char* name = LIST.names[index];
+    show_step(index, e->image);
+    if (e->read != STORE_DONE) {
+        pictures_file_error(name, e->read);
+        return 0;
     }
-    int done = pictures_convert(bitmap, image);
-    str_set_position(start);
-    return done;
+    const ConvertJob* c = &converts[e->convert];
+    if (!pictures_report(name, c->outcome, c->width, c->height, c->translucent))
+        return 0;
+    int32_t outcome = e->write >= 0 ? writes[e->write].outcome : WRITE_NOT_CREATED;
+    if (outcome == WRITE_DONE)
+        return 1;
+    out_error(e->image, store_write_error_text(outcome == WRITE_NOT_CREATED ? STORE_NOT_CREATED
+                                                                            : STORE_NOT_WRITTEN));
+    return 0;
+}
+
+// Converts the pictures of the list from first on, as many as one batch takes, and adds those
+// written to *converted. Returns where the next batch begins, -1 when memory ran short.
+int32_t convert_batch(int32_t first, const char* out_dir, int32_t threads, int32_t* converted) {
+    BatchEntry entries[BATCH_MOST];
+    ConvertJob converts[BATCH_MOST];
+    WriteJob writes[BATCH_MOST];
+    int32_t count = 0, conversions = 0, written = 0;
+    uint32_t bytes_held = 0;
+    int enough_memory = 1;
+    while (enough_memory && first + count < LIST.count && count < BATCH_MOST &&
+           bytes_held < BATCH_BYTES) {
+        BatchEntry* e = &entries[count++];
+        char* start = str_position();
+        e->image = heap_text("", 0, image_name(LIST.names[first + count - 1], out_dir));
+        str_set_position(start);
+        e->convert = e->write = -1;
+        ConvertJob job = {};
+        unsigned char* bytes = 0;
+        e->read = pictures_file(LIST.names[first + count - 1], &bytes, &job.size);
+        if (e->read != STORE_DONE)
+            continue;
+        job.bytes = bytes;
+        job.image = (unsigned char*)heap_allocate(SCREEN_IMAGE_SIZE);
+        enough_memory = e->image && job.image;
+        e->convert = conversions;
+        converts[conversions++] = job;
+        bytes_held += job.size;
+    }
+    if (enough_memory)
+        jobs_convert(converts, conversions, threads, 0);
+    for (int32_t i = 0; i < count && enough_memory; ++i) {
+        BatchEntry* e = &entries[i];
+        if (e->convert < 0 || converts[e->convert].outcome != PICTURE_DECODED)
+            continue;
+        WriteJob job = {};
+        job.full = path_full(e->image);
+        if (!job.full)
+            continue; // a name no file can have: it cannot be created
+        job.temporary = file_temporary_name(job.full);
+        job.bytes = converts[e->convert].image;
+        job.count = SCREEN_IMAGE_SIZE;
+        enough_memory = job.temporary != 0;
+        e->write = written;
+        writes[written++] = job;
+    }
+    if (enough_memory) {
+        jobs_write(writes, written, SCREEN_IMAGE_SIZE, threads, 0);
+        for (int32_t i = 0; i < count; ++i)
+            *converted += report_entry(first + i, &entries[i], converts, writes);
+    }
+    for (int32_t i = 0; i < conversions; ++i) {
+        heap_free((void*)converts[i].bytes);
+        heap_free(converts[i].image);
+    }
+    for (int32_t i = 0; i < written; ++i) {
+        heap_free((void*)writes[i].full);
+        heap_free((void*)writes[i].temporary);
+    }
+    for (int32_t i = 0; i < count; ++i)
+        heap_free(entries[i].image);
+    return enough_memory ? first + count : -1;
 }
 } // namespace
 
@@ -181,8 +275,14 @@ int tool_convert(int count, char** args) {
         return clash;
 
     int32_t converted = 0;
-    for (int32_t i = 0; i < LIST.count; ++i)
-        converted += convert_one(i, out_dir ? out_dir : "");
+    int32_t threads = (int32_t)os_processor_count();
+    for (int32_t next = 0; next < LIST.count;) {
+        next = convert_batch(next, out_dir ? out_dir : "", threads, &converted);
+        if (next < 0) {
+            out_error(0, "Error: Not enough memory");
+            return TOOL_FAILED;
+        }
+    }
     if (LIST.count > 1) {
         char* start = str_position();
         str_concat("Converted ");

@@ -22,15 +22,15 @@ struct Loaded {
 };
 
 // Reads the picture name whole and decodes it, and when image is not 0 makes its screen image
-// there. 1 when it can be used; 0 after reporting why not. The caller gives back l's blocks.
+// there (for a single picture; convert makes many at once through the job threads). 1 when it can
+// be used; 0 after reporting why not. The caller gives back l's blocks.
 int load(const char* name, unsigned char* image, Loaded* l) {
     l->bytes = 0;
     l->result = 0;
     uint32_t size = 0;
-    int read = store_read(path_full(name), 0, PICTURE_FILE_MAX, &l->bytes, &size);
+    int read = pictures_file(name, &l->bytes, &size);
     if (read != STORE_DONE) {
-        out_error(name, read == STORE_WRONG_SIZE ? CANNOT_READ
-                                                 : screen_image_error_text(BITMAP_NOT_OPENED));
+        pictures_file_error(name, read);
         return 0;
     }
     l->result = (PictureResult*)heap_allocate(sizeof(PictureResult));
@@ -40,21 +40,8 @@ int load(const char* name, unsigned char* image, Loaded* l) {
     }
     int outcome = image ? picture_image(l->bytes, size, l->result, image)
                         : picture_decode(l->bytes, size, l->result);
-    char* start = str_position();
-    *start = 0;
-    // The screen image has no alpha: such pixels keep their colour, and the user may not expect
-    // that.
-    if (outcome == PICTURE_DECODED && l->result->translucent) {
-        str_concat("Warning: ");
-        str_concat(PICTURES_TRANSLUCENT);
-    } else if (outcome != PICTURE_DECODED) {
-        str_concat("Error: ");
-        pictures_problem(outcome, l->result->width, l->result->height);
-    }
-    if (*start)
-        out_error(name, start);
-    str_set_position(start);
-    return outcome == PICTURE_DECODED;
+    return pictures_report(name, outcome, l->result->width, l->result->height,
+                           l->result->translucent);
 }
 
 void release(Loaded* l) {
@@ -83,23 +70,31 @@ char* pictures_problem(int outcome, int32_t width, int32_t height) {
     return start;
 }
 
-int pictures_convert(const char* picture_name, const char* image_name) {
-    unsigned char* image = (unsigned char*)heap_allocate(SCREEN_IMAGE_SIZE);
-    if (!image) {
-        out_error(0, "Error: Not enough memory");
-        return 0;
+int pictures_file(const char* name, unsigned char** bytes, uint32_t* size) {
+    return store_read(path_full(name), 0, PICTURE_FILE_MAX, bytes, size);
+}
+
+void pictures_file_error(const char* name, int read) {
+    out_error(name,
+              read == STORE_WRONG_SIZE ? CANNOT_READ : screen_image_error_text(BITMAP_NOT_OPENED));
+}
+
+int pictures_report(const char* name, int outcome, int32_t width, int32_t height, int translucent) {
+    char* start = str_position();
+    *start = 0;
+    // The screen image has no alpha: such pixels keep their colour, and the user may not expect
+    // that.
+    if (outcome == PICTURE_DECODED && translucent) {
+        str_concat("Warning: ");
+        str_concat(PICTURES_TRANSLUCENT);
+    } else if (outcome != PICTURE_DECODED) {
+        str_concat("Error: ");
+        pictures_problem(outcome, width, height);
     }
-    Loaded l;
-    int done = load(picture_name, image, &l);
-    if (done) {
-        int written = store_write(path_full(image_name), image, SCREEN_IMAGE_SIZE);
-        if (written != STORE_DONE)
-            out_error(image_name, store_write_error_text(written));
-        done = written == STORE_DONE;
-    }
-    release(&l);
-    heap_free(image);
-    return done;
+    if (*start)
+        out_error(name, start);
+    str_set_position(start);
+    return outcome == PICTURE_DECODED;
 }
 
 int pictures_read(const char* name, BitmapPicture* picture) {

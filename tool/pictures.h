@@ -6,19 +6,22 @@
 #include <stdint.h>
 #include "bitmap_file.h"
 
-// Converts the picture picture_name into the screen image image_name (both as the user typed
-// them). 1 when the image was written; 0 after reporting on standard error why not, under the
-// name of the file concerned. A picture with pixels that are not fully opaque is converted with
-// a warning.
-int pictures_convert(const char* picture_name, const char* image_name);
 // Reads the 320 x 240 picture name (as the user typed it) into *picture, its rows in the runtime
 // heap. 1 when read (with a warning for pixels that are not fully opaque); 0 after reporting why
-// not, as pictures_convert would.
+// not.
 int pictures_read(const char* name, BitmapPicture* picture);
 // Writes the 24-bit bitmap file bitmap (size bytes, with the header of bitmap_file_header) as
 // name: as it is, or as a PNG of its picture when name ends in .png (in any letter case). 1 when
 // written; 0 after reporting why not.
 int pictures_write(const char* name, const unsigned char* bitmap, uint32_t size);
+// Reads the picture file name (as the user typed it) whole into *bytes (a runtime heap block) and
+// *size, reporting nothing: a StoreOutcome (STORE_DONE when read).
+int pictures_file(const char* name, unsigned char** bytes, uint32_t* size);
+// Reports under name why its file could not be read (read: what pictures_file gave).
+void pictures_file_error(const char* name, int read);
+// Reports under name what a picture's decoding gave: the refusal of a picture it could not use,
+// the warning for pixels that are not fully opaque. 1 when the picture can be used.
+int pictures_report(const char* name, int outcome, int32_t width, int32_t height, int translucent);
 // What keeps a picture whose decoding gave outcome (a PictureOutcome other than PICTURE_DECODED)
 // from being converted, produced in the temporary string area at its current position, without
 // the "Error: " the tool's messages put before it: "Picture is 640 x 480 pixels; it has to be

@@ -80,9 +80,11 @@ uint32_t put_number(char* out, uint32_t value, uint32_t base) {
     return n;
 }
 
+} // namespace
+
 // full + ".~PID-N.tmp", PID in hex and N counting the files this process created, so no two
 // writers, in this process or another, share a temporary name.
-char* temporary_name_of(const char* full) {
+char* file_temporary_name(const char* full) {
     char suffix[40];
     uint32_t m = 0;
     suffix[m++] = '.';
@@ -102,6 +104,8 @@ char* temporary_name_of(const char* full) {
     }
     return name;
 }
+
+namespace {
 
 uint32_t read_raw(void* into, uint32_t count) {
     OsFile h = current_handle();
@@ -173,7 +177,7 @@ OsFile file_create(int32_t number, const char* name) {
     // The target is probed before anything is written, so a file that could never be put in
     // place is refused here rather than after the work.
     if (full && os_calls()->replaceable(full)) {
-        temporary = temporary_name_of(full);
+        temporary = file_temporary_name(full);
         if (temporary)
             h = os_calls()->create_new(temporary);
     }

@@ -20,6 +20,10 @@ int file_system_init(void);
 OsFile file_create(int32_t number, const char* name);
 // Opens an existing file for reading, sharing reads. A missing file fails (0) and creates nothing.
 OsFile file_open_read(int32_t number, const char* name);
+// A name beside full (an absolute name) that no other file of this process's is given, for a
+// file written before it is moved into place over full: a runtime heap block, 0 when the heap
+// refuses. For the main thread: it counts in the module's state.
+char* file_temporary_name(const char* full);
 // Finishes handle, a file written under the name temporary beside target: when written is 1 it
 // is flushed, closed and moved over target; otherwise, or when a step fails, closed and removed,
 // target untouched (the system's error of the failed step kept). 1 when the file is in place.
