@@ -36,6 +36,10 @@ uint32_t dpi_of_window(HWND window) {
     return dpi ? dpi : system_dpi();
 }
 
+uint32_t dpi_of_control(HWND control) {
+    return dpi_of_window(GetAncestor(control, GA_ROOT));
+}
+
 int32_t dpi_scale(int32_t value, uint32_t dpi) {
     // MulDiv's rounding (halves away from zero) in 64 bits, where MulDiv would give -1 for a
     // result past 32 bits: a position typed into a field may be any 32-bit number.

@@ -81,17 +81,14 @@ GadgetPlace* place_of(HWND control) {
     return control ? (GadgetPlace*)GetPropA(control, PLACE_PROPERTY) : 0;
 }
 
-// The DPI of the window a control is (or will be) in.
-uint32_t dpi_of_control(HWND control) {
-    return dpi_of_window(GetAncestor(control, GA_ROOT));
-}
-
 // The control's place at dpi, moved there without a change of its stacking.
 void move_to_place(HWND control, const GadgetPlace* place, uint32_t dpi, UINT flags) {
     SetWindowPos(control, 0, dpi_scale(place->x, dpi), dpi_scale(place->y, dpi),
                  dpi_scale(place->width, dpi), dpi_scale(place->height, dpi),
                  flags | SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+HFONT font_for(uint32_t dpi);
 
 BOOL CALLBACK rescale_control(HWND control, LPARAM dpi) {
     GadgetPlace* place = place_of(control);
@@ -103,10 +100,10 @@ BOOL CALLBACK rescale_control(HWND control, LPARAM dpi) {
     GetWindowRect(control, &now);
     int shrinking = dpi_scale(place->width, (uint32_t)dpi) < now.right - now.left;
     if (place->with_font && shrinking)
-        SendMessageA(control, WM_SETFONT, (WPARAM)gadget_font_for((uint32_t)dpi), TRUE);
+        SendMessageA(control, WM_SETFONT, (WPARAM)font_for((uint32_t)dpi), TRUE);
     move_to_place(control, place, (uint32_t)dpi, 0);
     if (place->with_font && !shrinking)
-        SendMessageA(control, WM_SETFONT, (WPARAM)gadget_font_for((uint32_t)dpi), TRUE);
+        SendMessageA(control, WM_SETFONT, (WPARAM)font_for((uint32_t)dpi), TRUE);
     if (place->ops && place->ops->rescaled)
         place->ops->rescaled(control, (uint32_t)dpi);
     return TRUE;
@@ -164,6 +161,29 @@ char* read_window_text(HWND control) {
     *start = 0;
     int n = control ? GetWindowTextA(control, start, (int)room) : 0;
     return str_commit(n > 0 ? (uint32_t)n : 0);
+}
+// The font of the controls at dpi: the default font at 96 DPI, one of the same design made for
+// dpi at another, kept for the next control at that DPI.
+HFONT font_for(uint32_t dpi) {
+    if (dpi == DPI_DESIGN || !GADGETS.font)
+        return GADGETS.font;
+    int free_slot = -1;
+    for (int i = 0; i < SCALED_FONTS; ++i) {
+        if (GADGETS.scaled[i].font && GADGETS.scaled[i].dpi == dpi)
+            return GADGETS.scaled[i].font;
+        if (!GADGETS.scaled[i].font && free_slot < 0)
+            free_slot = i;
+    }
+    HFONT font = scaled_font(dpi);
+    if (!font)
+        return GADGETS.font;
+    // With every slot taken (a window dragged across many monitors), the font is made anew each
+    // time; the system releases it with the process.
+    if (free_slot >= 0) {
+        GADGETS.scaled[free_slot].dpi = dpi;
+        GADGETS.scaled[free_slot].font = font;
+    }
+    return font;
 }
 } // namespace
 
@@ -234,7 +254,7 @@ HWND gadget_make_control(int32_t number, const char* class_name, const char* tex
         SetPropA(control, PLACE_PROPERTY, place);
     }
     if (with_font)
-        SendMessageA(control, WM_SETFONT, (WPARAM)gadget_font_for(dpi), TRUE);
+        SendMessageA(control, WM_SETFONT, (WPARAM)font_for(dpi), TRUE);
     return control;
 }
 
@@ -256,28 +276,6 @@ void gadget_layout_size(HWND control, int32_t width, int32_t height) {
         place->width = width;
         place->height = height;
     }
-}
-
-HFONT gadget_font_for(uint32_t dpi) {
-    if (dpi == DPI_DESIGN || !GADGETS.font)
-        return GADGETS.font;
-    int free_slot = -1;
-    for (int i = 0; i < SCALED_FONTS; ++i) {
-        if (GADGETS.scaled[i].font && GADGETS.scaled[i].dpi == dpi)
-            return GADGETS.scaled[i].font;
-        if (!GADGETS.scaled[i].font && free_slot < 0)
-            free_slot = i;
-    }
-    HFONT font = scaled_font(dpi);
-    if (!font)
-        return GADGETS.font;
-    // With every slot taken (a window dragged across many monitors), the font is made anew each
-    // time; the system releases it with the process.
-    if (free_slot >= 0) {
-        GADGETS.scaled[free_slot].dpi = dpi;
-        GADGETS.scaled[free_slot].font = font;
-    }
-    return font;
 }
 
 void gadget_rescale(HWND window, uint32_t dpi) {

@@ -87,11 +87,8 @@ void gadget_resize(int32_t number, int32_t x, int32_t y, int32_t width, int32_t 
 void gadget_rescale(HWND window, uint32_t dpi);
 // A point in the client pixels of the gadget's control, as layout numbers of the control: at 96
 // DPI the same point; at another, the pixel of a picture drawn to the control's size by
-// nearest-neighbour scaling (image.h) that shows at that point.
+// nearest-neighbour scaling (as image gadgets draw theirs) that shows at that point.
 void gadget_point_to_layout(int32_t number, int32_t* x, int32_t* y);
-// The font of the controls at dpi: the default font at 96 DPI, one of the same design made for
-// dpi at another.
-HFONT gadget_font_for(uint32_t dpi);
 
 // For the toolkit's other kinds (panel, image).
 // Creates a control of class in the current parent at the DPI of its window, with the default

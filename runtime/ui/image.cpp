@@ -93,6 +93,27 @@ int bitmap_rows(HBITMAP bitmap, unsigned char* rows, int32_t width, int32_t heig
     return lines == height;
 }
 
+// Nearest-neighbour scaling of rows of width x height into scaled, rows of scaled_width x
+// scaled_height: the pixel at (x, y) from the top-left takes the one at (x * width /
+// scaled_width, y * height / scaled_height), rounded down. Never smoothed: at twice the size
+// every pixel becomes exactly 2 x 2.
+void scale_rows(const unsigned char* rows, int32_t width, int32_t height, unsigned char* scaled,
+                int32_t scaled_width, int32_t scaled_height) {
+    uint32_t stride = image_rows_size(width, 1), scaled_stride = image_rows_size(scaled_width, 1);
+    for (int32_t y = 0; y < scaled_height; ++y) {
+        // Counted from the top, as on the screen; the rows are stored bottom-up.
+        int32_t from_top = (int32_t)((int64_t)y * height / scaled_height);
+        const unsigned char* from = rows + (uint32_t)(height - 1 - from_top) * stride;
+        unsigned char* to = scaled + (uint32_t)(scaled_height - 1 - y) * scaled_stride;
+        for (int32_t x = 0; x < scaled_width; ++x, to += 3) {
+            const unsigned char* pixel = from + (uint32_t)((int64_t)x * width / scaled_width) * 3;
+            to[0] = pixel[0];
+            to[1] = pixel[1];
+            to[2] = pixel[2];
+        }
+    }
+}
+
 // The bitmap scaled by dpi / 96 with nearest-neighbour scaling, which keeps every pixel of a
 // pixel-art picture sharp; 0 when it could not be made.
 HBITMAP scaled_copy(HBITMAP picture, uint32_t dpi) {
@@ -108,17 +129,12 @@ HBITMAP scaled_copy(HBITMAP picture, uint32_t dpi) {
         (unsigned char*)heap_allocate(image_rows_size(scaled_width, scaled_height));
     HBITMAP copy = 0;
     if (rows && scaled && bitmap_rows(picture, rows, width, height)) {
-        image_scale_rows(rows, width, height, scaled, scaled_width, scaled_height);
+        scale_rows(rows, width, height, scaled, scaled_width, scaled_height);
         copy = section_of(scaled, scaled_width, scaled_height);
     }
     heap_free(scaled);
     heap_free(rows);
     return copy;
-}
-
-// The DPI of the window the control is in.
-uint32_t dpi_of_control(HWND control) {
-    return dpi_of_window(GetAncestor(control, GA_ROOT));
 }
 
 // Shows picture (0: none) in the control: itself at 96 DPI, a copy scaled to dpi at another (an
@@ -332,23 +348,6 @@ HWND image_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t h
     show_image(control, (LONG_PTR)image);
     gadget_record_set(number, control, &IMAGE_OPS);
     return control;
-}
-
-void image_scale_rows(const unsigned char* rows, int32_t width, int32_t height,
-                      unsigned char* scaled, int32_t scaled_width, int32_t scaled_height) {
-    uint32_t stride = image_rows_size(width, 1), scaled_stride = image_rows_size(scaled_width, 1);
-    for (int32_t y = 0; y < scaled_height; ++y) {
-        // Counted from the top, as on the screen; the rows are stored bottom-up.
-        int32_t from_top = (int32_t)((int64_t)y * height / scaled_height);
-        const unsigned char* from = rows + (uint32_t)(height - 1 - from_top) * stride;
-        unsigned char* to = scaled + (uint32_t)(scaled_height - 1 - y) * scaled_stride;
-        for (int32_t x = 0; x < scaled_width; ++x, to += 3) {
-            const unsigned char* pixel = from + (uint32_t)((int64_t)x * width / scaled_width) * 3;
-            to[0] = pixel[0];
-            to[1] = pixel[1];
-            to[2] = pixel[2];
-        }
-    }
 }
 
 uint32_t image_rows_size(int32_t width, int32_t height) {

@@ -19,9 +19,9 @@ HANDLE image_handle(int32_t number);
 void image_free(int32_t number);
 // Creates an image gadget in the current parent showing image (0: none yet): a "STATIC" with
 // SS_BITMAP for a bitmap or no picture, SS_ICON for an icon. At a DPI other than 96 it shows a copy
-// of a bitmap scaled by image_scale_rows to the window's DPI, made again when that changes. The
-// control handle, or 0 (the gadget table is then untouched). Its state (gadget_set_state) is the
-// picture handle it shows; 0 keeps the picture.
+// of a bitmap scaled by nearest-neighbour scaling to the window's DPI, made again when that
+// changes. The control handle, or 0 (the gadget table is then untouched). Its state
+// (gadget_set_state) is the picture handle it shows; 0 keeps the picture.
 HWND image_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, HANDLE image,
                   int32_t extended_style = 0);
 
@@ -36,12 +36,6 @@ int image_read_rows(int32_t number, unsigned char* rows, int32_t width, int32_t 
 // Releases the number's picture (as image_free), then makes a bitmap of width x height pixels from
 // rows under the number. The handle, or 0 (the number is then empty).
 HANDLE image_from_rows(int32_t number, const unsigned char* rows, int32_t width, int32_t height);
-// Nearest-neighbour scaling of rows of width x height into scaled, rows of scaled_width x
-// scaled_height (both sides 1..16384): the pixel at (x, y) from the top-left takes the one at
-// (x * width / scaled_width, y * height / scaled_height), rounded down. Never smoothed: at twice
-// the size every pixel becomes exactly 2 x 2. What image gadgets show at a DPI other than 96.
-void image_scale_rows(const unsigned char* rows, int32_t width, int32_t height,
-                      unsigned char* scaled, int32_t scaled_width, int32_t scaled_height);
 
 // The current table capacity.
 int32_t image_capacity(void);

@@ -157,7 +157,7 @@ void page_place(HWND tab, uint32_t dpi, RECT* place) {
 int32_t panel_add_item(HWND tab, int32_t position, const char* title) {
     (void)position; // pages appear in the order they are added
     RECT at;
-    page_place(tab, dpi_of_window(GetAncestor(tab, GA_ROOT)), &at);
+    page_place(tab, dpi_of_control(tab), &at);
     HWND page = CreateWindowExA(WS_EX_TRANSPARENT, WINDOW_TEMPLATE_CLASS, "", WS_CHILD, at.left,
                                 at.top, at.right, at.bottom, tab, 0, program_instance(), 0);
     if (!page)
@@ -183,7 +183,7 @@ void panel_resized(HWND tab) {
     if (count <= 0)
         return;
     PANEL.tab_height = tab_bottom(tab, 0);
-    int32_t trim = dpi_scale(4, dpi_of_window(GetAncestor(tab, GA_ROOT)));
+    int32_t trim = dpi_scale(4, dpi_of_control(tab));
     for (int32_t index = count - 1; index >= 0; --index) {
         RECT client;
         GetClientRect(tab, &client);
