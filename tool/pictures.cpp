@@ -13,7 +13,7 @@ namespace {
 // Bigger files are refused rather than read whole; no 320 x 240 picture is near.
 enum { PICTURE_FILE_MAX = 64 * 1024 * 1024 };
 
-const char* const CANNOT_READ = "Error: Cannot read picture";
+const char* const CANNOT_READ = "Cannot read picture";
 
 // A picture file as read: its bytes and what was made of them, both heap blocks (or 0).
 struct Loaded {
@@ -65,7 +65,7 @@ char* pictures_problem(int outcome, int32_t width, int32_t height) {
     } else if (outcome == PICTURE_RLE) {
         str_concat("RLE-compressed bitmaps are not read; save the picture uncompressed");
     } else {
-        str_concat(CANNOT_READ + 7); // without "Error: "
+        str_concat(CANNOT_READ);
     }
     return start;
 }
@@ -75,8 +75,11 @@ int pictures_file(const char* name, unsigned char** bytes, uint32_t* size) {
 }
 
 void pictures_file_error(const char* name, int read) {
-    out_error(name,
-              read == STORE_WRONG_SIZE ? CANNOT_READ : screen_image_error_text(BITMAP_NOT_OPENED));
+    // A file too large for any picture the tool takes is one it cannot read.
+    if (read == STORE_WRONG_SIZE)
+        pictures_report(name, PICTURE_NOT_READ, 0, 0, 0);
+    else
+        out_error(name, screen_image_error_text(BITMAP_NOT_OPENED));
 }
 
 int pictures_report(const char* name, int outcome, int32_t width, int32_t height, int translucent) {
