@@ -43,10 +43,14 @@ std::string test_program_dir();
 std::string test_tool_dir();
 std::string test_tool_images();
 
+// The file for the standard output ("out", which begins a new child) or error ("err") of the
+// next child that test_run_program starts: every child has its own, in scratch/run_io/.
+std::string test_child_output(const char* stream);
+
 // Runs exe with args in the directory dir, standard output and error into *out and *err (files
 // in between, so no pipe can fill), standard input from the file input when one is named.
-// Returns the exit status, -1 when it did not start, -2 when it ran longer than timeout_ms (it
-// is then killed).
+// Returns the exit status, -1 when it did not start (the system's reason is written to standard
+// error), -2 when it ran longer than timeout_ms (it is then killed).
 int test_run_program(const std::string& exe, const std::string& dir,
                      const std::vector<std::string>& args, std::string* out, std::string* err,
                      unsigned timeout_ms = 60000, const std::string& input = std::string());
@@ -71,7 +75,8 @@ void test_faults_off();
 
 #ifdef _WIN32
 // Runs command_line (the program's path quoted by the caller), waits at most timeout_ms.
-// Returns the exit code, -1 when it did not start, -2 on timeout (the child is then killed).
+// Returns the exit code, -1 when it did not start (the system's error code is written to
+// standard error), -2 on timeout (the child is then killed).
 int test_run(const std::string& command_line, std::string* output = nullptr,
              unsigned timeout_ms = 60000);
 #endif

@@ -115,16 +115,17 @@ void report_fault(int) {
 int test_run_program(const std::string& exe, const std::string& dir,
                      const std::vector<std::string>& args, std::string* out, std::string* err,
                      unsigned timeout_ms, const std::string& input) {
-    std::string io = test_scratch_dir("run_io");
-    std::string out_name = io + "out.txt", err_name = io + "err.txt";
+    std::string out_name = test_child_output("out"), err_name = test_child_output("err");
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(exe.c_str()));
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     pid_t child = fork();
-    if (child < 0)
+    if (child < 0) {
+        fprintf(stderr, "test_run_program: fork for %s failed: %s\n", exe.c_str(), strerror(errno));
         return -1;
+    }
     if (child == 0) {
         // Only async-signal-safe calls between fork and exec.
         int o = open(out_name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
@@ -142,8 +143,10 @@ int test_run_program(const std::string& exe, const std::string& dir,
         pid_t done = waitpid(child, &status, WNOHANG);
         if (done == child)
             break;
-        if (done < 0 && errno != EINTR)
+        if (done < 0 && errno != EINTR) {
+            fprintf(stderr, "test_run_program: waitpid failed: %s\n", strerror(errno));
             return -1;
+        }
         if ((unsigned)waited >= timeout_ms) {
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
@@ -157,8 +160,11 @@ int test_run_program(const std::string& exe, const std::string& dir,
     }
     *out = text_of(out_name);
     *err = text_of(err_name);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 127)
+    if (WIFEXITED(status) && (WEXITSTATUS(status) == 126 || WEXITSTATUS(status) == 127)) {
+        fprintf(stderr, "test_run_program: %s did not start (%s)\n", exe.c_str(),
+                WEXITSTATUS(status) == 126 ? "its output files, input or directory" : "exec");
         return -1;
+    }
     // A child ended by a signal (a sanitizer's abort among them) is never taken for a status.
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }

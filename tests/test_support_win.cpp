@@ -76,11 +76,22 @@ int test_count_files(const std::string& dir) {
     return n;
 }
 
+namespace {
+// Why a child could not be started, with the system's error code, where the test's output shows
+// it: a child that does not start is a fault of the harness or the system, never of the program.
+void not_started(const char* call, const std::string& what, DWORD error) {
+    fprintf(stderr, "%s failed for %s: error %lu\n", call, what.c_str(), (unsigned long)error);
+    fflush(stderr);
+}
+} // namespace
+
 int test_run(const std::string& command_line, std::string* output, unsigned timeout_ms) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, 0, TRUE};
     HANDLE read_end = 0, write_end = 0;
-    if (output && !CreatePipe(&read_end, &write_end, &inherit, 0))
+    if (output && !CreatePipe(&read_end, &write_end, &inherit, 0)) {
+        not_started("CreatePipe", command_line, GetLastError());
         return -1;
+    }
     if (read_end)
         SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA si = {};
@@ -95,9 +106,11 @@ int test_run(const std::string& command_line, std::string* output, unsigned time
     std::vector<char> line(command_line.begin(), command_line.end());
     line.push_back(0);
     BOOL started = CreateProcessA(0, line.data(), 0, 0, output != nullptr, 0, 0, 0, &si, &pi);
+    DWORD why = started ? 0 : GetLastError();
     if (write_end)
         CloseHandle(write_end);
     if (!started) {
+        not_started("CreateProcessA", command_line, why);
         if (read_end)
             CloseHandle(read_end);
         return -1;
@@ -113,6 +126,8 @@ int test_run(const std::string& command_line, std::string* output, unsigned time
     int code;
     if (WaitForSingleObject(pi.hProcess, timeout_ms) != WAIT_OBJECT_0) {
         TerminateProcess(pi.hProcess, 99);
+        // Termination is asynchronous: the child's files are read only once it is gone.
+        WaitForSingleObject(pi.hProcess, 10000);
         code = -2;
     } else {
         DWORD exit_code = 0;
@@ -172,13 +187,24 @@ LONG CALLBACK report_fault(EXCEPTION_POINTERS* e) {
 int test_run_program(const std::string& exe, const std::string& dir,
                      const std::vector<std::string>& args, std::string* out, std::string* err,
                      unsigned timeout_ms, const std::string& input) {
-    std::string io = test_scratch_dir("run_io");
-    HANDLE out_file = inheritable_file(io + "out.txt");
-    HANDLE err_file = inheritable_file(io + "err.txt");
+    std::string out_name = test_child_output("out"), err_name = test_child_output("err");
+    HANDLE out_file = inheritable_file(out_name);
+    DWORD why = out_file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    HANDLE err_file = inheritable_file(err_name);
+    why = why ? why : err_file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, 0, TRUE};
     HANDLE in_file = input.empty() ? INVALID_HANDLE_VALUE
                                    : CreateFileA(input.c_str(), GENERIC_READ, FILE_SHARE_READ,
                                                  &inherit, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
+    why = why ? why : !input.empty() && in_file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    if (why) {
+        not_started("CreateFileA", "the standard handles of " + exe, why);
+        for (HANDLE h : {out_file, err_file, in_file}) {
+            if (h != INVALID_HANDLE_VALUE)
+                CloseHandle(h);
+        }
+        return -1;
+    }
     std::string line = quote_arg(exe);
     for (const std::string& a : args)
         line += " " + quote_arg(a);
@@ -192,12 +218,15 @@ int test_run_program(const std::string& exe, const std::string& dir,
     std::vector<char> command(line.begin(), line.end());
     command.push_back(0);
     BOOL started = CreateProcessA(0, command.data(), 0, 0, TRUE, 0, 0, dir.c_str(), &si, &pi);
+    why = started ? 0 : GetLastError();
     CloseHandle(out_file);
     CloseHandle(err_file);
     if (in_file != INVALID_HANDLE_VALUE)
         CloseHandle(in_file);
-    if (!started)
+    if (!started) {
+        not_started("CreateProcessA", line + " in " + dir, why);
         return -1;
+    }
     int status = -2;
     if (WaitForSingleObject(pi.hProcess, timeout_ms) == WAIT_OBJECT_0) {
         DWORD code = 0;
@@ -205,11 +234,13 @@ int test_run_program(const std::string& exe, const std::string& dir,
         status = (int)code;
     } else {
         TerminateProcess(pi.hProcess, 99);
+        // Termination is asynchronous: the child's files are read only once it is gone.
+        WaitForSingleObject(pi.hProcess, 10000);
     }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    *out = text_of(io + "out.txt");
-    *err = text_of(io + "err.txt");
+    *out = text_of(out_name);
+    *err = text_of(err_name);
     return status;
 }
 
