@@ -7,7 +7,7 @@
 // in bits 15-11, green in 10-6, blue in 5-1 (the top five bits of each 8-bit component), bit 0 = 0.
 #pragma once
 #include <stdint.h>
-#include "bitmap_file.h"
+#include "picture_rows.h"
 
 enum ScreenImageShape {
     SCREEN_IMAGE_WIDTH = 320,
