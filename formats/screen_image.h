@@ -1,6 +1,6 @@
 // Screen images: the 320 x 240, 16-bit, column-by-column picture files (.IMG) that the game shows
 // as level pictures and backdrops, and their conversion from 24-bit bitmaps. This header is pure;
-// only screen_image.cpp touches the file runtime.
+// only screen_image_file.cpp touches the file runtime.
 //
 // Layout: 76,800 little-endian words, no header. The word of pixel (x, y), x = 1..320, y = 1..240,
 // lies at byte ((x - 1) * 240 + (y - 1)) * 2; y = 1 is the picture's bottom row. A word holds red
