@@ -4,18 +4,10 @@
 // on bytes it is given, so every rule is tested without a file.
 #pragma once
 #include <stdint.h>
+#include "picture_rows.h"
 
 enum BitmapFileShape {
-    BITMAP_FILE_HEADER_BYTES = 54, // file header and 40-byte info header of a written bitmap
-    BITMAP_FILE_MAX_SIDE = 16384   // larger pictures are refused rather than allocated
-};
-
-// Where the pixel rows of a 24-bit picture lie. Each pixel is blue, green, red.
-struct BitmapPicture {
-    const unsigned char* rows; // the first stored row
-    int32_t width, height;     // pixels, both positive
-    uint32_t stride;           // bytes from one stored row to the next
-    int top_down;              // 1: the first stored row is the picture's top; 0: its bottom
+    BITMAP_FILE_HEADER_BYTES = 54 // file header and 40-byte info header of a written bitmap
 };
 
 // Bytes of one stored row of a 24-bit picture width pixels wide (rows end on 4-byte boundaries).

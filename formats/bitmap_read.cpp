@@ -212,5 +212,5 @@ int bitmap_read_decode(const unsigned char* bytes, uint32_t size, PictureResult*
     // when every pixel's is 0, the picture has no alpha at all.
     int no_alpha = h.compression == BI_RGB && bits == 32 && alpha_any == 0;
     result->translucent = alpha_all != 255 && !no_alpha;
-    return picture_decoded(result);
+    return picture_rows_decoded(result);
 }

@@ -6,7 +6,7 @@
 // what this reader parsed. Pure: bytes in, fields and pixels out, no platform call, no state.
 #pragma once
 #include <stdint.h>
-#include "picture.h"
+#include "picture_rows.h"
 
 enum BitmapReadOutcome {
     BITMAP_READ_PARSED = 0, // the header's fields are in the BitmapHeader

@@ -5,15 +5,6 @@
 #include "bitmap_read.h"
 #include "png.h"
 
-int picture_decoded(PictureResult* result) {
-    result->picture.rows = result->rows;
-    result->picture.width = PICTURE_WIDTH;
-    result->picture.height = PICTURE_HEIGHT;
-    result->picture.stride = PICTURE_ROW_BYTES;
-    result->picture.top_down = 1;
-    return PICTURE_DECODED;
-}
-
 int picture_decode(const unsigned char* bytes, uint32_t size, PictureResult* result) {
     result->width = result->height = 0;
     result->translucent = 0;

@@ -6,32 +6,8 @@
 // threads may convert at once, and it can be fed any bytes.
 #pragma once
 #include <stdint.h>
-#include "bitmap_file.h"
+#include "picture_rows.h"
 #include "screen_image.h"
-
-enum PictureOutcome {
-    PICTURE_DECODED = 0, // the picture's rows are in the result
-    PICTURE_NOT_READ,    // not a PNG or Windows bitmap, or a broken, cut or hostile one
-    PICTURE_RLE,         // an RLE-compressed bitmap, which the decoder does not read
-    PICTURE_WRONG_SIZE   // a readable header of another size than 320 x 240 (width, height)
-};
-
-enum PictureShape {
-    PICTURE_WIDTH = 320,
-    PICTURE_HEIGHT = 240,
-    PICTURE_ROW_BYTES = PICTURE_WIDTH * 3
-};
-
-struct PictureResult {
-    int32_t width, height; // as the header says, for PICTURE_WRONG_SIZE and PICTURE_DECODED
-    int translucent;       // 1 when a decoded pixel is not fully opaque (its alpha is dropped)
-    BitmapPicture picture; // on PICTURE_DECODED: where the rows are, top row first, 320 x 240
-    unsigned char rows[PICTURE_HEIGHT * PICTURE_ROW_BYTES]; // blue, green, red per pixel
-};
-
-// For the readers: the decoded rows, held in result itself, as its picture. Returns
-// PICTURE_DECODED.
-int picture_decoded(PictureResult* result);
 
 // Decodes the size bytes of a picture file into result; reads nothing outside them. Only a
 // 320 x 240 picture is decoded; other sizes are refused from the header alone. Returns a

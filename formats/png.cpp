@@ -478,7 +478,7 @@ int png_decode(const unsigned char* bytes, uint32_t size, PictureResult* result)
     inflateEnd(&in.z);
     if (!decoded)
         return PICTURE_NOT_READ;
-    return picture_decoded(result);
+    return picture_rows_decoded(result);
 }
 
 unsigned char* png_encode(const BitmapPicture* picture, uint32_t* size) {

@@ -7,7 +7,7 @@
 // state outside the call (zlib keeps its own per stream).
 #pragma once
 #include <stdint.h>
-#include "picture.h"
+#include "picture_rows.h"
 
 // 1 when the size bytes begin with the PNG signature.
 int png_signature(const unsigned char* bytes, uint32_t size);

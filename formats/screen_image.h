@@ -1,13 +1,13 @@
 // Screen images: the 320 x 240, 16-bit, column-by-column picture files (.IMG) that the game shows
 // as level pictures and backdrops, and their conversion from 24-bit bitmaps. This header is pure;
-// only screen_image.cpp touches the file runtime.
+// only screen_image_file.cpp touches the file runtime.
 //
 // Layout: 76,800 little-endian words, no header. The word of pixel (x, y), x = 1..320, y = 1..240,
 // lies at byte ((x - 1) * 240 + (y - 1)) * 2; y = 1 is the picture's bottom row. A word holds red
 // in bits 15-11, green in 10-6, blue in 5-1 (the top five bits of each 8-bit component), bit 0 = 0.
 #pragma once
 #include <stdint.h>
-#include "bitmap_file.h"
+#include "picture_rows.h"
 
 enum ScreenImageShape {
     SCREEN_IMAGE_WIDTH = 320,

@@ -1,4 +1,4 @@
-// Times screen_image_convert against the same conversion done the old way, value by value through
+// Times screen_image_convert against the same conversion done value by value through
 // file_read_byte and file_write_word, in one process on one bitmap, and prints the medians and
 // their ratio. Not a test: run it by hand (see README, "Speed").
 #include "file.h"

@@ -19,7 +19,7 @@
 #include "pack.h"
 #include "path.h"
 #include "picture.h"
-#include "pictures.h"
+#include "artwork.h"
 #include "screen_image.h"
 #include "state.h"
 #include "store.h"
@@ -475,13 +475,13 @@ int collect_jobs(void) {
             o->hash = job->hash;
             o->known = 1;
             if (job->outcome == PICTURE_DECODED && job->translucent)
-                report(FINDING_WARNING, e, "picture", PICTURES_TRANSLUCENT);
+                report(FINDING_WARNING, e, "picture", ARTWORK_TRANSLUCENT);
             break;
         case JOB_NOT_DONE:
             complete = 0;
             break;
         default:
-            pictures_problem(job->outcome, job->width, job->height);
+            artwork_problem(job->outcome, job->width, job->height);
             if (job->outcome != PICTURE_WRONG_SIZE && job->outcome != PICTURE_RLE) {
                 str_concat(" \"");
                 str_concat(o->picture_shown);

@@ -7,7 +7,7 @@
 #include "out.h"
 #include "path.h"
 #include "picture.h"
-#include "pictures.h"
+#include "artwork.h"
 #include "store.h"
 #include "str.h"
 #include "text.h"
@@ -158,11 +158,11 @@ int report_entry(int32_t index, const BatchEntry* e, const ConvertJob* converts,
     const char* name = LIST.names[index];
     show_step(index, e->image);
     if (e->read != STORE_DONE) {
-        pictures_file_error(name, e->read);
+        artwork_file_error(name, e->read);
         return 0;
     }
     const ConvertJob* c = &converts[e->convert];
-    if (!pictures_report(name, c->outcome, c->width, c->height, c->translucent))
+    if (!artwork_report(name, c->outcome, c->width, c->height, c->translucent))
         return 0;
     int32_t outcome = e->write >= 0 ? writes[e->write].outcome : WRITE_NOT_CREATED;
     if (outcome == WRITE_DONE)
@@ -190,7 +190,7 @@ int32_t convert_batch(int32_t first, const char* out_dir, int32_t threads, int32
         e->convert = e->write = -1;
         ConvertJob job = {};
         unsigned char* bytes = 0;
-        e->read = pictures_file(LIST.names[first + count - 1], &bytes, &job.size);
+        e->read = artwork_file(LIST.names[first + count - 1], &bytes, &job.size);
         if (e->read != STORE_DONE)
             continue;
         job.bytes = bytes;

@@ -1,5 +1,6 @@
 // Help and usage texts of wumpo-tool, one topic per command. The list of level fields is made
 // from the level record's own field table, so it cannot drift from what the commands take.
+#include "help.h"
 #include "tool.h"
 #include "out.h"
 #include "str.h"

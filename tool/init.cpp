@@ -11,7 +11,7 @@
 #include "out.h"
 #include "pack.h"
 #include "path.h"
-#include "pictures.h"
+#include "artwork.h"
 #include "screen_image.h"
 #include "store.h"
 #include "str.h"
@@ -107,7 +107,7 @@ int image_to_png(const char* image, const char* base) {
             bitmap_file_from_image(bytes, bitmap + BITMAP_FILE_HEADER_BYTES);
             char* png = text_join(INIT.folder, base);
             str_concat(".png");
-            done = pictures_write(png, bitmap, bitmap_size);
+            done = artwork_write(png, bitmap, bitmap_size);
             if (done) {
                 str_step();
                 char* line = str_position();

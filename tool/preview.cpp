@@ -7,7 +7,7 @@
 #include "heap.h"
 #include "out.h"
 #include "path.h"
-#include "pictures.h"
+#include "artwork.h"
 #include "program.h"
 #include "screen_image.h"
 #include "status_bar.h"
@@ -75,7 +75,7 @@ int tool_preview(int count, char** args) {
     str_set_position(start);
 
     BitmapPicture picture, cloud, exit, status_bar;
-    if (!pictures_read(bitmap_name, &picture) ||
+    if (!artwork_read(bitmap_name, &picture) ||
         !read_program_picture(PATH_IMAGES "cloud.bmp", &cloud) ||
         !read_program_picture(exit_sprite, &exit) ||
         !read_program_picture(PATH_IMAGES "statbar.bmp", &status_bar))
@@ -95,5 +95,5 @@ int tool_preview(int count, char** args) {
     bitmap_file_draw(rows, BITMAP_WIDTH, BITMAP_HEIGHT, &status_bar, 0, 0);
     status_bar_draw(rows, BITMAP_WIDTH, BITMAP_HEIGHT, 0, 0, &numbers);
 
-    return pictures_write(out_name, canvas, size) ? TOOL_DONE : TOOL_FAILED;
+    return artwork_write(out_name, canvas, size) ? TOOL_DONE : TOOL_FAILED;
 }

@@ -1,9 +1,11 @@
-// The commands of wumpo-tool and what they share: exit statuses, help and usage texts, and the
-// reading of a level file that both "level show" and "preview" need. Each command takes the
+// The commands of wumpo-tool and what they share: exit statuses, help and usage texts (help.h), and
+// the reading of a level file that both "level show" and "preview" need. Each command takes the
 // arguments after its own name and returns the exit status.
 #pragma once
 #include <stdint.h>
 #include "level_record.h"
+// Every command answers --help and reports a wrong command line through the help module.
+#include "help.h"
 
 // Exit statuses.
 enum ToolStatus {
@@ -36,12 +38,3 @@ int tool_pack_init(int count, char** args);
 // area past the current position, which the caller restores when done with them. 1 when read;
 // 0 after reporting on standard error why not.
 int tool_level_read(const char* name, LevelFields* f);
-
-// Help topics: "" for the tool, else a command as typed ("convert", "level show", ...).
-// Prints the topic's help on standard output; returns TOOL_DONE.
-int help_print(const char* topic);
-// Reports problem (with the topic's usage line and where to find help) on standard error;
-// returns TOOL_USAGE.
-int help_usage(const char* topic, const char* problem);
-// 1 when the arguments ask for help (--help or -h before any --).
-int help_wanted(int count, char** args);

@@ -6,7 +6,7 @@
 #include "heap.h"
 #include "out.h"
 #include "path.h"
-#include "pictures.h"
+#include "artwork.h"
 #include "screen_image.h"
 #include "store.h"
 
@@ -37,5 +37,5 @@ int tool_view(int count, char** args) {
     }
     uint32_t bitmap_size = bitmap_file_header(bitmap, SCREEN_IMAGE_WIDTH, SCREEN_IMAGE_HEIGHT);
     bitmap_file_from_image(image, bitmap + BITMAP_FILE_HEADER_BYTES);
-    return pictures_write(bitmap_name, bitmap, bitmap_size) ? TOOL_DONE : TOOL_FAILED;
+    return artwork_write(bitmap_name, bitmap, bitmap_size) ? TOOL_DONE : TOOL_FAILED;
 }

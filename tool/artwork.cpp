@@ -1,5 +1,5 @@
 // Pictures in and out of the command-line tool.
-#include "pictures.h"
+#include "artwork.h"
 #include "heap.h"
 #include "out.h"
 #include "path.h"
@@ -28,9 +28,9 @@ int load(const char* name, unsigned char* image, Loaded* l) {
     l->bytes = 0;
     l->result = 0;
     uint32_t size = 0;
-    int read = pictures_file(name, &l->bytes, &size);
+    int read = artwork_file(name, &l->bytes, &size);
     if (read != STORE_DONE) {
-        pictures_file_error(name, read);
+        artwork_file_error(name, read);
         return 0;
     }
     l->result = (PictureResult*)heap_allocate(sizeof(PictureResult));
@@ -40,8 +40,8 @@ int load(const char* name, unsigned char* image, Loaded* l) {
     }
     int outcome = image ? picture_image(l->bytes, size, l->result, image)
                         : picture_decode(l->bytes, size, l->result);
-    return pictures_report(name, outcome, l->result->width, l->result->height,
-                           l->result->translucent);
+    return artwork_report(name, outcome, l->result->width, l->result->height,
+                          l->result->translucent);
 }
 
 void release(Loaded* l) {
@@ -50,10 +50,10 @@ void release(Loaded* l) {
 }
 } // namespace
 
-const char* const PICTURES_TRANSLUCENT =
+const char* const ARTWORK_TRANSLUCENT =
     "Picture has pixels that are not fully opaque; their transparency is ignored";
 
-char* pictures_problem(int outcome, int32_t width, int32_t height) {
+char* artwork_problem(int outcome, int32_t width, int32_t height) {
     char* start = str_position();
     *start = 0;
     if (outcome == PICTURE_WRONG_SIZE) {
@@ -70,29 +70,29 @@ char* pictures_problem(int outcome, int32_t width, int32_t height) {
     return start;
 }
 
-int pictures_file(const char* name, unsigned char** bytes, uint32_t* size) {
+int artwork_file(const char* name, unsigned char** bytes, uint32_t* size) {
     return store_read(path_full(name), 0, PICTURE_FILE_MAX, bytes, size);
 }
 
-void pictures_file_error(const char* name, int read) {
+void artwork_file_error(const char* name, int read) {
     // A file too large for any picture the tool takes is one it cannot read.
     if (read == STORE_WRONG_SIZE)
-        pictures_report(name, PICTURE_NOT_READ, 0, 0, 0);
+        artwork_report(name, PICTURE_NOT_READ, 0, 0, 0);
     else
         out_error(name, screen_image_error_text(BITMAP_NOT_OPENED));
 }
 
-int pictures_report(const char* name, int outcome, int32_t width, int32_t height, int translucent) {
+int artwork_report(const char* name, int outcome, int32_t width, int32_t height, int translucent) {
     char* start = str_position();
     *start = 0;
     // The screen image has no alpha: such pixels keep their colour, and the user may not expect
     // that.
     if (outcome == PICTURE_DECODED && translucent) {
         str_concat("Warning: ");
-        str_concat(PICTURES_TRANSLUCENT);
+        str_concat(ARTWORK_TRANSLUCENT);
     } else if (outcome != PICTURE_DECODED) {
         str_concat("Error: ");
-        pictures_problem(outcome, width, height);
+        artwork_problem(outcome, width, height);
     }
     if (*start)
         out_error(name, start);
@@ -100,7 +100,7 @@ int pictures_report(const char* name, int outcome, int32_t width, int32_t height
     return outcome == PICTURE_DECODED;
 }
 
-int pictures_read(const char* name, BitmapPicture* picture) {
+int artwork_read(const char* name, BitmapPicture* picture) {
     Loaded l;
     if (!load(name, 0, &l)) {
         release(&l);
@@ -112,7 +112,7 @@ int pictures_read(const char* name, BitmapPicture* picture) {
     return 1;
 }
 
-int pictures_write(const char* name, const unsigned char* bitmap, uint32_t size) {
+int artwork_write(const char* name, const unsigned char* bitmap, uint32_t size) {
     const unsigned char* bytes = bitmap;
     unsigned char* png = 0;
     BitmapPicture picture;
