@@ -181,10 +181,43 @@ void app_choose_tab(const App& app, int index) {
     app_settle(app);
 }
 
+namespace {
+BOOL CALLBACK find_edit(HWND hwnd, LPARAM lparam) {
+    char name[16] = "";
+    GetClassNameA(hwnd, name, sizeof name);
+    if (lstrcmpiA(name, "Edit") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(lparam) = hwnd;
+    return FALSE;
+}
+
+DWORD_PTR sent(HWND window, UINT message, WPARAM wparam) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window, message, wparam, 0, SMTO_NORMAL, 5000, &result);
+    return result;
+}
+} // namespace
+
 void app_settle(const App& app) {
-    // A sent message returns only once the program's thread has handled what came before it.
-    DWORD_PTR result;
-    SendMessageTimeoutA(app.window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+    // A message sent from another thread is handled as soon as the program's thread next asks
+    // for one, before anything posted to it: a sent message alone returns while clicks posted
+    // just before are still queued. A posted message is taken only once everything posted before
+    // it has been handled (the program's loop takes one message a turn, and acts on it before the
+    // next), so the wait is for a posted message whose effect can be asked for: an edit field's
+    // modified flag, set by a post and read by sends, and given back its value after.
+    HWND field = 0;
+    EnumChildWindows(app.window, &find_edit, reinterpret_cast<LPARAM>(&field));
+    if (field) {
+        DWORD_PTR was = sent(field, EM_GETMODIFY, 0);
+        sent(field, EM_SETMODIFY, FALSE);
+        if (PostMessageA(field, EM_SETMODIFY, TRUE, 0)) {
+            DWORD start = GetTickCount();
+            while (!sent(field, EM_GETMODIFY, 0) && GetTickCount() - start < 10000)
+                Sleep(1);
+        }
+        sent(field, EM_SETMODIFY, was ? TRUE : FALSE);
+    }
+    sent(app.window, WM_NULL, 0);
 }
 
 Box app_answer_box(const App& app, unsigned timeout_ms) {
