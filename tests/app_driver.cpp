@@ -133,10 +133,8 @@ int app_close(App& app, unsigned timeout_ms) {
 void app_kill(App& app) {
     if (!app.process.hProcess)
         return;
-    if (WaitForSingleObject(app.process.hProcess, 0) != WAIT_OBJECT_0) {
-        TerminateProcess(app.process.hProcess, 99);
-        WaitForSingleObject(app.process.hProcess, 5000);
-    }
+    if (WaitForSingleObject(app.process.hProcess, 0) != WAIT_OBJECT_0)
+        test_terminate(app.process.hProcess);
     CloseHandle(app.process.hThread);
     CloseHandle(app.process.hProcess);
     app.process = PROCESS_INFORMATION{};

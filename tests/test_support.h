@@ -43,9 +43,9 @@ std::string test_program_dir();
 std::string test_tool_dir();
 std::string test_tool_images();
 
-// The file for the standard output ("out", which begins a new child) or error ("err") of the
-// next child that test_run_program starts: every child has its own, in scratch/run_io/.
-std::string test_child_output(const char* stream);
+// Where the next child that test_run_program starts writes: its standard output and error are
+// this name followed by "out" and "err", files of its own in scratch/run_io/.
+std::string test_child_files();
 
 // Runs exe with args in the directory dir, standard output and error into *out and *err (files
 // in between, so no pipe can fill), standard input from the file input when one is named.
@@ -79,6 +79,9 @@ void test_faults_off();
 // standard error), -2 on timeout (the child is then killed).
 int test_run(const std::string& command_line, std::string* output = nullptr,
              unsigned timeout_ms = 60000);
+// Ends a child and waits (a few seconds at most) until it is gone: termination is asynchronous,
+// and its files are to be read or its windows looked for only once it is.
+void test_terminate(HANDLE process);
 #endif
 
 // A heap reallocation for the platform layer's call table that refuses every request and records

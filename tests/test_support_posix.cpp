@@ -115,7 +115,8 @@ void report_fault(int) {
 int test_run_program(const std::string& exe, const std::string& dir,
                      const std::vector<std::string>& args, std::string* out, std::string* err,
                      unsigned timeout_ms, const std::string& input) {
-    std::string out_name = test_child_output("out"), err_name = test_child_output("err");
+    std::string io = test_child_files();
+    std::string out_name = io + "out", err_name = io + "err";
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(exe.c_str()));
     for (const std::string& a : args)

@@ -85,6 +85,11 @@ void not_started(const char* call, const std::string& what, DWORD error) {
 }
 } // namespace
 
+void test_terminate(HANDLE process) {
+    TerminateProcess(process, 99);
+    WaitForSingleObject(process, 10000);
+}
+
 int test_run(const std::string& command_line, std::string* output, unsigned timeout_ms) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, 0, TRUE};
     HANDLE read_end = 0, write_end = 0;
@@ -125,9 +130,7 @@ int test_run(const std::string& command_line, std::string* output, unsigned time
     }
     int code;
     if (WaitForSingleObject(pi.hProcess, timeout_ms) != WAIT_OBJECT_0) {
-        TerminateProcess(pi.hProcess, 99);
-        // Termination is asynchronous: the child's files are read only once it is gone.
-        WaitForSingleObject(pi.hProcess, 10000);
+        test_terminate(pi.hProcess);
         code = -2;
     } else {
         DWORD exit_code = 0;
@@ -159,10 +162,16 @@ std::string quote_arg(const std::string& a) {
     return r + "\"";
 }
 
-HANDLE inheritable_file(const std::string& path) {
+// A handle the child inherits: a new file to write, or an existing one to read. *why keeps the
+// system's error code of the first of them that could not be opened.
+HANDLE inheritable_file(const std::string& path, bool write, DWORD* why) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, 0, TRUE};
-    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, 0);
+    HANDLE h =
+        CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ, &inherit,
+                    write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
+    if (h == INVALID_HANDLE_VALUE && !*why)
+        *why = GetLastError();
+    return h;
 }
 
 std::string text_of(const std::string& path) {
@@ -187,16 +196,12 @@ LONG CALLBACK report_fault(EXCEPTION_POINTERS* e) {
 int test_run_program(const std::string& exe, const std::string& dir,
                      const std::vector<std::string>& args, std::string* out, std::string* err,
                      unsigned timeout_ms, const std::string& input) {
-    std::string out_name = test_child_output("out"), err_name = test_child_output("err");
-    HANDLE out_file = inheritable_file(out_name);
-    DWORD why = out_file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-    HANDLE err_file = inheritable_file(err_name);
-    why = why ? why : err_file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, 0, TRUE};
-    HANDLE in_file = input.empty() ? INVALID_HANDLE_VALUE
-                                   : CreateFileA(input.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                                 &inherit, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
-    why = why ? why : !input.empty() && in_file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    std::string io = test_child_files();
+    std::string out_name = io + "out", err_name = io + "err";
+    DWORD why = 0;
+    HANDLE out_file = inheritable_file(out_name, true, &why);
+    HANDLE err_file = inheritable_file(err_name, true, &why);
+    HANDLE in_file = input.empty() ? INVALID_HANDLE_VALUE : inheritable_file(input, false, &why);
     if (why) {
         not_started("CreateFileA", "the standard handles of " + exe, why);
         for (HANDLE h : {out_file, err_file, in_file}) {
@@ -233,9 +238,7 @@ int test_run_program(const std::string& exe, const std::string& dir,
         GetExitCodeProcess(pi.hProcess, &code);
         status = (int)code;
     } else {
-        TerminateProcess(pi.hProcess, 99);
-        // Termination is asynchronous: the child's files are read only once it is gone.
-        WaitForSingleObject(pi.hProcess, 10000);
+        test_terminate(pi.hProcess);
     }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
