@@ -864,7 +864,7 @@ TEST_CASE("tool help: the tool and every command; wrong command lines exit 2") {
         const char* usage;
     };
     const Topic topics[] = {
-        {{"convert", "--help"}, "Usage: wumpo-tool convert BITMAP... [--out DIR]\n"},
+        {{"convert", "--help"}, "Usage: wumpo-tool convert BITMAP... [--out DIR] [--jobs N]\n"},
         {{"view", "-h"}, "Usage: wumpo-tool view IMAGE.IMG OUT.BMP\n"},
         {{"level", "--help"}, "Usage: wumpo-tool level show FILE.LVL [--json]\n"},
         {{"level", "show", "--help"}, "Usage: wumpo-tool level show FILE.LVL [--json]\n"},
@@ -906,6 +906,10 @@ TEST_CASE("tool help: the tool and every command; wrong command lines exit 2") {
                                                {"pack"},
                                                {"pack", "make"},
                                                {"build", "--jobs", "0"},
+                                               {"build", "--jobs", "065"},
+                                               {"convert", "A.BMP", "--jobs", "65"},
+                                               {"convert", "A.BMP", "--jobs", "1x"},
+                                               {"convert", "A.BMP", "--jobs"},
                                                {"build", "--fast"},
                                                {"check", "--xml"}}) {
         r = tool(dir, args);

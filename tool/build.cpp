@@ -35,7 +35,6 @@ enum BuildLimits {
     PACK_FILE_MOST = 4 * 1024 * 1024,   // a pack of thousands of levels is far smaller
     STATE_FILE_MOST = 16 * 1024 * 1024, // a few hundred bytes per image
     PICTURE_FILE_MOST = 64 * 1024 * 1024,
-    JOBS_MOST = 64,
     RACY_SECONDS = 3 // see write_outputs
 };
 
@@ -988,8 +987,8 @@ int tool_build(int count, char** args) {
         } else if (options && text_equal(arg, "--force")) {
             BUILD.force = 1;
         } else if (options && text_equal(arg, "--jobs")) {
-            int32_t n = i + 1 < count ? str_to_int(args[i + 1]) : 0;
-            if (n < 1 || n > JOBS_MOST || !level_number_check(args[i + 1]))
+            int32_t n = i + 1 < count ? jobs_count(args[i + 1]) : 0;
+            if (n == 0)
                 return help_usage("build", "--jobs needs a number from 1 to 64");
             BUILD.threads = n;
             ++i;

@@ -243,6 +243,7 @@ int tool_convert(int count, char** args) {
     const char* out_dir = 0;
     int options = 1;
     int failed = 0;
+    int32_t threads = (int32_t)os_processor_count();
     for (int i = 0; i < count; ++i) {
         const char* arg = args[i];
         if (options && text_equal(arg, "--")) {
@@ -251,6 +252,11 @@ int tool_convert(int count, char** args) {
             if (i + 1 >= count)
                 return help_usage("convert", "--out needs a directory");
             out_dir = args[++i];
+        } else if (options && text_equal(arg, "--jobs")) {
+            threads = i + 1 < count ? jobs_count(args[i + 1]) : 0;
+            if (threads == 0)
+                return help_usage("convert", "--jobs needs a number from 1 to 64");
+            ++i;
         } else if (options && arg[0] == '-' && arg[1] == '-') {
             return help_usage("convert", "unknown option");
         } else if (text_has_wildcard(arg)) {
@@ -275,7 +281,6 @@ int tool_convert(int count, char** args) {
         return clash;
 
     int32_t converted = 0;
-    int32_t threads = (int32_t)os_processor_count();
     for (int32_t next = 0; next < LIST.count;) {
         next = convert_batch(next, out_dir ? out_dir : "", threads, &converted);
         if (next < 0) {

@@ -77,7 +77,7 @@ const HelpTopic TOPICS[] = {
      "Exit status: 0 when everything was done, 1 when a file could not be read or written or\n"
      "was refused, 2 when the command line is wrong.\n",
      0},
-    {"convert", "Usage: wumpo-tool convert BITMAP... [--out DIR]\n",
+    {"convert", "Usage: wumpo-tool convert BITMAP... [--out DIR] [--jobs N]\n",
      "Converts each picture into the screen image NAME.IMG, NAME being the picture's file name\n"
      "without its extension. A picture has to be 320 x 240 pixels: a PNG (any kind) or a Windows\n"
      "bitmap (1, 4, 8, 16, 24 or 32 bits, not RLE-compressed). A 24-bit bitmap that the Level\n"
@@ -89,6 +89,7 @@ const HelpTopic TOPICS[] = {
      "output tells each one.\n"
      "\n"
      "  --out DIR   put the images into DIR, an existing directory\n"
+     "  --jobs N    convert and write on N threads (1 to 64); one per processor when not given\n"
      "  --          every argument after this is a bitmap, even one starting with --\n"
      "\n"
      "Example: wumpo-tool convert art" SEP "*.bmp --out levels\n",

@@ -8,7 +8,6 @@
 #include <atomic>
 
 namespace {
-enum { THREADS_MOST = 64 };
 
 // How one kind of job is run: on job index, with the thread's working block.
 struct JobKind {
@@ -65,9 +64,9 @@ void run_all(const JobKind* kind, void* jobs, int32_t count, size_t work_bytes, 
     queue.progress = progress;
     if (threads > count)
         threads = count;
-    if (threads > THREADS_MOST)
-        threads = THREADS_MOST;
-    OsThread started[THREADS_MOST];
+    if (threads > JOBS_MOST)
+        threads = JOBS_MOST;
+    OsThread started[JOBS_MOST];
     int32_t running = 0;
     for (int32_t i = 1; i < threads; ++i) {
         OsThread t = os_calls()->thread_start(&worker, &queue);
@@ -145,6 +144,16 @@ void write_not_done(void* jobs, int32_t index) {
 }
 const JobKind WRITE = {&write_one, &write_not_done};
 } // namespace
+
+int32_t jobs_count(const char* text) {
+    int32_t n = 0;
+    for (int i = 0; text[i]; ++i) {
+        if (text[i] < '0' || text[i] > '9' || i == 2)
+            return 0; // three digits are past the most already
+        n = n * 10 + (text[i] - '0');
+    }
+    return n <= JOBS_MOST ? n : 0;
+}
 
 uint64_t jobs_hash(const unsigned char* bytes, uint32_t size) {
     uint64_t h = 0xCBF29CE484222325ull;

@@ -49,6 +49,10 @@ struct WriteJob {
     OsFileFacts facts;
 };
 
+// The most threads a run takes, and the --jobs value in text: 1 to JOBS_MOST, else 0.
+enum { JOBS_MOST = 64 };
+int32_t jobs_count(const char* text);
+
 // The hash kept to tell whether a picture's bytes changed (64-bit FNV-1a).
 uint64_t jobs_hash(const unsigned char* bytes, uint32_t size);
 // Runs the count conversions on at most threads threads, the calling one among them (fewer when
