@@ -346,7 +346,8 @@ unsigned Shot::at(int x, int y) const {
     return (unsigned)p[2] << 16 | (unsigned)p[1] << 8 | p[0];
 }
 
-Shot app_capture(HWND window) {
+namespace {
+Shot capture_once(HWND window) {
     Shot shot;
     RECT r;
     GetWindowRect(window, &r);
@@ -374,6 +375,58 @@ Shot app_capture(HWND window) {
     DeleteDC(memory);
     ReleaseDC(0, screen);
     return shot;
+}
+
+BOOL CALLBACK count_unpainted(HWND hwnd, LPARAM lparam) {
+    if (GetUpdateRect(hwnd, 0, FALSE))
+        ++*reinterpret_cast<int*>(lparam);
+    return TRUE;
+}
+} // namespace
+
+Shot app_capture(HWND window) {
+    // The window's parts are painted one child at a time, whenever the program has nothing else
+    // to do: first every window of the program's form without a part still to paint.
+    HWND top = GetAncestor(window, GA_ROOT);
+    for (int i = 0; i < 250; ++i) {
+        int unpainted = GetUpdateRect(top, 0, FALSE) ? 1 : 0;
+        EnumChildWindows(top, &count_unpainted, reinterpret_cast<LPARAM>(&unpainted));
+        if (unpainted == 0)
+            break;
+        Sleep(20);
+    }
+    // The screen is read back from the X server, which shows a paint some time after the program
+    // made it, later still on a busy machine: what is taken is the window once two shots 50 ms
+    // apart agree, not the first shot after a fixed wait.
+    Shot shot = capture_once(window);
+    for (int i = 0; i < 100; ++i) {
+        Sleep(50);
+        Shot again = capture_once(window);
+        bool still =
+            again.width == shot.width && again.height == shot.height && again.rows == shot.rows;
+        shot = again;
+        if (still)
+            break;
+    }
+    return shot;
+}
+
+int app_scaled_differences(const Shot& shot, const Shot& base, int factor) {
+    int wrong = 0, left = shot.width, top = shot.height, right = -1, bottom = -1;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x) {
+            if (x / factor >= base.width || y / factor >= base.height ||
+                shot.at(x, y) != base.at(x / factor, y / factor)) {
+                ++wrong;
+                left = x < left ? x : left;
+                top = y < top ? y : top;
+                right = x > right ? x : right;
+                bottom = y > bottom ? y : bottom;
+            }
+        }
+    if (wrong)
+        printf("%d pixels differ, within (%d, %d) to (%d, %d)\n", wrong, left, top, right, bottom);
+    return wrong;
 }
 
 bool app_screenshot(HWND window, const std::string& bmp_path) {

@@ -101,6 +101,9 @@ struct Shot {
     unsigned at(int x, int y) const;
 };
 Shot app_capture(HWND window);
+// The pixels of shot that are not base's pixel under them, base scaled up factor times; the box
+// they lie in is printed when there are any.
+int app_scaled_differences(const Shot& shot, const Shot& base, int factor);
 // Writes what the screen shows of a window as a 24-bit BMP.
 bool app_screenshot(HWND window, const std::string& bmp_path);
 // Position of a control relative to its parent's client area, and its outer size.
