@@ -221,6 +221,15 @@ TEST_CASE("tool convert: programs' bytes, progress, a refused bitmap among good 
         CHECK_FALSE(test_file_exists(dir + "hostile.IMG"));
         CHECK_FALSE(test_file_exists(dir + "wrapping.IMG"));
     }
+    SUBCASE("an image that would be written over a picture: refused, nothing written") {
+        test_write_file(dir + "SPACE.IMG", bitmap_file(one));
+        Run r = tool(dir, {"convert", "one.bmp", "SPACE.IMG"});
+        CHECK(r.status == 1);
+        CHECK(r.out == "");
+        CHECK(r.err == "SPACE.IMG: Error: The image would be written over the picture SPACE.IMG\n");
+        CHECK(test_read_file(dir + "SPACE.IMG") == bitmap_file(one));
+        CHECK_FALSE(test_file_exists(dir + "one.IMG"));
+    }
     SUBCASE("an image that cannot be created is named") {
         test_make_dir(dir + "one.IMG");
         Run r = tool(dir, {"convert", "one.bmp"});

@@ -121,6 +121,53 @@ int refuse_clash(const char* out_dir) {
     return status;
 }
 
+// The facts of a name's file: OS_MISSING when the system tells none.
+OsFileFacts facts_of(const char* name) {
+    OsFileFacts facts = {};
+    char* full = path_full(name);
+    if (!full || !os_calls()->facts(full, &facts))
+        facts.kind = OS_MISSING;
+    heap_free(full);
+    return facts;
+}
+
+// An image whose file is one of the pictures (its own, as for SPACE.IMG given as a bitmap, or
+// another's, through any spelling of its name or a link) would replace that picture: refused
+// before anything is converted, with nothing written. TOOL_DONE when none is.
+int refuse_own_input(const char* out_dir) {
+    if (LIST.count == 0)
+        return TOOL_DONE;
+    OsFileFacts* inputs = (OsFileFacts*)heap_allocate((size_t)LIST.count * sizeof(OsFileFacts));
+    if (!inputs) {
+        out_error(0, "Error: Not enough memory");
+        return TOOL_FAILED;
+    }
+    for (int32_t i = 0; i < LIST.count; ++i)
+        inputs[i] = facts_of(LIST.names[i]);
+    int status = TOOL_DONE;
+    for (int32_t i = 0; i < LIST.count; ++i) {
+        char* start = str_position();
+        char* image = image_name(LIST.names[i], out_dir);
+        OsFileFacts target = facts_of(image);
+        for (int32_t j = 0; j < LIST.count && target.kind == OS_FILE; ++j) {
+            if (inputs[j].kind != OS_FILE || inputs[j].volume != target.volume ||
+                inputs[j].index != target.index)
+                continue;
+            str_step();
+            char* problem = str_position();
+            *problem = 0;
+            str_concat("Error: The image would be written over the picture ");
+            str_concat(LIST.names[j]);
+            out_error(image, problem);
+            status = TOOL_FAILED;
+            break;
+        }
+        str_set_position(start);
+    }
+    heap_free(inputs);
+    return status;
+}
+
 // The pictures converted together: read one after the other here, where the runtime is, then
 // decoded and written on the job threads, then reported in the list's order, each as if alone.
 // A batch is small enough that its files never take much memory at once.
@@ -277,6 +324,8 @@ int tool_convert(int count, char** args) {
     }
 
     int clash = refuse_clash(out_dir ? out_dir : "");
+    if (clash == TOOL_DONE)
+        clash = refuse_own_input(out_dir ? out_dir : "");
     if (clash != TOOL_DONE)
         return clash;
 
