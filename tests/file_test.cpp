@@ -10,6 +10,9 @@
 #include "test_support.h"
 #include <string>
 #include <vector>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 typedef std::vector<unsigned char> Bytes;
@@ -79,6 +82,25 @@ TEST_CASE("file: create, write, close, open, read back; names resolve against th
     CHECK(file_write_byte(1));
     CHECK(file_close(0) == 1);
     CHECK(test_read_file(dir.abs("a.bin")) == Bytes{1});
+}
+
+TEST_CASE("file: what is no regular file (a device, a FIFO) is neither waited on nor replaced") {
+#ifdef _WIN32
+    std::string name = "NUL";
+#else
+    Scratch dir("special");
+    std::string fifo = dir.abs("fifo"), name = dir.rel("fifo");
+    REQUIRE(mkfifo(fifo.c_str(), 0600) == 0);
+    // The open of a FIFO would wait for a writer that never comes.
+    CHECK(file_open_read(0, name.c_str()) == 0);
+#endif
+    CHECK(file_create(0, name.c_str()) == 0);
+#ifndef _WIN32
+    struct stat st;
+    REQUIRE(stat(fifo.c_str(), &st) == 0);
+    CHECK(S_ISFIFO(st.st_mode));
+    CHECK(test_count_files(dir.absolute) == 1);
+#endif
 }
 
 TEST_CASE("file: sign extension and the transfer buffer at the end of the file") {

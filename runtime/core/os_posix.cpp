@@ -114,19 +114,25 @@ int fd_of(OsFile file) {
 
 OsFile posix_open_read(const char* name) {
     int fd;
+    // Without O_NONBLOCK the open of a FIFO waits for a writer that may never come.
     do
-        fd = open(name, O_RDONLY | O_CLOEXEC);
+        fd = open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return 0;
-    // A directory opens for reading here, unlike on Windows; it is no file to read.
-    // st says nothing when fstat fails: its mode is asked only after a success.
+    // A directory opens for reading here, unlike on Windows; it is no file to read, and neither
+    // is a device, a FIFO or a socket. st says nothing when fstat fails: its mode is asked only
+    // after a success.
     struct stat st;
     int error = 0;
     if (fstat(fd, &st) != 0)
         error = errno;
     else if (S_ISDIR(st.st_mode))
         error = EISDIR;
+    else if (!S_ISREG(st.st_mode))
+        error = EINVAL;
+    else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        error = errno;
     if (error) {
         close(fd);
         errno = error;
@@ -145,6 +151,12 @@ int posix_replaceable(const char* full) {
         return errno == ENOENT;
     if (S_ISDIR(st.st_mode)) {
         errno = EISDIR;
+        return 0;
+    }
+    // A device, a FIFO or a socket is never replaced by a file (root could rename over
+    // /dev/null).
+    if (!S_ISREG(st.st_mode)) {
+        errno = EINVAL;
         return 0;
     }
     if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH))) {

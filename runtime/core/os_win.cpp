@@ -42,7 +42,13 @@ int win_replaceable(const char* full) {
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
     if (probe == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_FILE_NOT_FOUND;
+    // A device (NUL, CON, COM1, a pipe) opens too, and is never replaced by a file.
+    DWORD type = GetFileType(probe);
     CloseHandle(probe);
+    if (type != FILE_TYPE_DISK) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return 0;
+    }
     return 1;
 }
 
