@@ -109,10 +109,7 @@ struct Running {
 void preview_shown(Running& lc) {
     lc.press(15);
     app_settle(lc.app);
-    // Everything is painted again, by the program alone: with RDW_UPDATENOW this process would
-    // send paints of its own, which could come after the program's and draw the level picture
-    // over a sprite that the program had already drawn over it.
-    RedrawWindow(lc.app.window, 0, 0, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    RedrawWindow(lc.app.window, 0, 0, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     app_settle(lc.app);
     Sleep(300);
 }
@@ -918,7 +915,7 @@ TEST_CASE("level creator: moved to a monitor of another scale, it lays everythin
     CHECK(outer.right == suggested.right);
     CHECK(outer.bottom == suggested.bottom);
     app_check_scaled(lc.app, placed_96, 500, 380, 192);
-    RedrawWindow(lc.app.window, 0, 0, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    RedrawWindow(lc.app.window, 0, 0, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     app_settle(lc.app);
     Sleep(300);
     Shot preview = app_capture(lc[13]);
