@@ -346,8 +346,7 @@ unsigned Shot::at(int x, int y) const {
     return (unsigned)p[2] << 16 | (unsigned)p[1] << 8 | p[0];
 }
 
-namespace {
-Shot capture_once(HWND window) {
+Shot app_capture(HWND window) {
     Shot shot;
     RECT r;
     GetWindowRect(window, &r);
@@ -374,40 +373,6 @@ Shot capture_once(HWND window) {
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(0, screen);
-    return shot;
-}
-
-BOOL CALLBACK count_unpainted(HWND hwnd, LPARAM lparam) {
-    if (GetUpdateRect(hwnd, 0, FALSE))
-        ++*reinterpret_cast<int*>(lparam);
-    return TRUE;
-}
-} // namespace
-
-Shot app_capture(HWND window) {
-    // The window's parts are painted one child at a time, whenever the program has nothing else
-    // to do: first every window of the program's form without a part still to paint.
-    HWND top = GetAncestor(window, GA_ROOT);
-    for (int i = 0; i < 250; ++i) {
-        int unpainted = GetUpdateRect(top, 0, FALSE) ? 1 : 0;
-        EnumChildWindows(top, &count_unpainted, reinterpret_cast<LPARAM>(&unpainted));
-        if (unpainted == 0)
-            break;
-        Sleep(20);
-    }
-    // The screen is read back from the X server, which shows a paint some time after the program
-    // made it, later still on a busy machine: what is taken is the window once two shots 50 ms
-    // apart agree, not the first shot after a fixed wait.
-    Shot shot = capture_once(window);
-    for (int i = 0; i < 100; ++i) {
-        Sleep(50);
-        Shot again = capture_once(window);
-        bool still =
-            again.width == shot.width && again.height == shot.height && again.rows == shot.rows;
-        shot = again;
-        if (still)
-            break;
-    }
     return shot;
 }
 
