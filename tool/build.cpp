@@ -268,11 +268,6 @@ void check_levels(void) {
 
 // --- 3. Nothing may be written over the pack file or a picture -----------------------------
 
-int same_file(const OsFileFacts* a, const OsFileFacts* b) {
-    return a->kind == OS_FILE && b->kind == OS_FILE && a->volume == b->volume &&
-           a->index == b->index;
-}
-
 // Reports, under the output folder, that target would replace what.
 void report_over(const char* target, const char* what) {
     char* saved = str_position();
@@ -330,14 +325,14 @@ void check_pictures_and_safety(void) {
             continue;
         char* shown = i < 0 ? text_join(BUILD.out_shown, STATE_FILE_NAME) : BUILD.outputs[i].shown;
         str_step();
-        if (same_file(target, &pack)) {
+        if (os_same_file(target, &pack)) {
             report_over(shown, "the pack file");
             str_set_position(start);
             continue;
         }
         for (int32_t k = 0; k < BUILD.count; ++k) {
             const Output* o = &BUILD.outputs[k];
-            if (!o->picture_full || !same_file(target, &o->picture_facts))
+            if (!o->picture_full || !os_same_file(target, &o->picture_facts))
                 continue;
             str_step();
             char* what = str_position();

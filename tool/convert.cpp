@@ -150,8 +150,7 @@ int refuse_own_input(const char* out_dir) {
         char* image = image_name(LIST.names[i], out_dir);
         OsFileFacts target = facts_of(image);
         for (int32_t j = 0; j < LIST.count && target.kind == OS_FILE; ++j) {
-            if (inputs[j].kind != OS_FILE || inputs[j].volume != target.volume ||
-                inputs[j].index != target.index)
+            if (!os_same_file(&inputs[j], &target))
                 continue;
             str_step();
             char* problem = str_position();

@@ -148,11 +148,13 @@ const JobKind WRITE = {&write_one, &write_not_done};
 int32_t jobs_count(const char* text) {
     int32_t n = 0;
     for (int i = 0; text[i]; ++i) {
-        if (text[i] < '0' || text[i] > '9' || i == 2)
-            return 0; // three digits are past the most already
+        if (text[i] < '0' || text[i] > '9')
+            return 0;
         n = n * 10 + (text[i] - '0');
+        if (n > JOBS_MOST)
+            return 0; // stops before any number can grow past int32_t
     }
-    return n <= JOBS_MOST ? n : 0;
+    return n;
 }
 
 uint64_t jobs_hash(const unsigned char* bytes, uint32_t size) {

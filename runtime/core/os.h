@@ -25,6 +25,11 @@ struct OsFileFacts {
     uint64_t time;          // last write, in the system's own unit (ns on POSIX, 100 ns on Windows)
     uint64_t volume, index; // the file's identity: equal for two names of one file
 };
+// 1 when both are files and one file: the same under any spelling of its name or any link.
+inline int os_same_file(const OsFileFacts* a, const OsFileFacts* b) {
+    return a->kind == OS_FILE && b->kind == OS_FILE && a->volume == b->volume &&
+           a->index == b->index;
+}
 
 // A thread started through the table below, and the work it runs: work(argument), once.
 typedef void* OsThread;
