@@ -537,6 +537,14 @@ TEST_CASE("level creator: Preview Level places the sprites and shows the picture
         }
     CHECK(wrong == 0);
 
+    // The picture repainted alone, as when something that covered it goes away, still shows the
+    // sprites and the bar over it.
+    Shot shown = app_capture(lc[13]);
+    RedrawWindow(lc[13], 0, 0, RDW_INVALIDATE | RDW_UPDATENOW);
+    app_settle(lc.app);
+    Sleep(300);
+    CHECK(app_scaled_differences(app_capture(lc[13]), shown, 1) == 0);
+
     // The exit sprite follows the check box: a different picture once anti-gravity is on.
     LRESULT plain = SendMessageA(lc[18], STM_GETIMAGE, IMAGE_BITMAP, 0);
     app_choose_tab(lc.app, 2);

@@ -7,6 +7,7 @@
 #include "image_decoder.h"
 #include "numbered.h"
 #include "program.h"
+#include <commctrl.h>
 
 namespace {
 enum { IMAGE_FIRST_CAPACITY = 10, IMAGE_GROWTH = 10, CLASS_NAME_SIZE = 16 };
@@ -334,6 +335,44 @@ void image_free(int32_t number) {
         DestroyIcon((HICON)picture);
 }
 
+namespace {
+// Image gadgets may overlap (the preview's sprites and status bar stand on its level picture), and
+// no image gadget clips its siblings, so whichever paints last shows. Paint order is the system's
+// to choose, and a picture repainted alone (a late or a repeated WM_PAINT, or the immediate redraw
+// of a new picture) would hide the sprites on it: after every paint of an image gadget, the image
+// gadgets made after it that overlap it and show a picture are drawn again at once, so the later
+// one always shows.
+enum { IMAGE_SUBCLASS_ID = 1 };
+
+// Siblings further down the z-order were made later (a new control goes below the ones before it).
+void redraw_later_overlapping(HWND control) {
+    RECT mine;
+    if (!IsWindowVisible(control) || !GetWindowRect(control, &mine))
+        return;
+    for (HWND later = GetWindow(control, GW_HWNDNEXT); later;
+         later = GetWindow(later, GW_HWNDNEXT)) {
+        RECT theirs, both;
+        if (!GetPropA(later, SOURCE_PROPERTY) || !IsWindowVisible(later) ||
+            !GetWindowRect(later, &theirs) || !IntersectRect(&both, &mine, &theirs))
+            continue;
+        MapWindowPoints(HWND_DESKTOP, later, (POINT*)&both, 2);
+        RedrawWindow(later, &both, 0, RDW_INVALIDATE | RDW_UPDATENOW);
+    }
+}
+
+LRESULT CALLBACK image_subclass(HWND control, UINT message, WPARAM wparam, LPARAM lparam,
+                                UINT_PTR id, DWORD_PTR data) {
+    (void)id;
+    (void)data;
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(control, &image_subclass, IMAGE_SUBCLASS_ID);
+    LRESULT result = DefSubclassProc(control, message, wparam, lparam);
+    if (message == WM_PAINT || message == STM_SETIMAGE)
+        redraw_later_overlapping(control);
+    return result;
+}
+} // namespace
+
 HWND image_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, HANDLE image,
                   int32_t extended_style) {
     DWORD style = WS_CHILD | WS_VISIBLE;
@@ -345,6 +384,7 @@ HWND image_gadget(int32_t number, int32_t x, int32_t y, int32_t width, int32_t h
                                        width, height, &IMAGE_OPS, 0);
     if (!control)
         return 0;
+    SetWindowSubclass(control, &image_subclass, IMAGE_SUBCLASS_ID, 0);
     show_image(control, (LONG_PTR)image);
     gadget_record_set(number, control, &IMAGE_OPS);
     return control;
