@@ -31,8 +31,8 @@ source "$(dirname "$0")/check_steps.sh"
 # a 64-bit one). qemu is told to reserve the 3 GB that a 32-bit Windows program has, rather than
 # its default of the whole 4 GB: each emulated start took about a quarter less time so.
 export QEMU_RESERVED_VA=0xc0000000
-# Everything runs in the smoke's own prefix, the 64-bit references too: it uses no prefix of
-# another test.
+# Everything runs in the smoke's own prefix, the 64-bit references too, never the 64-bit tests'
+# one, so that it can run while they do.
 run32() { timeout 1500 "$source_dir/cmake/wine-run" "$win32/wineprefix" "$loader" "$@"; }
 run64() { timeout 1500 "$source_dir/cmake/wine-run" "$win32/wineprefix" /usr/lib/wine/wine64 "$@"; }
 drive32() { run64 "$win64/tests/smoke_driver.exe" "$@"; }
