@@ -5,6 +5,7 @@
 // programs' own code makes or with pictures decoded here independently.
 #include <doctest.h>
 #include "level_record.h"
+#include "os.h"
 #include "path.h"
 #include "screen_image.h"
 #include "test_bitmaps.h"
@@ -682,18 +683,46 @@ TEST_CASE("tool build: a pack's files as level create and convert make them, rew
     same_files(two_changed, two);
 
     // A build killed before it wrote an image and its state, with the image's temporary file
-    // left half written: the next one removes that and writes the image alone (the others,
-    // made again, are found to be what is on disk).
+    // left half written and named in the folder's journal: the next one removes that and writes
+    // the image alone (the others, made again, are found to be what is on disk). Nothing the
+    // journal does not name as a temporary of the folder is removed, whatever its name.
     test_remove_file(dir + test_path("out\\ONE.IMG"));
     test_remove_file(dir + test_path("out\\wumpo-build.state"));
     test_write_file(dir + test_path("out\\ONE.IMG.~2e63-b2.tmp"), Bytes(1000, 7));
+    test_write_file(dir + test_path("out\\TWO.IMG.~2e63-b4.tmp"), Bytes(10, 1));
+    test_write_text(dir + test_path("out\\wumpo-build.lock"),
+                    "wumpo-build journal 1\nONE.IMG.~2e63-b2.tmp\nTWO.LVL\n../wumpo-pack.json\n"
+                    "..\\wumpo-pack.json\nSKY.IMG");
     r = tool(dir, {"build", "--jobs", "1"});
     CHECK(r.status == 0);
     CHECK(r.out == test_path("Removed out\\ONE.IMG.~2e63-b2.tmp, left by a build that was "
                              "stopped\nWrote out\\ONE.IMG\n") +
                        "Wrote 1 of 5 files\n");
     CHECK_FALSE(test_file_exists(dir + test_path("out\\ONE.IMG.~2e63-b2.tmp")));
+    CHECK(test_read_file(dir + test_path("out\\TWO.IMG.~2e63-b4.tmp")) == Bytes(10, 1));
+    CHECK(test_file_exists(dir + "wumpo-pack.json"));
     same_files(two_changed, two);
+
+    // While another build holds the folder's lock, a build waits (still running here when it is
+    // stopped, having written nothing), or with --no-wait refuses at once.
+    {
+        std::string lock_name = dir + test_path("out\\wumpo-build.lock");
+        OsFile held = os_calls()->lock_open(lock_name.c_str());
+        REQUIRE(held != nullptr);
+        REQUIRE(os_calls()->lock_take(held) == 1);
+        test_remove_file(dir + test_path("out\\ONE.LVL"));
+        r = tool(dir, {"build", "--no-wait"});
+        CHECK(r.status == 1);
+        CHECK(r.out == "");
+        CHECK(r.err == "out: Error: Another build is writing this folder\n");
+        std::string out, err;
+        CHECK(test_run_program(tool_exe(), dir, {"build"}, &out, &err, 3000) == -2);
+        CHECK_FALSE(test_file_exists(dir + test_path("out\\ONE.LVL")));
+        os_calls()->close(held);
+        r = tool(dir, {"build", "--no-wait"});
+        CHECK(r.status == 0);
+        CHECK(r.out == test_path("Wrote out\\ONE.LVL\n") + "Wrote 1 of 5 files\n");
+    }
 
     r = tool(dir, {"build", "--force"});
     CHECK(r.status == 0);
@@ -880,7 +909,8 @@ TEST_CASE("tool help: the tool and every command; wrong command lines exit 2") {
         {{"level", "create", "X.LVL", "--help"},
          "Usage: wumpo-tool level create FILE.LVL [field=value...]\n"},
         {{"preview", "--help"}, "Usage: wumpo-tool preview FILE.LVL BITMAP OUT.BMP\n"},
-        {{"build", "--help"}, "Usage: wumpo-tool build [PACK.json] [--jobs N] [--force]\n"},
+        {{"build", "--help"},
+         "Usage: wumpo-tool build [PACK.json] [--jobs N] [--force] [--no-wait]\n"},
         {{"check", "-h"}, "Usage: wumpo-tool check [PACK.json | FILE.LVL...] [--json]\n"},
         {{"pack", "--help"}, "Usage: wumpo-tool pack init [DIR]\n"},
         {{"pack", "init", "--help"}, "Usage: wumpo-tool pack init [DIR]\n"},

@@ -15,6 +15,7 @@
 #include "heap.h"
 #include "jobs.h"
 #include "json.h"
+#include "lock.h"
 #include "out.h"
 #include "pack.h"
 #include "path.h"
@@ -69,6 +70,7 @@ struct Output {
 struct BuildState {
     int building; // build; 0 for check
     int force;
+    int wait; // for a build of the same folder that holds its lock
     int json;
     int32_t threads;
     const char* pack_shown; // the pack file as the user named it
@@ -313,17 +315,20 @@ void check_pictures_and_safety(void) {
         str_set_position(start);
         return;
     }
+    // The build's own two files, then the outputs.
+    static const char* const OWN[] = {LOCK_FILE_NAME, STATE_FILE_NAME};
     char* start = str_position();
-    char* state_name = text_join(BUILD.out_full, STATE_FILE_NAME);
-    OsFileFacts state;
-    if (!os_calls()->facts(state_name, &state))
-        state.kind = OS_MISSING;
-    str_set_position(start);
-    for (int32_t i = -1; i < BUILD.count; ++i) {
-        const OsFileFacts* target = i < 0 ? &state : &BUILD.outputs[i].facts;
+    OsFileFacts own[2];
+    for (int32_t k = 0; k < 2; ++k) {
+        if (!os_calls()->facts(text_join(BUILD.out_full, OWN[k]), &own[k]))
+            own[k].kind = OS_MISSING;
+        str_set_position(start);
+    }
+    for (int32_t i = -2; i < BUILD.count; ++i) {
+        const OsFileFacts* target = i < 0 ? &own[i + 2] : &BUILD.outputs[i].facts;
         if (target->kind != OS_FILE)
             continue;
-        char* shown = i < 0 ? text_join(BUILD.out_shown, STATE_FILE_NAME) : BUILD.outputs[i].shown;
+        char* shown = i < 0 ? text_join(BUILD.out_shown, OWN[i + 2]) : BUILD.outputs[i].shown;
         str_step();
         if (os_same_file(target, &pack)) {
             report_over(shown, "the pack file");
@@ -513,22 +518,6 @@ int make_folder(const char* full) {
     return made;
 }
 
-// 1 when the file full (whose facts are given) holds exactly the count bytes.
-int same_bytes(const char* full, const OsFileFacts* facts, const unsigned char* bytes,
-               uint32_t count) {
-    if (facts->kind != OS_FILE || facts->size != count)
-        return 0;
-    unsigned char* old = 0;
-    uint32_t size = 0;
-    if (store_read(full, count, count, &old, &size) != STORE_DONE)
-        return 0;
-    uint32_t i = 0;
-    while (i < count && old[i] == bytes[i])
-        ++i;
-    heap_free(old);
-    return i == count;
-}
-
 // full + ".~PID-bN.tmp": the file module's temporary names are "~PID-N", so neither it nor
 // another process can have this one.
 char* temporary_name(const char* full, int32_t index) {
@@ -659,95 +648,85 @@ int32_t record_outputs(StateFile* records) {
 
 // The state, written after the outputs so it never vouches for a file that is not in place, and
 // only when it says something new, so a build with nothing to do writes nothing. 1 when done.
-int write_state(const StateFile* records, int32_t recorded) {
+int write_state(const StateFile* records, int32_t recorded, const char* temporary) {
     uint32_t size = 0;
     const char* text = state_write(records, recorded, WUMPO_TOOL_VERSION, &size);
+    if (!text) {
+        out_error(0, "Error: Not enough memory");
+        return 0;
+    }
     char* start = str_position();
     char* full = text_join(BUILD.out_full, STATE_FILE_NAME);
     str_step();
-    OsFileFacts facts;
-    if (!os_calls()->facts(full, &facts))
-        facts.kind = OS_MISSING;
-    int written = STORE_DONE;
-    if (!text)
-        out_error(0, "Error: Not enough memory");
-    else if (!same_bytes(full, &facts, (const unsigned char*)text, size))
-        written = store_write(full, text, size);
-    if (written != STORE_DONE)
-        out_error(text_join(BUILD.out_shown, STATE_FILE_NAME), store_write_error_text(written));
+    WriteJob job = {full, temporary, (const unsigned char*)text, size, 1, 0, {}};
+    jobs_write_here(&job);
+    int written = job.outcome == WRITE_DONE || job.outcome == WRITE_SAME;
+    if (!written)
+        out_error(text_join(BUILD.out_shown, STATE_FILE_NAME),
+                  store_write_error_text(job.outcome == WRITE_NOT_CREATED ? STORE_NOT_CREATED
+                                                                          : STORE_NOT_WRITTEN));
     str_set_position(start);
-    return text && written == STORE_DONE;
+    return written;
 }
 
-// A temporary file that a build of this pack left when it was killed before it could remove it:
-// "<output>.~<process>-b<n>.tmp" beside one of the pack's outputs. It is removed and told.
-void remove_leftover(const char*, int32_t, const char* file_name) {
-    int32_t n = str_length(file_name), mark = -1;
-    for (int32_t i = n - 2; i > 0 && mark < 0; --i) {
-        if (file_name[i] == '.' && file_name[i + 1] == '~')
-            mark = i;
+// The last part of a full name: the file's own name.
+const char* file_part(const char* full) {
+    const char* part = full;
+    for (const char* p = full; *p; ++p) {
+        if (*p == '/' || *p == '\\')
+            part = p + 1;
     }
-    if (mark < 0 || n - mark < 9 || !text_equal(file_name + n - 4, ".tmp"))
-        return;
-    // "~<hex>-b<digits>" between the mark and ".tmp".
-    int32_t at = mark + 2, hex = 0, digits = 0;
-    for (; at < n - 4 && ((file_name[at] >= '0' && file_name[at] <= '9') ||
-                          (file_name[at] >= 'a' && file_name[at] <= 'f'));
-         ++at)
-        ++hex;
-    if (!hex || file_name[at] != '-' || file_name[at + 1] != 'b')
-        return;
-    for (at += 2; at < n - 4 && file_name[at] >= '0' && file_name[at] <= '9'; ++at)
-        ++digits;
-    if (!digits || at != n - 4)
-        return;
-    char* start = str_position();
-    char* output = str_left(file_name, mark, str_position());
-    str_step();
-    int ours = 0;
-    for (int32_t i = 0; i < BUILD.count && !ours; ++i)
-        ours = text_same_name(BUILD.outputs[i].file, output);
-    if (ours && os_calls()->remove(text_join(BUILD.out_full, file_name))) {
-        str_step();
-        char* line = str_position();
-        *line = 0;
-        str_concat("Removed ");
-        text_join(BUILD.out_shown, file_name); // made at the end of the line
-        str_concat(", left by a build that was stopped");
-        out_line(line);
+    return part;
+}
+
+// Records every temporary name the writes and the state will use in the folder's journal, so
+// that a build stopped outright leaves nothing the next one cannot clean. 1 when recorded.
+int record_temporaries(const WriteJob* writes, int32_t count, const char* state_temporary) {
+    const char** names =
+        (const char**)heap_reallocate_table(0, (uint64_t)count + 1, sizeof(const char*));
+    if (!names) {
+        out_error(0, "Error: Not enough memory");
+        return 0;
     }
-    str_set_position(start);
+    for (int32_t i = 0; i < count; ++i)
+        names[i] = file_part(writes[i].temporary);
+    names[count] = file_part(state_temporary);
+    int recorded = lock_record(names, count + 1);
+    heap_free(names);
+    return recorded;
 }
 
 // Writes every output that changed, all at once on the job threads (a file's flush waits for the
 // disk, and several of them wait together), then the state. Returns the exit status.
 int write_outputs(void) {
-    if (!make_folder(BUILD.out_full)) {
-        out_error(BUILD.out_shown, "Error: Can't create folder");
-        return TOOL_FAILED;
-    }
-    char* start = str_position();
-    char* pattern = text_join(BUILD.out_shown, "*.~*-b*.tmp");
-    str_step(); // each match is looked at past the pattern
-    path_each_match(pattern, &remove_leftover);
-    str_set_position(start);
     WriteJob* writes =
         (WriteJob*)heap_reallocate_table(0, (uint64_t)BUILD.count + 1, sizeof(WriteJob));
     StateFile* records =
         (StateFile*)heap_reallocate_table(0, (uint64_t)BUILD.count + 1, sizeof(StateFile));
     int32_t count = writes && records ? plan_writes(writes) : -1;
-    if (count < 0) {
+    char* start = str_position();
+    char* state_full = count < 0 ? 0 : kept(text_join(BUILD.out_full, STATE_FILE_NAME), start);
+    char* state_temporary = state_full ? temporary_name(state_full, BUILD.count) : 0;
+    heap_free(state_full);
+    if (!state_temporary) {
         heap_free(writes);
         heap_free(records);
         out_error(0, "Error: Not enough memory");
+        return TOOL_FAILED;
+    }
+    if (!record_temporaries(writes, count, state_temporary)) {
+        heap_free(state_temporary);
+        heap_free(writes);
+        heap_free(records);
         return TOOL_FAILED;
     }
     jobs_write(writes, count, SCREEN_IMAGE_SIZE, BUILD.threads, &show_writing);
     out_progress_end();
     WriteTally tally = report_writes(writes);
     heap_free(writes);
-    if (!write_state(records, record_outputs(records)))
+    if (!write_state(records, record_outputs(records), state_temporary))
         ++tally.failed;
+    heap_free(state_temporary);
     heap_free(records);
 
     start = str_position();
@@ -824,9 +803,19 @@ void release_run(void) {
     heap_free(BUILD.folder);
     heap_free(BUILD.out_shown);
     heap_free(BUILD.out_full);
+    lock_release();
     state_release();
     pack_release();
     json_release();
+}
+
+// The output folder, made, and its lock, taken. 1 when held; the messages are written.
+int take_lock(void) {
+    if (!make_folder(BUILD.out_full)) {
+        out_error(BUILD.out_shown, "Error: Can't create folder");
+        return 0;
+    }
+    return lock_take(BUILD.out_full, BUILD.out_shown, BUILD.wait) == LOCK_HELD;
 }
 
 // Steps 1 to 5 for the pack file pack (as the user named it). Returns the exit status.
@@ -837,15 +826,20 @@ int run_pack(const char* pack) {
     char* start = str_position();
     BUILD.pack_full = path_full(pack);
     BUILD.folder = kept(text_folder(pack), start);
-    int memory = BUILD.folder != 0;
+    int memory = BUILD.folder != 0, locked = 1;
     if (read_pack() && memory) {
         memory = plan_outputs();
         if (memory) {
             check_names();
             check_levels();
             check_pictures_and_safety();
-            read_state();
-            memory = prepare_jobs();
+            // One build at a time reads and writes the folder's state and files.
+            if (BUILD.building && !findings_errors())
+                locked = take_lock();
+            if (locked) {
+                read_state();
+                memory = prepare_jobs();
+            }
         }
     }
     if (!memory)
@@ -861,7 +855,9 @@ int run_pack(const char* pack) {
     else
         findings_print();
     int status = TOOL_DONE;
-    if (!complete) {
+    if (!locked) {
+        status = TOOL_FAILED;
+    } else if (!complete) {
         // A job is left undone by an interrupt, or by a thread with no memory to work in.
         out_error(0, os_interrupted() ? "Interrupted; nothing was written"
                                       : "Error: Not enough memory; nothing was written");
@@ -972,6 +968,7 @@ int tool_build(int count, char** args) {
         return help_print("build");
     BUILD = BuildState{};
     BUILD.building = 1;
+    BUILD.wait = 1;
     BUILD.threads = (int32_t)os_processor_count();
     const char* pack = 0;
     int options = 1;
@@ -981,6 +978,8 @@ int tool_build(int count, char** args) {
             options = 0;
         } else if (options && text_equal(arg, "--force")) {
             BUILD.force = 1;
+        } else if (options && text_equal(arg, "--no-wait")) {
+            BUILD.wait = 0;
         } else if (options && text_equal(arg, "--jobs")) {
             int32_t n = i + 1 < count ? jobs_count(args[i + 1]) : 0;
             if (n == 0)

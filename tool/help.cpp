@@ -145,7 +145,7 @@ const HelpTopic TOPICS[] = {
      "Positions count from the picture's top-left pixel; what lies outside the picture is cut\n"
      "off.\n",
      0},
-    {"build", "Usage: wumpo-tool build [PACK.json] [--jobs N] [--force]\n",
+    {"build", "Usage: wumpo-tool build [PACK.json] [--jobs N] [--force] [--no-wait]\n",
      "Builds a level pack: writes every level's NAME.LVL and NAME.IMG and every backdrop's\n"
      "NAME.IMG into the pack's output folder (made when missing), with the bytes that \"level\n"
      "create\" and \"convert\" give. PACK.json is wumpo-pack.json in the current directory when\n"
@@ -161,9 +161,13 @@ const HelpTopic TOPICS[] = {
      "build that is stopped (Ctrl+C stops it once the files being written are done) leaves\n"
      "each file either old or new, and the next build writes what is left.\n"
      "\n"
+     "One build at a time writes an output folder: while another holds wumpo-build.lock there,\n"
+     "a build says so and waits for it.\n"
+     "\n"
      "  --jobs N   convert pictures and write files on N threads (1 to 64); one per processor\n"
      "             when not given\n"
      "  --force    convert and write every file, changed or not\n"
+     "  --no-wait  fail (exit status 1) rather than wait for another build of the folder\n"
      "\n"
      "\"wumpo-tool pack --help\" describes the pack file.\n",
      0},

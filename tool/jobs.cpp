@@ -171,6 +171,15 @@ void jobs_convert(ConvertJob* jobs, int32_t count, int32_t threads,
     run_all(&CONVERT, jobs, count, sizeof(PictureResult), threads, progress);
 }
 
+void jobs_write_here(WriteJob* job) {
+    void* work = malloc(job->count ? job->count : 1);
+    if (work)
+        write_one(job, 0, work);
+    else
+        job->outcome = WRITE_NOT_WRITTEN;
+    free(work);
+}
+
 void jobs_write(WriteJob* jobs, int32_t count, uint32_t most, int32_t threads,
                 void (*progress)(int32_t finished, int32_t count)) {
     run_all(&WRITE, jobs, count, most ? most : 1, threads, progress);

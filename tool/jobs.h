@@ -61,6 +61,9 @@ uint64_t jobs_hash(const unsigned char* bytes, uint32_t size);
 // os_interrupted says so; those left are JOB_NOT_DONE.
 void jobs_convert(ConvertJob* jobs, int32_t count, int32_t threads,
                   void (*progress)(int32_t finished, int32_t count));
+// Runs one write on the calling thread, whether or not an interrupt came (a build's state, which
+// says what its files are, is written after them even then).
+void jobs_write_here(WriteJob* job);
 // Runs the count writes the same way; none of them may have more than most bytes.
 void jobs_write(WriteJob* jobs, int32_t count, uint32_t most, int32_t threads,
                 void (*progress)(int32_t finished, int32_t count));

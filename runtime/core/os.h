@@ -82,6 +82,16 @@ struct OsCalls {
     OsThread (*thread_start)(OsThreadWork work, void* argument);
     // Waits until the thread's work has returned, and releases the thread.
     void (*thread_wait)(OsThread thread);
+
+    // A lock file, opened for reading and writing and made when missing; 0 when refused or when
+    // the name is not a regular file (a link is not followed to one).
+    OsFile (*lock_open)(const char* name);
+    // Takes the system's lock on an open lock file without waiting: 1 when taken, 0 when
+    // another process holds it, -1 when refused. It goes with the file's close or with the
+    // process, however that ends, so a lock is never left behind.
+    int (*lock_take)(OsFile file);
+    // Cuts the file to size bytes. 1 on success.
+    int (*truncate)(OsFile file, uint32_t size);
 };
 
 // The live table; a test may change an entry and must put it back.
@@ -113,6 +123,8 @@ uint32_t os_process_id(void);
 uint64_t os_time_now(void);
 // That unit's count per second.
 extern const uint64_t OS_TIME_PER_SECOND;
+// Waits about that many milliseconds.
+void os_sleep(uint32_t milliseconds);
 // How many processors the process may run on; at least 1.
 uint32_t os_processor_count(void);
 

@@ -315,6 +315,50 @@ void posix_thread_wait(OsThread thread) {
     free(t);
 }
 
+OsFile posix_lock_open(const char* name) {
+    int fd;
+    do
+        fd = open(name, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return 0;
+    struct stat st;
+    int error = 0;
+    if (fstat(fd, &st) != 0)
+        error = errno;
+    else if (!S_ISREG(st.st_mode))
+        error = EINVAL;
+    else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        error = errno;
+    if (error) {
+        close(fd);
+        errno = error;
+        return 0;
+    }
+    return file_of(fd);
+}
+
+// A POSIX record lock on the whole file: the system drops it when the process ends. (It is the
+// process's, not the descriptor's, so the lock file is opened once per process.)
+int posix_lock_take(OsFile file) {
+    struct flock lock;
+    memset(&lock, 0, sizeof lock);
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    for (;;) {
+        if (fcntl(fd_of(file), F_SETLK, &lock) == 0)
+            return 1;
+        if (errno == EACCES || errno == EAGAIN)
+            return 0;
+        if (errno != EINTR)
+            return -1;
+    }
+}
+
+int posix_truncate(OsFile file, uint32_t size) {
+    return ftruncate(fd_of(file), (off_t)size) == 0;
+}
+
 OsCalls CALLS = {&posix_heap_create,
                  &posix_heap_alloc,
                  &posix_heap_realloc,
@@ -335,7 +379,10 @@ OsCalls CALLS = {&posix_heap_create,
                  &posix_facts,
                  &posix_make_directory,
                  &posix_thread_start,
-                 &posix_thread_wait};
+                 &posix_thread_wait,
+                 &posix_lock_open,
+                 &posix_lock_take,
+                 &posix_truncate};
 
 // Set by the signal handler, read by any thread: the only state this file keeps, since a
 // signal handler can reach nothing else. A lock-free atomic is safe in both places.
@@ -440,6 +487,12 @@ uint64_t os_time_now(void) {
     if (clock_gettime(CLOCK_REALTIME, &now) != 0)
         return 0;
     return (uint64_t)now.tv_sec * OS_TIME_PER_SECOND + (uint64_t)now.tv_nsec;
+}
+
+void os_sleep(uint32_t milliseconds) {
+    struct timespec wait = {(time_t)(milliseconds / 1000), (long)(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&wait, &wait) != 0 && errno == EINTR)
+        ;
 }
 
 uint32_t os_processor_count(void) {

@@ -163,6 +163,44 @@ void win_thread_wait(OsThread thread) {
     HeapFree(GetProcessHeap(), 0, t);
 }
 
+OsFile win_lock_open(const char* name) {
+    // Shared for everything, since the lock is the byte range below, not the handle; a reparse
+    // point is opened as itself, not followed.
+    HANDLE h = CreateFileA(name, GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, 0);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+        CloseHandle(h);
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    return h;
+}
+
+// A byte past 4 GB, far beyond anything the file holds: Windows locks bytes against reads and
+// writes by others, and the file's content must stay readable. The system releases the lock
+// when the handle is closed or the process ends.
+int win_lock_take(OsFile file) {
+    OVERLAPPED at = {};
+    at.OffsetHigh = 1;
+    if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
+        return 1;
+    DWORD error = GetLastError();
+    return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING ? 0 : -1;
+}
+
+int win_truncate(OsFile file, uint32_t size) {
+    LONG high = 0;
+    if (SetFilePointer(file, (LONG)size, &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+        GetLastError() != NO_ERROR)
+        return 0;
+    return SetEndOfFile(file) != 0;
+}
+
 OsCalls CALLS = {&win_heap_create,
                  &win_heap_alloc,
                  &win_heap_realloc,
@@ -183,7 +221,10 @@ OsCalls CALLS = {&win_heap_create,
                  &win_facts,
                  &win_make_directory,
                  &win_thread_start,
-                 &win_thread_wait};
+                 &win_thread_wait,
+                 &win_lock_open,
+                 &win_lock_take,
+                 &win_truncate};
 
 // Set by the console's control handler, which the system runs on a thread of its own, and read
 // by any thread.
@@ -233,6 +274,10 @@ uint64_t os_time_now(void) {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     return (uint64_t)now.dwHighDateTime << 32 | now.dwLowDateTime;
+}
+
+void os_sleep(uint32_t milliseconds) {
+    Sleep(milliseconds);
 }
 
 uint32_t os_processor_count(void) {
