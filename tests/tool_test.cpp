@@ -852,6 +852,43 @@ TEST_CASE("tool check: every finding with its entry and key, as text and as JSON
     CHECK(r.out.size() > 2);
     CHECK(r.out.substr(r.out.size() - 6) == "  ]\n}\n");
 
+    SUBCASE("names every system can hold as files, and names in JSON as the system spells them") {
+        std::string longest(225, 'n'), longer(226, 'n');
+        std::string pack = "{\"output\": \"out\", \"backdrops\": [{\"name\": \"caf\\u00e9 of 12\", "
+                           "\"picture\": \"art/one.bmp\"}], \"levels\": [";
+        const char* const names[] = {"CON",   "lpt9.old", "Aux .x", "nul",  "COM0",
+                                     "LPT10", "end.",     "end ",   "con-x"};
+        for (const char* name : names)
+            pack += std::string("{\"name\": \"") + name + "\", \"picture\": \"art/one.bmp\"},";
+        pack += "{\"name\": \"" + longest + "\", \"picture\": \"art/one.bmp\"},";
+        pack += "{\"name\": \"" + longer + "\", \"picture\": \"art/one.bmp\"}]}";
+        test_write_text(dir + "names.json", pack);
+        r = tool(dir, {"check", "names.json"});
+        CHECK(r.status == 1);
+        const char* device = "name: Error: The name is a device on Windows (CON, PRN, AUX, NUL, "
+                             "COM1 to COM9, LPT1 to LPT9), which no file can be\n";
+        const char* end = "name: Error: The name has to end in neither a dot nor a space, which "
+                          "Windows drops\n";
+        std::vector<std::string> lines;
+        // A name refused is not repeated in the messages about its entry.
+        for (const char* line : {"levels[0]: ", "levels[1]: ", "levels[2]: ", "levels[3]: "})
+            lines.push_back(std::string(line) + device);
+        lines.push_back(std::string("levels[6]: ") + end);
+        lines.push_back(std::string("levels[7]: ") + end);
+        lines.push_back("levels[10]: name: Error: The name is longer than 225 bytes: its files' "
+                        "names would pass the 255 bytes a file name may have\n");
+        for (const std::string& line : lines) {
+            CAPTURE(line);
+            CHECK(r.err.find("names.json: " + line) != std::string::npos);
+        }
+        for (std::string fine :
+             {std::string("COM0"), std::string("LPT10"), std::string("con-x"), longest})
+            CHECK(r.err.find("\"" + fine + "\": name:") == std::string::npos);
+        r = tool(dir, {"check", "--json", "names.json"});
+        CHECK(r.out.find("      \"name\": \"caf\\u00E9 of 12\",\n") != std::string::npos);
+        CHECK(r.out.find("      \"message\": \"caf\\u00E9 of 12.IMG has more than 12 characters") !=
+              std::string::npos);
+    }
     SUBCASE("a pack that is not JSON, and level files") {
         test_write_text(dir + "broken.json", "{\"output\": \"out\",,}");
         r = tool(dir, {"check", "broken.json"});

@@ -81,10 +81,12 @@ void sort_by_entry(void) {
     }
 }
 
+// Files, names and the messages that quote them are the system's names (UTF-8 on POSIX
+// systems), not text of the code page.
 void write_or_null(const char* key, const char* text) {
     json_write_key(key);
     if (text)
-        json_write_text(text);
+        json_write_name(text);
     else
         json_write_null();
 }

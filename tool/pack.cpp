@@ -241,6 +241,44 @@ int plain_name(const char* name) {
     return 1;
 }
 
+// The name's own problem for a file on any system (packs move between them), or 0. Its files
+// are NAME.LVL and NAME.IMG, and each is written first as NAME.EXT.~PROCESS-bN.tmp, at most 30
+// bytes more than the name, within the 255 bytes a name may have.
+enum { NAME_MOST = 255 - 30 };
+const char* name_problem(const char* name) {
+    if (!plain_name(name))
+        return "The name has to be a file name without a folder, and none of "
+               "\\ / : * ? \" < > | or control characters";
+    int32_t n = str_length(name);
+    if (n > NAME_MOST)
+        return "The name is longer than 225 bytes: its files' names would pass the 255 bytes a "
+               "file name may have";
+    if (name[n - 1] == '.' || name[n - 1] == ' ')
+        return "The name has to end in neither a dot nor a space, which Windows drops";
+    // Windows takes these, whatever follows a dot and with any spaces or dots before it, as
+    // devices, not files.
+    int32_t base = 0;
+    while (name[base] && name[base] != '.')
+        ++base;
+    while (base > 0 && (name[base - 1] == ' ' || name[base - 1] == '.'))
+        --base;
+    static const char* const DEVICES[] = {"CON", "PRN", "AUX", "NUL"};
+    char upper[5] = {0, 0, 0, 0, 0};
+    for (int32_t i = 0; i < base && i < 4; ++i)
+        upper[i] = name[i] >= 'a' && name[i] <= 'z' ? (char)(name[i] - 32) : name[i];
+    int device = 0;
+    for (int32_t i = 0; i < 4 && base == 3; ++i)
+        device |= text_equal(upper, DEVICES[i]);
+    if (base == 4 && upper[3] >= '1' && upper[3] <= '9') {
+        upper[3] = 0;
+        device = text_equal(upper, "COM") || text_equal(upper, "LPT");
+    }
+    if (device)
+        return "The name is a device on Windows (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to "
+               "LPT9), which no file can be";
+    return 0;
+}
+
 // One level field from its JSON value into f; reports what is wrong with it.
 void read_field(const JsonValue* v, int32_t index, const Place* at, LevelFields* f) {
     const LevelFieldInfo* info = level_field_info(index);
@@ -297,11 +335,9 @@ int read_object(const JsonValue* object, int32_t kind, const char* entry, PackEn
         if (!name) {
             report(FINDING_ERROR, &at, "name", "Missing: the name of the files made");
         } else if ((e->name = read_text(name, &at, "name", "The name", 1)) != 0) {
-            if (!plain_name(e->name)) {
-                report(FINDING_ERROR, &at, "name",
-                       "The name has to be a file name without a folder, and none of "
-                       "\\ / : * ? \" < > | or control characters");
-            }
+            const char* problem = name_problem(e->name);
+            if (problem)
+                report(FINDING_ERROR, &at, "name", problem);
             at.name = e->name;
         }
         if (!json_find(object, "picture"))
