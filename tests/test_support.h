@@ -31,6 +31,9 @@ bool test_make_dir(const std::string& path);
 // Removes everything inside dir (which ends with the separator), read-only files included.
 void test_empty_dir(const std::string& dir);
 bool test_remove_file(const std::string& path);
+// Gives the file the last-write time, in seconds since 1970; its change time becomes now.
+bool test_set_file_time(const std::string& path, long long seconds);
+bool test_rename_file(const std::string& from, const std::string& to);
 bool test_copy_file(const std::string& from, const std::string& to);
 // Gives the file the read-only attribute (Windows) or takes its write permissions (POSIX), or
 // gives them back.

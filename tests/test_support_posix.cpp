@@ -61,6 +61,15 @@ bool test_remove_file(const std::string& path) {
     return unlink(path.c_str()) == 0;
 }
 
+bool test_set_file_time(const std::string& path, long long seconds) {
+    struct timespec times[2] = {{(time_t)seconds, 0}, {(time_t)seconds, 0}};
+    return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+bool test_rename_file(const std::string& from, const std::string& to) {
+    return rename(from.c_str(), to.c_str()) == 0;
+}
+
 bool test_copy_file(const std::string& from, const std::string& to) {
     std::vector<unsigned char> bytes = test_read_file(from);
     struct stat st;

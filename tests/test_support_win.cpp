@@ -50,6 +50,23 @@ bool test_remove_file(const std::string& path) {
     return DeleteFileA(path.c_str()) != 0;
 }
 
+bool test_set_file_time(const std::string& path, long long seconds) {
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    // 100-ns steps since 1601.
+    unsigned long long steps = (unsigned long long)(seconds + 11644473600LL) * 10000000ULL;
+    FILETIME t = {(DWORD)steps, (DWORD)(steps >> 32)};
+    bool set = SetFileTime(h, 0, &t, &t) != 0;
+    CloseHandle(h);
+    return set;
+}
+
+bool test_rename_file(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 bool test_copy_file(const std::string& from, const std::string& to) {
     return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
 }

@@ -379,8 +379,14 @@ void read_state(void) {
         if (!s || o->picture_facts.kind != OS_FILE || !text_equal(s->picture, o->picture_full))
             continue;
         o->state = s;
-        o->vouched =
-            s->picture_size == o->picture_facts.size && s->picture_time == o->picture_facts.time;
+        // Size and time alone vouch for nothing: every 320 x 240 bitmap has one size, and a copy
+        // or a checkout can give a file any time. A file put in the picture's place, or changed
+        // and given its old time back, has another identity or change time, which no program
+        // sets; a record of a time too recent to trust (0) vouches for nothing.
+        const OsFileFacts* p = &o->picture_facts;
+        o->vouched = s->picture_time != 0 && s->picture_size == p->size &&
+                     s->picture_time == p->time && s->picture_change == p->change &&
+                     s->picture_volume == p->volume && s->picture_index == p->index;
         o->intact =
             o->facts.kind == OS_FILE && s->size == o->facts.size && s->time == o->facts.time;
         if (o->vouched) {
@@ -630,18 +636,22 @@ int32_t record_outputs(StateFile* records) {
         if (o->failed || !o->known)
             continue;
         StateFile* r = &records[recorded++];
-        *r = StateFile{o->file, "", 0, 0, o->hash, o->facts.size, o->facts.time};
+        *r = StateFile{o->file, "", 0, 0, 0, 0, 0, o->hash, o->facts.size, o->facts.time};
         if (o->kind == OUTPUT_LEVEL)
             continue;
+        const OsFileFacts* p = &o->picture_facts;
         r->picture = o->picture_full;
-        r->picture_size = o->picture_facts.size;
+        r->picture_size = p->size;
+        r->picture_change = p->change;
+        r->picture_volume = p->volume;
+        r->picture_index = p->index;
         // A file system keeps times in steps (a few milliseconds, two seconds on FAT), so a
         // picture changed again within the step of the change just seen would keep this time.
-        // Such a recent time is not recorded: next time the picture's bytes are hashed (and only
-        // converted if they changed), and their time then is old enough to keep.
-        r->picture_time = now - o->picture_facts.time < RACY_SECONDS * OS_TIME_PER_SECOND
-                              ? 0
-                              : o->picture_facts.time;
+        // Such a recent time (of the last write or the last change, or one still to come) is
+        // not recorded: next time the picture's bytes are hashed (and only converted if they
+        // changed), and their time then is old enough to keep.
+        uint64_t latest = p->change > p->time ? p->change : p->time;
+        r->picture_time = latest + RACY_SECONDS * OS_TIME_PER_SECOND > now ? 0 : p->time;
     }
     return recorded;
 }

@@ -54,9 +54,12 @@ int read_record(const JsonValue* object, StateFile* record) {
     char* picture = copy_text(json_find(object, "picture"), 1);
     record->file = file;
     record->picture = picture;
-    if (file && picture && json_count(object) == 7 &&
+    if (file && picture && json_count(object) == 10 &&
         read_hex(json_find(object, "picture_size"), &record->picture_size) &&
         read_hex(json_find(object, "picture_time"), &record->picture_time) &&
+        read_hex(json_find(object, "picture_change"), &record->picture_change) &&
+        read_hex(json_find(object, "picture_volume"), &record->picture_volume) &&
+        read_hex(json_find(object, "picture_index"), &record->picture_index) &&
         read_hex(json_find(object, "hash"), &record->hash) &&
         read_hex(json_find(object, "size"), &record->size) &&
         read_hex(json_find(object, "time"), &record->time))
@@ -132,6 +135,9 @@ const char* state_write(const StateFile* files, int32_t count, const char* versi
         json_write_name(record->picture);
         write_hex("picture_size", record->picture_size);
         write_hex("picture_time", record->picture_time);
+        write_hex("picture_change", record->picture_change);
+        write_hex("picture_volume", record->picture_volume);
+        write_hex("picture_index", record->picture_index);
         write_hex("hash", record->hash);
         write_hex("size", record->size);
         write_hex("time", record->time);

@@ -12,9 +12,10 @@
 struct StateFile {
     const char* file;    // the output's name in the output folder, "cave.IMG"
     const char* picture; // an image's picture, by its full name; "" for a level file
-    uint64_t picture_size, picture_time; // the picture as it was read
-    uint64_t hash;                       // of the picture's bytes, or of the level file's 56 bytes
-    uint64_t size, time;                 // the output file as the build left it
+    // The picture as it was read: size, time of its last write and of its last change, identity.
+    uint64_t picture_size, picture_time, picture_change, picture_volume, picture_index;
+    uint64_t hash;       // of the picture's bytes, or of the level file's 56 bytes
+    uint64_t size, time; // the output file as the build left it
 };
 
 // Reads a state file's bytes. A file that is not a state of this version of the tool, or is

@@ -24,6 +24,9 @@ struct OsFileFacts {
     uint64_t size;          // bytes, for a file
     uint64_t time;          // last write, in the system's own unit (ns on POSIX, 100 ns on Windows)
     uint64_t volume, index; // the file's identity: equal for two names of one file
+    // The last change of its bytes or of its facts (a rename, a time set back), which no program
+    // can set: POSIX's ctime, Windows' ChangeTime; in the unit of time. 0 when not known.
+    uint64_t change;
 };
 // 1 when both are files and one file: the same under any spelling of its name or any link.
 inline int os_same_file(const OsFileFacts* a, const OsFileFacts* b) {

@@ -268,7 +268,7 @@ int posix_set_current_directory(const char* directory) {
 }
 
 int posix_facts(const char* name, OsFileFacts* facts) {
-    *facts = OsFileFacts{OS_MISSING, 0, 0, 0, 0};
+    *facts = OsFileFacts{OS_MISSING, 0, 0, 0, 0, 0};
     struct stat st;
     if (stat(name, &st) != 0)
         return errno == ENOENT || errno == ENOTDIR;
@@ -277,6 +277,7 @@ int posix_facts(const char* name, OsFileFacts* facts) {
     facts->time = (uint64_t)st.st_mtim.tv_sec * 1000000000u + (uint64_t)st.st_mtim.tv_nsec;
     facts->volume = (uint64_t)st.st_dev;
     facts->index = (uint64_t)st.st_ino;
+    facts->change = (uint64_t)st.st_ctim.tv_sec * 1000000000u + (uint64_t)st.st_ctim.tv_nsec;
     return 1;
 }
 int posix_make_directory(const char* name) {

@@ -136,7 +136,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const StateFile* s = state_record(i);
             if (names[i] != std::string(s->file) + "\n" + s->picture ||
                 s->picture_size != kept[i].picture_size ||
-                s->picture_time != kept[i].picture_time || s->hash != kept[i].hash ||
+                s->picture_time != kept[i].picture_time ||
+                s->picture_change != kept[i].picture_change ||
+                s->picture_volume != kept[i].picture_volume ||
+                s->picture_index != kept[i].picture_index || s->hash != kept[i].hash ||
                 s->size != kept[i].size || s->time != kept[i].time)
                 abort();
         }
