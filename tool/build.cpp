@@ -14,6 +14,7 @@
 #include "findings.h"
 #include "heap.h"
 #include "jobs.h"
+#include "order.h"
 #include "json.h"
 #include "lock.h"
 #include "out.h"
@@ -194,14 +195,41 @@ int plan_outputs(void) {
     return 1;
 }
 
+int entry_name_before(const void*, int32_t a, int32_t b) {
+    return text_name_before(pack_entry(a)->name, pack_entry(b)->name);
+}
+
 // Two entries of one name (letter case aside, as Windows compares names) would make one file.
 void check_names(void) {
-    for (int32_t i = 0; i < pack_count(); ++i) {
+    int32_t n = pack_count();
+    int32_t* order = order_indices(n, &entry_name_before, 0);
+    int32_t* first = (int32_t*)heap_reallocate_table(0, (uint64_t)n + 1, sizeof(int32_t));
+    if (n && (!order || !first)) {
+        heap_free(order);
+        heap_free(first);
+        findings_add(FINDING_ERROR, 0, 0, 0, "Not enough memory");
+        return;
+    }
+    // Equal names stand together in the order, each group in the pack's order: every entry
+    // after a group's first named one repeats its name.
+    int32_t group_first = -1;
+    for (int32_t k = 0; k < n; ++k) {
+        int32_t i = order[k];
+        first[i] = -1;
+        if (k > 0 && entry_name_before(0, order[k - 1], i))
+            group_first = -1;
+        if (!pack_entry(i)->name)
+            continue;
+        if (group_first < 0)
+            group_first = i;
+        else
+            first[i] = group_first;
+    }
+    heap_free(order);
+    for (int32_t i = 0; i < n; ++i) {
         const PackEntry* e = pack_entry(i);
-        for (int32_t j = 0; e->name && j < i; ++j) {
-            const PackEntry* earlier = pack_entry(j);
-            if (!earlier->name || !text_same_name(e->name, earlier->name))
-                continue;
+        if (first[i] >= 0) {
+            const PackEntry* earlier = pack_entry(first[i]);
             char* start = str_position();
             *start = 0;
             str_concat(e->name);
@@ -212,7 +240,6 @@ void check_names(void) {
             str_concat("\"");
             report(FINDING_ERROR, e, "name", start);
             str_set_position(start);
-            break;
         }
         // The game finds a backdrop by its file name, which a level keeps in 12 characters.
         if (e->kind == PACK_BACKDROP && e->name &&
@@ -225,13 +252,31 @@ void check_names(void) {
             str_set_position(start);
         }
     }
+    heap_free(first);
 }
 
-// 1 when name is one of the pack's images, or a file in the output folder.
-int backdrop_found(const char* name) {
-    for (int32_t i = 0; i < BUILD.count; ++i) {
-        if (BUILD.outputs[i].kind == OUTPUT_IMAGE && text_same_name(BUILD.outputs[i].file, name))
+// The outputs' images by name, levels' files after them; -1 stands for the name in data.
+int image_name_before(const void* data, int32_t a, int32_t b) {
+    int a_image = a < 0 || BUILD.outputs[a].kind == OUTPUT_IMAGE;
+    int b_image = b < 0 || BUILD.outputs[b].kind == OUTPUT_IMAGE;
+    if (a_image != b_image)
+        return a_image;
+    return text_name_before(a < 0 ? (const char*)data : BUILD.outputs[a].file,
+                            b < 0 ? (const char*)data : BUILD.outputs[b].file);
+}
+
+// 1 when name is one of the pack's images (images: the outputs in image_name_before's order, 0
+// to look through them all), or a file in the output folder.
+int backdrop_found(const char* name, const int32_t* images) {
+    if (images) {
+        if (order_find(images, BUILD.count, &image_name_before, name, -1) >= 0)
             return 1;
+    } else {
+        for (int32_t i = 0; i < BUILD.count; ++i) {
+            if (BUILD.outputs[i].kind == OUTPUT_IMAGE &&
+                text_same_name(BUILD.outputs[i].file, name))
+                return 1;
+        }
     }
     if (!name[0] || !BUILD.out_full)
         return 0;
@@ -243,6 +288,7 @@ int backdrop_found(const char* name) {
 }
 
 void check_levels(void) {
+    int32_t* images = order_indices(BUILD.count, &image_name_before, 0);
     for (int32_t i = 0; i < pack_count(); ++i) {
         const PackEntry* e = pack_entry(i);
         if (e->kind != PACK_LEVEL || !e->is_object)
@@ -252,7 +298,7 @@ void check_levels(void) {
         str_step();
         pack_check_level(entry, e->name, &e->fields);
         const char* backdrop = e->fields.backdrop_name ? e->fields.backdrop_name : "";
-        if (level_backdrop_check(backdrop) && !backdrop_found(backdrop)) {
+        if (level_backdrop_check(backdrop) && !backdrop_found(backdrop, images)) {
             char* message = str_position();
             *message = 0;
             if (backdrop[0]) {
@@ -266,6 +312,7 @@ void check_levels(void) {
         }
         str_set_position(start);
     }
+    heap_free(images);
 }
 
 // --- 3. Nothing may be written over the pack file or a picture -----------------------------
@@ -284,6 +331,20 @@ void report_over(const char* target, const char* what) {
 
 // The pictures' facts, and the refusal of any output that is (through links or another spelling
 // of its name) the pack file or a picture.
+// Outputs by their picture's identity (those with no picture file last); -1 stands for the
+// facts in data.
+int picture_before(const void* data, int32_t a, int32_t b) {
+    const OsFileFacts* x = a < 0 ? (const OsFileFacts*)data : &BUILD.outputs[a].picture_facts;
+    const OsFileFacts* y = b < 0 ? (const OsFileFacts*)data : &BUILD.outputs[b].picture_facts;
+    int x_none = x->kind != OS_FILE || (a >= 0 && !BUILD.outputs[a].picture_full);
+    int y_none = y->kind != OS_FILE || (b >= 0 && !BUILD.outputs[b].picture_full);
+    if (x_none != y_none)
+        return y_none;
+    if (x->volume != y->volume)
+        return x->volume < y->volume;
+    return x->index < y->index;
+}
+
 void check_pictures_and_safety(void) {
     OsFileFacts pack;
     if (!os_calls()->facts(BUILD.pack_full, &pack))
@@ -324,6 +385,12 @@ void check_pictures_and_safety(void) {
             own[k].kind = OS_MISSING;
         str_set_position(start);
     }
+    // The pictures by identity, so each target is looked up, not compared with every picture.
+    int32_t* pictures = order_indices(BUILD.count, &picture_before, 0);
+    if (BUILD.count && !pictures) {
+        findings_add(FINDING_ERROR, 0, 0, 0, "Not enough memory");
+        return;
+    }
     for (int32_t i = -2; i < BUILD.count; ++i) {
         const OsFileFacts* target = i < 0 ? &own[i + 2] : &BUILD.outputs[i].facts;
         if (target->kind != OS_FILE)
@@ -335,7 +402,9 @@ void check_pictures_and_safety(void) {
             str_set_position(start);
             continue;
         }
-        for (int32_t k = 0; k < BUILD.count; ++k) {
+        int32_t place =
+            pictures ? order_find(pictures, BUILD.count, &picture_before, target, -1) : -1;
+        for (int32_t k = place < 0 ? BUILD.count : pictures[place]; k < BUILD.count; ++k) {
             const Output* o = &BUILD.outputs[k];
             if (!o->picture_full || !os_same_file(target, &o->picture_facts))
                 continue;
@@ -352,6 +421,7 @@ void check_pictures_and_safety(void) {
         }
         str_set_position(start);
     }
+    heap_free(pictures);
 }
 
 // --- 4. The conversions --------------------------------------------------------------------

@@ -2,6 +2,7 @@
 #include "findings.h"
 #include "heap.h"
 #include "json.h"
+#include "order.h"
 #include "out.h"
 #include "str.h"
 
@@ -68,21 +69,32 @@ int64_t rank(const Finding* f) {
     return list << 32 | index;
 }
 
-// Puts the findings of each entry together, in the pack's order, keeping the order in which
-// each entry's own were found (the picture checks come after the values').
-void sort_by_entry(void) {
-    for (int32_t i = 1; i < FINDINGS.count; ++i) {
-        Finding f = FINDINGS.list[i];
-        int64_t r = rank(&f);
-        int32_t j = i;
-        for (; j > 0 && rank(&FINDINGS.list[j - 1]) > r; --j)
-            FINDINGS.list[j] = FINDINGS.list[j - 1];
-        FINDINGS.list[j] = f;
-    }
+int rank_before(const void* data, int32_t a, int32_t b) {
+    const int64_t* ranks = (const int64_t*)data;
+    return ranks[a] < ranks[b];
 }
 
-// Files, names and the messages that quote them are the system's names (UTF-8 on POSIX
-// systems), not text of the code page.
+// Puts the findings of each entry together, in the pack's order, keeping the order in which
+// each entry's own were found (the picture checks come after the values'). Left as found when
+// memory is short.
+void sort_by_entry(void) {
+    int32_t n = FINDINGS.count;
+    int64_t* ranks = (int64_t*)heap_reallocate_table(0, (uint64_t)n + 1, sizeof(int64_t));
+    Finding* sorted = (Finding*)heap_reallocate_table(0, (uint64_t)n + 1, sizeof(Finding));
+    for (int32_t i = 0; ranks && i < n; ++i)
+        ranks[i] = rank(&FINDINGS.list[i]);
+    int32_t* order = ranks && sorted ? order_indices(n, &rank_before, ranks) : 0;
+    if (order) {
+        for (int32_t i = 0; i < n; ++i)
+            sorted[i] = FINDINGS.list[order[i]];
+        for (int32_t i = 0; i < n; ++i)
+            FINDINGS.list[i] = sorted[i];
+    }
+    heap_free(order);
+    heap_free(sorted);
+    heap_free(ranks);
+}
+
 void write_or_null(const char* key, const char* text) {
     json_write_key(key);
     if (text)

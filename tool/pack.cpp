@@ -2,6 +2,7 @@
 // in this module's text store; and the checks of a level's values. Pure but for the runtime heap
 // and the string area: no file is opened here.
 #include "pack.h"
+#include "order.h"
 #include "findings.h"
 #include "heap.h"
 #include "json.h"
@@ -175,24 +176,38 @@ void report_unknown(const Place* at, const JsonText* key, int32_t kind) {
     str_set_position(start);
 }
 
-// 1 when the member at index has the key of an earlier member; reported then.
-int repeated(const JsonValue* object, uint32_t index, const JsonText* key, const Place* at) {
-    for (uint32_t i = 0; i < index; ++i) {
-        JsonText earlier = {0, 0};
-        json_member(object, i, &earlier);
-        if (earlier.count != key->count)
-            continue;
-        uint32_t k = 0;
-        while (k < key->count && earlier.units[k] == key->units[k])
-            ++k;
-        if (k == key->count) {
-            char* start = str_position();
-            report(FINDING_ERROR, at, key_shown(key), "Given twice");
-            str_set_position(start);
-            return 1;
-        }
+void report_twice(const Place* at, const JsonText* key) {
+    char* start = str_position();
+    report(FINDING_ERROR, at, key_shown(key), "Given twice");
+    str_set_position(start);
+}
+
+// Member a's key before member b's: shorter first, then by their UTF-16 units.
+int key_before(const void* data, int32_t a, int32_t b) {
+    JsonText x = {0, 0}, y = {0, 0};
+    json_member((const JsonValue*)data, (uint32_t)a, &x);
+    json_member((const JsonValue*)data, (uint32_t)b, &y);
+    if (x.count != y.count)
+        return x.count < y.count;
+    for (uint32_t k = 0; k < x.count; ++k) {
+        if (x.units[k] != y.units[k])
+            return x.units[k] < y.units[k];
     }
     return 0;
+}
+
+// For each of the object's count members, 1 when an earlier member has its key, in a heap
+// block; 0 when memory is short (or there are no members).
+unsigned char* given_twice(const JsonValue* object, uint32_t count) {
+    int32_t* order = order_indices((int32_t)count, &key_before, object);
+    unsigned char* twice = order ? (unsigned char*)heap_allocate((size_t)count) : 0;
+    for (uint32_t i = 1; twice && i < count; ++i) {
+        // Equal keys stand together, the first given first.
+        if (!key_before(object, order[i - 1], order[i]))
+            twice[order[i]] = 1;
+    }
+    heap_free(order);
+    return twice;
 }
 
 // A text value as the code page's text (file_name: as a file name), kept; 0 after reporting why
@@ -344,11 +359,16 @@ int read_object(const JsonValue* object, int32_t kind, const char* entry, PackEn
             report(FINDING_ERROR, &at, "picture", "Missing: the picture the image is made from");
     }
     uint32_t count = json_count(object);
-    for (uint32_t i = 0; i < count; ++i) {
+    unsigned char* twice = given_twice(object, count);
+    if (count && !twice)
+        report(FINDING_ERROR, &at, 0, "Not enough memory");
+    for (uint32_t i = 0; twice && i < count; ++i) {
         JsonText key = {0, 0};
         const JsonValue* v = json_member(object, i, &key);
-        if (repeated(object, i, &key, &at))
+        if (twice[i]) {
+            report_twice(&at, &key);
             continue;
+        }
         if (kind != OBJECT_LEVEL_ONLY && json_text_is(&key, "name"))
             continue;
         if (kind != OBJECT_LEVEL_ONLY && json_text_is(&key, "picture")) {
@@ -371,6 +391,7 @@ int read_object(const JsonValue* object, int32_t kind, const char* entry, PackEn
         else
             read_field(v, field, &at, &e->fields);
     }
+    heap_free(twice);
     return findings_errors() == errors;
 }
 
@@ -461,11 +482,16 @@ int pack_read(const unsigned char* bytes, uint32_t size) {
         return 0;
     }
     uint32_t count = json_count(root);
-    for (uint32_t i = 0; i < count; ++i) {
+    unsigned char* twice = given_twice(root, count);
+    if (count && !twice)
+        report(FINDING_ERROR, &top, 0, "Not enough memory");
+    for (uint32_t i = 0; twice && i < count; ++i) {
         JsonText key = {0, 0};
         const JsonValue* v = json_member(root, i, &key);
-        if (repeated(root, i, &key, &top))
+        if (twice[i]) {
+            report_twice(&top, &key);
             continue;
+        }
         if (json_text_is(&key, "output")) {
             PACK.output = read_text(v, &top, "output", "The output folder", 1);
             if (PACK.output && !PACK.output[0]) {
@@ -476,6 +502,7 @@ int pack_read(const unsigned char* bytes, uint32_t size) {
             report_unknown(&top, &key, OBJECT_PACK);
         }
     }
+    heap_free(twice);
     if (!json_find(root, "output"))
         report(FINDING_ERROR, &top, "output", "Missing: the folder the files are written into");
     // Backdrops first: the levels name them.

@@ -3,14 +3,29 @@
 #include "state.h"
 #include "heap.h"
 #include "json.h"
+#include "order.h"
 #include "text.h"
 
 namespace {
 struct StateState {
     StateFile* files;
     int32_t count;
+    int32_t* by_file; // the records in the order of their files' names; 0 when memory was short
 };
 StateState STATE;
+
+// Record a's file name before record b's, byte by byte; -1 stands for the name in data.
+int file_before(const void* data, int32_t a, int32_t b) {
+    const unsigned char* x =
+        (const unsigned char*)(a < 0 ? (const char*)data : STATE.files[a].file);
+    const unsigned char* y =
+        (const unsigned char*)(b < 0 ? (const char*)data : STATE.files[b].file);
+    while (*x && *x == *y) {
+        ++x;
+        ++y;
+    }
+    return *x < *y;
+}
 
 // A heap copy of a JSON text (as a file name when name is 1); 0 when it is none.
 char* copy_text(const JsonValue* v, int name) {
@@ -92,12 +107,17 @@ int32_t state_read(const unsigned char* bytes, uint32_t size, const char* versio
         ++STATE.count;
     }
     json_release();
+    STATE.by_file = order_indices(STATE.count, &file_before, 0);
     return STATE.count;
 }
 
 const StateFile* state_find(const char* file, int32_t hint) {
     if (hint >= 0 && hint < STATE.count && text_equal(STATE.files[hint].file, file))
         return &STATE.files[hint];
+    if (STATE.by_file) {
+        int32_t place = order_find(STATE.by_file, STATE.count, &file_before, file, -1);
+        return place < 0 ? 0 : &STATE.files[STATE.by_file[place]];
+    }
     for (int32_t i = 0; i < STATE.count; ++i) {
         if (text_equal(STATE.files[i].file, file))
             return &STATE.files[i];
@@ -115,7 +135,8 @@ void state_release(void) {
         heap_free((void*)STATE.files[i].picture);
     }
     heap_free(STATE.files);
-    STATE = StateState{0, 0};
+    heap_free(STATE.by_file);
+    STATE = StateState{0, 0, 0};
 }
 
 const char* state_write(const StateFile* files, int32_t count, const char* version,
