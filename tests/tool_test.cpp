@@ -935,6 +935,12 @@ TEST_CASE("tool check: every finding with its entry and key, as text and as JSON
         CHECK(r.status == 1);
         CHECK(r.err == "broken.json: Error: Not JSON: line 1, column 18: Missing a name for "
                        "object member.\n");
+        // Nesting past what any pack has costs the parser memory for each level: refused.
+        test_write_text(dir + "deep.json", "{\"output\": " + std::string(40, '['));
+        r = tool(dir, {"check", "deep.json"});
+        CHECK(r.status == 1);
+        CHECK(r.err == "deep.json: Error: Not JSON: line 1, column 43: Nested more than 32 levels "
+                       "deep.\n");
         // The second half of a surrogate pair alone, which RapidJSON 1.1.0 would not refuse.
         test_write_text(dir + "lone.json", "{\"output\": \"a\\udc00\"}");
         r = tool(dir, {"check", "lone.json"});

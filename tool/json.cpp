@@ -167,6 +167,32 @@ wchar_t* widen(const char* text, uint32_t* count) {
 #endif
     return units;
 }
+
+// The offset of the first bracket that opens more than DEPTH_MOST levels, -1 when none. No file
+// of the tool nests more than a few, and each open level costs the parser a value's memory: 16
+// MB of "[" would cost it some 400 MB.
+enum { DEPTH_MOST = 32 };
+int64_t too_deep(const unsigned char* bytes, uint32_t size) {
+    uint32_t depth = 0;
+    int in_text = 0;
+    for (uint32_t i = 0; i < size; ++i) {
+        unsigned char c = bytes[i];
+        if (in_text) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                in_text = 0;
+        } else if (c == '"') {
+            in_text = 1;
+        } else if (c == '[' || c == '{') {
+            if (++depth > DEPTH_MOST)
+                return i;
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return -1;
+}
 } // namespace
 
 const JsonValue* json_parse(const unsigned char* bytes, uint32_t size, JsonError* error) {
@@ -190,6 +216,13 @@ const JsonValue* json_parse(const unsigned char* bytes, uint32_t size, JsonError
         locate(bytes, size, (size_t)lone, error);
         error->problem =
             rapidjson::GetParseError_En(rapidjson::kParseErrorStringUnicodeSurrogateInvalid);
+        json_release();
+        return 0;
+    }
+    int64_t deep = too_deep(bytes, size);
+    if (deep >= 0) {
+        locate(bytes, size, (size_t)deep, error);
+        error->problem = "Nested more than 32 levels deep.";
         json_release();
         return 0;
     }
