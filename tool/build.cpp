@@ -37,7 +37,10 @@ enum BuildLimits {
     PACK_FILE_MOST = 4 * 1024 * 1024,   // a pack of thousands of levels is far smaller
     STATE_FILE_MOST = 16 * 1024 * 1024, // a few hundred bytes per image
     PICTURE_FILE_MOST = 64 * 1024 * 1024,
-    RACY_SECONDS = 3 // see write_outputs
+    RACY_SECONDS = 3, // see write_outputs
+    // Pictures are read and converted a few at a time: at most two per thread, and no more
+    // bytes than this unless one picture alone is larger.
+    BATCH_BYTES_MOST = 96 * 1024 * 1024
 };
 
 enum OutputKind { OUTPUT_LEVEL, OUTPUT_IMAGE };
@@ -84,6 +87,8 @@ struct BuildState {
     int32_t count;
     ConvertJob* jobs;
     int32_t job_count;
+    int32_t* job_output; // each job's output
+    int32_t converted;   // jobs finished in the batches before the current one
     int32_t levels, backdrops;
 };
 BuildState BUILD;
@@ -494,7 +499,9 @@ void show_progress(int32_t finished, int32_t count) {
 int prepare_jobs(void) {
     BUILD.jobs =
         (ConvertJob*)heap_reallocate_table(0, (uint64_t)BUILD.count + 1, sizeof(ConvertJob));
-    if (!BUILD.jobs)
+    BUILD.job_output =
+        (int32_t*)heap_reallocate_table(0, (uint64_t)BUILD.count + 1, sizeof(int32_t));
+    if (!BUILD.jobs || !BUILD.job_output)
         return 0;
     for (int32_t i = 0; i < BUILD.count; ++i) {
         Output* o = &BUILD.outputs[i];
@@ -502,6 +509,29 @@ int prepare_jobs(void) {
             continue;
         ConvertJob* job = &BUILD.jobs[BUILD.job_count];
         *job = ConvertJob{};
+        job->outcome = JOB_NOT_DONE; // until its batch runs
+        // A picture touched but not changed keeps its image, when that image is still intact.
+        job->check_hash = o->state && (o->intact || !BUILD.building);
+        job->known_hash = o->state ? o->state->hash : 0;
+        job->image = (unsigned char*)heap_allocate(SCREEN_IMAGE_SIZE);
+        if (!job->image)
+            return 0;
+        BUILD.job_output[BUILD.job_count] = i;
+        o->job = BUILD.job_count++;
+    }
+    return 1;
+}
+
+// Reads the picture of each job from first on, until the batch is full; returns the end of the
+// batch. A picture that cannot be read is reported, and its job left without bytes.
+int32_t read_batch(int32_t first) {
+    uint64_t bytes_held = 0;
+    int32_t end = first;
+    while (end < BUILD.job_count && end - first < 2 * BUILD.threads) {
+        Output* o = &BUILD.outputs[BUILD.job_output[end]];
+        if (end > first && bytes_held + o->picture_facts.size > BATCH_BYTES_MOST)
+            break;
+        ConvertJob* job = &BUILD.jobs[end++];
         unsigned char* bytes = 0;
         uint32_t size = 0;
         int read = store_read(o->picture_full, 0, PICTURE_FILE_MOST, &bytes, &size);
@@ -515,20 +545,31 @@ int prepare_jobs(void) {
             str_set_position(start);
             continue;
         }
-        // The time of the picture read is the one to record: a later change shows as another.
         job->bytes = bytes;
         job->size = size;
-        // A picture touched but not changed keeps its image, when that image is still intact.
-        job->check_hash = o->state && (o->intact || !BUILD.building);
-        job->known_hash = o->state ? o->state->hash : 0;
-        job->image = (unsigned char*)heap_allocate(SCREEN_IMAGE_SIZE);
-        if (!job->image) {
-            heap_free(bytes);
-            return 0;
-        }
-        o->job = BUILD.job_count++;
+        bytes_held += size;
     }
-    return 1;
+    return end;
+}
+
+void show_batch_progress(int32_t finished, int32_t) {
+    show_progress(BUILD.converted + finished, BUILD.job_count);
+}
+
+// Every job, batch by batch, so that only a batch's pictures are held at once (their images are
+// kept). Stops after the batch an interrupt came in.
+void convert_all(void) {
+    for (int32_t first = 0; first < BUILD.job_count && !os_interrupted();) {
+        int32_t end = read_batch(first);
+        BUILD.converted = first;
+        jobs_convert(BUILD.jobs + first, end - first, BUILD.threads,
+                     BUILD.json ? 0 : &show_batch_progress);
+        for (int32_t i = first; i < end; ++i) {
+            heap_free((void*)BUILD.jobs[i].bytes);
+            BUILD.jobs[i].bytes = 0;
+        }
+        first = end;
+    }
 }
 
 // The picture findings of the finished jobs. 0 when the jobs were interrupted.
@@ -555,6 +596,8 @@ int collect_jobs(void) {
         case JOB_NOT_DONE:
             complete = 0;
             break;
+        case JOB_NOT_READ:
+            break; // told when it was read
         default:
             artwork_problem(job->outcome, job->width, job->height);
             if (job->outcome != PICTURE_WRONG_SIZE && job->outcome != PICTURE_RLE) {
@@ -879,6 +922,7 @@ void release_run(void) {
     }
     heap_free(BUILD.outputs);
     heap_free(BUILD.jobs);
+    heap_free(BUILD.job_output);
     heap_free(BUILD.pack_full);
     heap_free(BUILD.folder);
     heap_free(BUILD.out_shown);
@@ -926,7 +970,7 @@ int run_pack(const char* pack) {
         findings_add(FINDING_ERROR, 0, 0, 0, "Not enough memory");
     int complete = 1;
     if (memory && BUILD.job_count > 0) {
-        jobs_convert(BUILD.jobs, BUILD.job_count, BUILD.threads, BUILD.json ? 0 : &show_progress);
+        convert_all();
         out_progress_end();
         complete = collect_jobs();
     }

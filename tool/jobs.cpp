@@ -85,6 +85,10 @@ void run_all(const JobKind* kind, void* jobs, int32_t count, size_t work_bytes, 
 void convert_one(void* jobs, int32_t index, void* work) {
     ConvertJob* job = &((ConvertJob*)jobs)[index];
     PictureResult* result = (PictureResult*)work;
+    if (!job->bytes) {
+        job->outcome = JOB_NOT_READ;
+        return;
+    }
     job->hash = jobs_hash(job->bytes, job->size);
     if (job->check_hash && job->hash == job->known_hash) {
         job->outcome = JOB_UNCHANGED;

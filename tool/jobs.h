@@ -10,8 +10,9 @@
 #include <stdint.h>
 #include "os.h"
 
-// A job's outcome beyond the picture's own (PictureOutcome).
-enum { JOB_UNCHANGED = 100, JOB_NOT_DONE = 101 };
+// A job's outcome beyond the picture's own (PictureOutcome). A job with no bytes (its picture
+// could not be read) is left as JOB_NOT_READ.
+enum { JOB_UNCHANGED = 100, JOB_NOT_DONE = 101, JOB_NOT_READ = 102 };
 
 struct ConvertJob {
     // In: the whole picture file, and, when check_hash is 1, the hash it had when its image was

@@ -84,13 +84,15 @@ void journal_clean(void) {
     heap_free(text);
 }
 
-// Puts text (count bytes) as the whole journal, on the disk before it returns 1.
-int journal_write(const char* text, uint32_t count) {
+// Puts text (count bytes) as the whole journal; with durable, on the disk before it returns 1.
+// Only names about to be made need be on the disk first: a journal emptied but not yet synced
+// when the system stops names files that are gone, which the next build passes over.
+int journal_write(const char* text, uint32_t count, int durable) {
     OsCalls* calls = os_calls();
     uint32_t done = 0;
     return calls->truncate(LOCK.file, 0) && calls->seek(LOCK.file, 0) == 0 &&
            (count == 0 || (calls->write(LOCK.file, text, count, &done) && done == count)) &&
-           calls->flush(LOCK.file);
+           (!durable || calls->flush(LOCK.file));
 }
 } // namespace
 
@@ -143,7 +145,7 @@ int lock_take(const char* full, const char* shown, int wait) {
     }
     LOCK.file = file;
     journal_clean();
-    if (!journal_write("", 0)) {
+    if (os_calls()->size(LOCK.file) != 0 && !journal_write("", 0, 0)) {
         told(LOCK_FILE_NAME, "Error: Can't write file");
         lock_release();
         return LOCK_FAILED;
@@ -167,7 +169,7 @@ int lock_record(const char* const* names, int32_t count) {
             at += n;
             *at++ = '\n';
         }
-        recorded = journal_write(text, (uint32_t)total);
+        recorded = journal_write(text, (uint32_t)total, 1);
     }
     heap_free(text);
     if (!recorded)
@@ -178,7 +180,7 @@ int lock_record(const char* const* names, int32_t count) {
 void lock_release(void) {
     if (!LOCK.file)
         return;
-    journal_write("", 0);
+    journal_write("", 0, 0);
     os_calls()->close(LOCK.file);
     LOCK.file = 0;
 }
