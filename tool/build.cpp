@@ -10,6 +10,7 @@
 // Pictures and the output folder are named relative to the pack file's folder. Owns the outputs
 // of one run.
 #include "tool.h"
+#include "decide.h"
 #include "file.h"
 #include "findings.h"
 #include "heap.h"
@@ -37,7 +38,6 @@ enum BuildLimits {
     PACK_FILE_MOST = 4 * 1024 * 1024,   // a pack of thousands of levels is far smaller
     STATE_FILE_MOST = 16 * 1024 * 1024, // a few hundred bytes per image
     PICTURE_FILE_MOST = 64 * 1024 * 1024,
-    RACY_SECONDS = 3, // see write_outputs
     // Pictures are read and converted a few at a time: at most two per thread, and no more
     // bytes than this unless one picture alone is larger.
     BATCH_BYTES_MOST = 96 * 1024 * 1024
@@ -57,12 +57,10 @@ struct Output {
     char* picture_shown;
     char* picture_full;
     OsFileFacts picture_facts;
-    const StateFile* state; // the record of the last build, 0 when none fits
-    int vouched;            // the picture is still the one the state recorded
-    int intact;             // the image file is still the one the state recorded
-    int32_t job;            // its conversion job, -1 when none
-    uint64_t hash;          // the picture's hash (a level file's: its bytes'), when known
-    int known;              // hash (and for an image picture_facts) describes the source
+    Decision decision; // what the build does with it (decide.h)
+    int32_t job;       // its conversion job, -1 when none
+    uint64_t hash;     // the picture's hash (a level file's: its bytes'), when known
+    int known;         // hash (and for an image picture_facts) describes the source
     // Writing: a level file's bytes, the temporary name, the write job (-1 for none), and
     // whether the write failed or was not done.
     unsigned char record[LEVEL_RECORD_SIZE];
@@ -441,42 +439,18 @@ void read_state(void) {
         state_read(bytes, size, WUMPO_TOOL_VERSION);
     heap_free(bytes);
     str_set_position(start);
-    for (int32_t i = 0; i < BUILD.count && !BUILD.force; ++i) {
+    for (int32_t i = 0; i < BUILD.count; ++i) {
         Output* o = &BUILD.outputs[i];
         // The records are in the outputs' order, unless the pack changed.
-        const StateFile* s = state_find(o->file, i);
-        if (o->kind == OUTPUT_LEVEL) {
-            o->state = s && !s->picture[0] ? s : 0;
-            o->intact = o->state && o->facts.kind == OS_FILE && s->size == o->facts.size &&
-                        s->time == o->facts.time;
-            continue;
-        }
-        if (!s || o->picture_facts.kind != OS_FILE || !text_equal(s->picture, o->picture_full))
-            continue;
-        o->state = s;
-        // Size and time alone vouch for nothing: every 320 x 240 bitmap has one size, and a copy
-        // or a checkout can give a file any time. A file put in the picture's place, or changed
-        // and given its old time back, has another identity or change time, which no program
-        // sets; a record of a time too recent to trust (0) vouches for nothing.
-        const OsFileFacts* p = &o->picture_facts;
-        o->vouched = s->picture_time != 0 && s->picture_size == p->size &&
-                     s->picture_time == p->time && s->picture_change == p->change &&
-                     s->picture_volume == p->volume && s->picture_index == p->index;
-        o->intact =
-            o->facts.kind == OS_FILE && s->size == o->facts.size && s->time == o->facts.time;
-        if (o->vouched) {
-            o->hash = s->hash;
+        DecideFacts facts = {
+            o->kind == OUTPUT_IMAGE, o->facts,    o->picture_full, o->picture_facts,
+            state_find(o->file, i),  BUILD.force, BUILD.building};
+        o->decision = decide_output(&facts);
+        if (o->decision.vouched) {
+            o->hash = o->decision.record->hash;
             o->known = 1;
         }
     }
-}
-
-// Whether the image's picture has to be read: a build needs every image it cannot vouch for
-// made anew; a check needs every picture it cannot vouch for seen to be readable.
-int needs_job(const Output* o) {
-    if (o->kind != OUTPUT_IMAGE || o->picture_facts.kind != OS_FILE)
-        return 0;
-    return BUILD.building ? !(o->vouched && o->intact) : !o->vouched;
 }
 
 // "WHAT: 3 of 20" on the progress line.
@@ -505,14 +479,13 @@ int prepare_jobs(void) {
         return 0;
     for (int32_t i = 0; i < BUILD.count; ++i) {
         Output* o = &BUILD.outputs[i];
-        if (!needs_job(o))
+        if (!o->decision.convert)
             continue;
         ConvertJob* job = &BUILD.jobs[BUILD.job_count];
         *job = ConvertJob{};
         job->outcome = JOB_NOT_DONE; // until its batch runs
-        // A picture touched but not changed keeps its image, when that image is still intact.
-        job->check_hash = o->state && (o->intact || !BUILD.building);
-        job->known_hash = o->state ? o->state->hash : 0;
+        job->check_hash = o->decision.check_hash;
+        job->known_hash = o->decision.record ? o->decision.record->hash : 0;
         job->image = (unsigned char*)heap_allocate(SCREEN_IMAGE_SIZE);
         if (!job->image)
             return 0;
@@ -676,7 +649,7 @@ int32_t plan_writes(WriteJob* writes) {
             level_record_bytes(&pack_entry(o->entry)->fields, o->record);
             o->hash = jobs_hash(o->record, LEVEL_RECORD_SIZE);
             o->known = 1;
-            if (!o->intact || o->state->hash != o->hash) {
+            if (decide_write_level(&o->decision, o->hash)) {
                 bytes = o->record;
                 count = LEVEL_RECORD_SIZE;
             }
@@ -759,12 +732,9 @@ int32_t record_outputs(StateFile* records) {
         r->picture_volume = p->volume;
         r->picture_index = p->index;
         // A file system keeps times in steps (a few milliseconds, two seconds on FAT), so a
-        // picture changed again within the step of the change just seen would keep this time.
-        // Such a recent time (of the last write or the last change, or one still to come) is
-        // not recorded: next time the picture's bytes are hashed (and only converted if they
-        // changed), and their time then is old enough to keep.
-        uint64_t latest = p->change > p->time ? p->change : p->time;
-        r->picture_time = latest + RACY_SECONDS * OS_TIME_PER_SECOND > now ? 0 : p->time;
+        // picture changed again within the step of the change just seen would keep this time:
+        // such a time is not recorded, and next time the picture's bytes are hashed.
+        r->picture_time = decide_recorded_time(p, now);
     }
     return recorded;
 }
