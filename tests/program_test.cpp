@@ -186,9 +186,21 @@ TEST_CASE("start-up: every allocation failure is reported, not left as a null ad
     calls->heap_create = &refusing_create;
     CHECK(program_start() == PROGRAM_NO_MEMORY);
 
+    // A console start makes everything but the forms' array, one allocation fewer.
+    calls.restore();
+    program_release();
+    alloc_calls = 0;
+    refuse_call = -1;
+    calls->heap_alloc = &counting_alloc;
+    REQUIRE(program_start_console() == PROGRAM_STARTED);
+    CHECK(alloc_calls == allocations - 1);
+    CHECK(program_pixel_array()->elements == nullptr);
+    CHECK(str_free() > 0);
+
     calls.restore();
     program_release();
     REQUIRE(program_start() == PROGRAM_STARTED);
+    CHECK(program_pixel_array()->elements != nullptr);
 }
 
 #ifdef _WIN32

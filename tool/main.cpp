@@ -68,7 +68,7 @@ int tool_run(int count, char** args) {
 }
 
 int main(int argc, char** argv) {
-    if (program_start() != PROGRAM_STARTED) {
+    if (program_start_console() != PROGRAM_STARTED) {
         out_error(0, "Error: Not enough memory");
         program_release();
         return TOOL_FAILED;

@@ -73,7 +73,8 @@ void program_directory_cut(char* path) {
     *cut = 0;
 }
 
-int program_start(void) {
+namespace {
+int start(int pixel_array) {
     memset(&PROGRAM, 0, sizeof PROGRAM);
     PROGRAM.instance = os_program_module();
     str_area_set(0, 0);
@@ -86,8 +87,18 @@ int program_start(void) {
         str_area_set(area, STR_AREA_SIZE);
     else
         ok = 0;
-    ok &= dimension_pixel_array();
+    if (pixel_array)
+        ok &= dimension_pixel_array();
     return ok ? PROGRAM_STARTED : PROGRAM_NO_MEMORY;
+}
+} // namespace
+
+int program_start(void) {
+    return start(1);
+}
+
+int program_start_console(void) {
+    return start(0);
 }
 
 void program_release(void) {

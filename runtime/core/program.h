@@ -36,6 +36,9 @@ enum ProgramStart {
 // initialises the runtime modules, allocates the 64000-byte temporary string area and the
 // PixelArray. Returns PROGRAM_STARTED, or PROGRAM_NO_MEMORY when any allocation was refused.
 int program_start(void);
+// program_start for a console program, which has no use for the forms' PixelArray: everything
+// but that array (program_pixel_array's elements stay 0).
+int program_start_console(void);
 // Closes every window and destroys the runtime heap (the first half of program_end, also used by
 // tests that start the runtime more than once in one process).
 void program_release(void);
