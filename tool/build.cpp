@@ -268,19 +268,11 @@ int image_name_before(const void* data, int32_t a, int32_t b) {
                             b < 0 ? (const char*)data : BUILD.outputs[b].file);
 }
 
-// 1 when name is one of the pack's images (images: the outputs in image_name_before's order, 0
-// to look through them all), or a file in the output folder.
+// 1 when name is one of the pack's images (images: the outputs in image_name_before's order; 0
+// when there are none), or a file in the output folder.
 int backdrop_found(const char* name, const int32_t* images) {
-    if (images) {
-        if (order_find(images, BUILD.count, &image_name_before, name, -1) >= 0)
-            return 1;
-    } else {
-        for (int32_t i = 0; i < BUILD.count; ++i) {
-            if (BUILD.outputs[i].kind == OUTPUT_IMAGE &&
-                text_same_name(BUILD.outputs[i].file, name))
-                return 1;
-        }
-    }
+    if (images && order_find(images, BUILD.count, &image_name_before, name, -1) >= 0)
+        return 1;
     if (!name[0] || !BUILD.out_full)
         return 0;
     char* start = str_position();
@@ -292,6 +284,10 @@ int backdrop_found(const char* name, const int32_t* images) {
 
 void check_levels(void) {
     int32_t* images = order_indices(BUILD.count, &image_name_before, 0);
+    if (BUILD.count && !images) {
+        findings_add(FINDING_ERROR, 0, 0, 0, "Not enough memory");
+        return;
+    }
     for (int32_t i = 0; i < pack_count(); ++i) {
         const PackEntry* e = pack_entry(i);
         if (e->kind != PACK_LEVEL || !e->is_object)
@@ -405,12 +401,11 @@ void check_pictures_and_safety(void) {
             str_set_position(start);
             continue;
         }
+        // The first output, in the pack's order, whose picture is the target's file.
         int32_t place =
             pictures ? order_find(pictures, BUILD.count, &picture_before, target, -1) : -1;
-        for (int32_t k = place < 0 ? BUILD.count : pictures[place]; k < BUILD.count; ++k) {
-            const Output* o = &BUILD.outputs[k];
-            if (!o->picture_full || !os_same_file(target, &o->picture_facts))
-                continue;
+        if (place >= 0) {
+            const Output* o = &BUILD.outputs[pictures[place]];
             str_step();
             char* what = str_position();
             *what = 0;
@@ -420,7 +415,6 @@ void check_pictures_and_safety(void) {
             str_concat(pack_entry(o->entry)->name);
             str_concat("\"");
             report_over(shown, what);
-            break;
         }
         str_set_position(start);
     }

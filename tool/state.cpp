@@ -107,22 +107,19 @@ int32_t state_read(const unsigned char* bytes, uint32_t size, const char* versio
         ++STATE.count;
     }
     json_release();
+    // A state that cannot be looked up counts as none.
     STATE.by_file = order_indices(STATE.count, &file_before, 0);
+    if (!STATE.by_file)
+        state_release();
     return STATE.count;
 }
 
 const StateFile* state_find(const char* file, int32_t hint) {
     if (hint >= 0 && hint < STATE.count && text_equal(STATE.files[hint].file, file))
         return &STATE.files[hint];
-    if (STATE.by_file) {
-        int32_t place = order_find(STATE.by_file, STATE.count, &file_before, file, -1);
-        return place < 0 ? 0 : &STATE.files[STATE.by_file[place]];
-    }
-    for (int32_t i = 0; i < STATE.count; ++i) {
-        if (text_equal(STATE.files[i].file, file))
-            return &STATE.files[i];
-    }
-    return 0;
+    int32_t place =
+        STATE.by_file ? order_find(STATE.by_file, STATE.count, &file_before, file, -1) : -1;
+    return place < 0 ? 0 : &STATE.files[STATE.by_file[place]];
 }
 
 const StateFile* state_record(int32_t i) {

@@ -112,11 +112,12 @@ int fd_of(OsFile file) {
     return (int)((intptr_t)file - 1);
 }
 
-OsFile posix_open_read(const char* name) {
+// name opened with flags, only when it is a regular file. Without O_NONBLOCK the open of a FIFO
+// waits for a writer that may never come; it is cleared once the file is known to be regular.
+OsFile open_regular(const char* name, int flags, mode_t mode) {
     int fd;
-    // Without O_NONBLOCK the open of a FIFO waits for a writer that may never come.
     do
-        fd = open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        fd = open(name, flags | O_CLOEXEC | O_NONBLOCK, mode);
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return 0;
@@ -139,6 +140,10 @@ OsFile posix_open_read(const char* name) {
         return 0;
     }
     return file_of(fd);
+}
+
+OsFile posix_open_read(const char* name) {
+    return open_regular(name, O_RDONLY, 0);
 }
 
 // What a replacement needs: no directory in the way, a target that may be written (its write
@@ -317,26 +322,7 @@ void posix_thread_wait(OsThread thread) {
 }
 
 OsFile posix_lock_open(const char* name) {
-    int fd;
-    do
-        fd = open(name, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
-    while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return 0;
-    struct stat st;
-    int error = 0;
-    if (fstat(fd, &st) != 0)
-        error = errno;
-    else if (!S_ISREG(st.st_mode))
-        error = EINVAL;
-    else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
-        error = errno;
-    if (error) {
-        close(fd);
-        errno = error;
-        return 0;
-    }
-    return file_of(fd);
+    return open_regular(name, O_RDWR | O_CREAT | O_NOFOLLOW, 0666);
 }
 
 // A POSIX record lock on the whole file: the system drops it when the process ends. (It is the
