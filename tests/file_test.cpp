@@ -82,6 +82,19 @@ TEST_CASE("file: create, write, close, open, read back; names resolve against th
     CHECK(file_write_byte(1));
     CHECK(file_close(0) == 1);
     CHECK(test_read_file(dir.abs("a.bin")) == Bytes{1});
+
+    // A command line's names are the user's: resolved as given, against a current directory
+    // that no open changes (here the root, where the program's relative name finds nothing).
+    file_names_as_given();
+    test_leave_for_root();
+    CHECK(file_open_read(0, dir.rel("a.bin").c_str()) == 0);
+    REQUIRE(file_open_read(0, dir.abs("a.bin").c_str()) != 0);
+    CHECK(file_close(0) == 1);
+    char here[512], root[512];
+    CHECK(os_full_name(".", here, sizeof here) > 0);
+    CHECK(os_full_name(test_path("\\").c_str(), root, sizeof root) > 0);
+    CHECK(std::string(here) == std::string(root));
+    REQUIRE(file_system_init()); // the forms' rule again for the cases after this one
 }
 
 TEST_CASE("file: what is no regular file (a device, a FIFO) is neither waited on nor replaced") {

@@ -149,7 +149,7 @@ int add_output(int32_t entry, int32_t kind) {
     o->full = kept(text_join(BUILD.out_full, o->file), start);
     if (!o->file || !o->shown || !o->full)
         return 0;
-    if (!os_calls()->facts(o->full, &o->facts))
+    if (!file_facts(o->full, &o->facts))
         o->facts.kind = OS_MISSING;
     if (kind == OUTPUT_IMAGE && e->picture) {
         o->picture_shown = kept(text_in_folder(BUILD.folder, e->picture), start);
@@ -176,7 +176,7 @@ int plan_outputs(void) {
            BUILD.out_full[n - 2] != ':' && BUILD.out_full[n - 2] != '/' &&
            BUILD.out_full[n - 2] != '\\')
         BUILD.out_full[--n] = 0;
-    if (!os_calls()->facts(BUILD.out_full, &BUILD.out_facts))
+    if (!file_facts(BUILD.out_full, &BUILD.out_facts))
         BUILD.out_facts.kind = OS_MISSING;
     BUILD.outputs =
         (Output*)heap_reallocate_table(0, (uint64_t)pack_count() * 2 + 1, sizeof(Output));
@@ -277,7 +277,7 @@ int backdrop_found(const char* name, const int32_t* images) {
         return 0;
     char* start = str_position();
     OsFileFacts facts;
-    int found = os_calls()->facts(text_join(BUILD.out_full, name), &facts) && facts.kind == OS_FILE;
+    int found = file_facts(text_join(BUILD.out_full, name), &facts) && facts.kind == OS_FILE;
     str_set_position(start);
     return found;
 }
@@ -346,14 +346,14 @@ int picture_before(const void* data, int32_t a, int32_t b) {
 
 void check_pictures_and_safety(void) {
     OsFileFacts pack;
-    if (!os_calls()->facts(BUILD.pack_full, &pack))
+    if (!file_facts(BUILD.pack_full, &pack))
         pack.kind = OS_MISSING;
     for (int32_t i = 0; i < BUILD.count; ++i) {
         Output* o = &BUILD.outputs[i];
         if (!o->picture_full)
             continue;
         const PackEntry* e = pack_entry(o->entry);
-        int told = os_calls()->facts(o->picture_full, &o->picture_facts);
+        int told = file_facts(o->picture_full, &o->picture_facts);
         if (told && o->picture_facts.kind == OS_FILE)
             continue;
         char* start = str_position();
@@ -380,7 +380,7 @@ void check_pictures_and_safety(void) {
     char* start = str_position();
     OsFileFacts own[2];
     for (int32_t k = 0; k < 2; ++k) {
-        if (!os_calls()->facts(text_join(BUILD.out_full, OWN[k]), &own[k]))
+        if (!file_facts(text_join(BUILD.out_full, OWN[k]), &own[k]))
             own[k].kind = OS_MISSING;
         str_set_position(start);
     }
@@ -594,12 +594,12 @@ int make_folder(const char* full) {
         char kept_char = path[i];
         path[i] = 0;
         OsFileFacts facts;
-        if (os_calls()->facts(path, &facts) && facts.kind == OS_MISSING)
-            os_calls()->make_directory(path);
+        if (file_facts(path, &facts) && facts.kind == OS_MISSING)
+            file_make_directory(path);
         path[i] = kept_char;
     }
     OsFileFacts facts;
-    int made = os_calls()->facts(path, &facts) && facts.kind == OS_DIRECTORY;
+    int made = file_facts(path, &facts) && facts.kind == OS_DIRECTORY;
     str_set_position(start);
     return made;
 }
@@ -1023,7 +1023,7 @@ int check_level_files(int count, char** files) {
             OsFileFacts facts;
             char* full = backdrop[0] ? path_full(beside) : 0;
             if (level_backdrop_check(backdrop) &&
-                (!full || !os_calls()->facts(full, &facts) || facts.kind != OS_FILE)) {
+                (!full || !file_facts(full, &facts) || facts.kind != OS_FILE)) {
                 char* message = str_position();
                 *message = 0;
                 str_concat(backdrop[0] ? backdrop : "The level names no backdrop");

@@ -4,6 +4,8 @@
 #include "file.h"
 #include "heap.h"
 #include "jobs.h"
+#include "names.h"
+#include "order.h"
 #include "out.h"
 #include "path.h"
 #include "picture.h"
@@ -13,43 +15,19 @@
 #include "text.h"
 
 namespace {
-struct ConvertState {
-    char** names; // the bitmaps as the user named them (wildcards expanded), heap blocks
-    int32_t count;
-    int32_t capacity;
-};
-ConvertState LIST;
+NameList LIST; // the bitmaps as the user named them (wildcards expanded)
 
-// A heap copy of prefix followed by name.
-char* heap_text(const char* prefix, int32_t prefix_length, const char* name) {
-    int32_t n = str_length(name);
-    char* copy = (char*)heap_allocate((size_t)prefix_length + (size_t)n + 1);
-    if (!copy)
-        return 0;
-    for (int32_t i = 0; i < prefix_length; ++i)
-        copy[i] = prefix[i];
-    for (int32_t i = 0; i < n; ++i)
-        copy[prefix_length + i] = name[i];
+// A heap copy of text; 0 when memory is short.
+char* heap_copy(const char* text) {
+    int32_t n = str_length(text);
+    char* copy = (char*)heap_allocate((size_t)n + 1);
+    for (int32_t i = 0; copy && i < n; ++i)
+        copy[i] = text[i];
     return copy;
 }
 
-int add_name(char* name) {
-    if (!name)
-        return 0;
-    if (LIST.count == LIST.capacity) {
-        int32_t capacity = LIST.capacity ? LIST.capacity * 2 : 16;
-        void* grown = heap_reallocate(LIST.names, (size_t)capacity * sizeof(char*));
-        if (!grown)
-            return 0;
-        LIST.names = (char**)grown;
-        LIST.capacity = capacity;
-    }
-    LIST.names[LIST.count++] = name;
-    return 1;
-}
-
 void add_found(const char* prefix, int32_t prefix_length, const char* file_name) {
-    add_name(heap_text(prefix, prefix_length, file_name));
+    names_add(&LIST, prefix, prefix_length, file_name);
 }
 
 // The files that pattern matches, in name order, named as the user would name them: with the
@@ -58,15 +36,7 @@ int32_t add_matches(const char* pattern) {
     int32_t first = LIST.count;
     if (!path_each_match(pattern, &add_found))
         return 0;
-    // The system gives directory order, which differs between file systems; the progress lines
-    // are easier to follow in name order.
-    for (int32_t i = first + 1; i < LIST.count; ++i) {
-        char* name = LIST.names[i];
-        int32_t j = i;
-        for (; j > first && path_name_before(name, LIST.names[j - 1]); --j)
-            LIST.names[j] = LIST.names[j - 1];
-        LIST.names[j] = name;
-    }
+    names_sort(&LIST, first);
     return LIST.count - first;
 }
 
@@ -79,6 +49,11 @@ char* image_name(const char* bitmap, const char* out_dir) {
     char* image = text_join(out_dir, base);
     str_concat(".IMG");
     return image;
+}
+
+int full_before(const void* data, int32_t a, int32_t b) {
+    char* const* full = (char* const*)data;
+    return text_name_before(full[a], full[b]);
 }
 
 // Two bitmaps that would be converted into one image (the same full name, letter case aside, as
@@ -97,24 +72,36 @@ int refuse_clash(const char* out_dir) {
         full[i] = path_full(image_name(LIST.names[i], out_dir));
         str_set_position(start);
     }
-    int status = TOOL_DONE;
-    for (int32_t i = 0; i < LIST.count && status == TOOL_DONE; ++i) {
-        for (int32_t j = i + 1; j < LIST.count && status == TOOL_DONE; ++j) {
-            if (!full[i] || !full[j] || !text_same_name(full[i], full[j]))
-                continue;
-            char* image = image_name(LIST.names[i], out_dir);
-            str_step();
-            char* problem = str_position();
-            *problem = 0;
-            str_concat(LIST.names[i]);
-            str_concat(" and ");
-            str_concat(LIST.names[j]);
-            str_concat(" would both be converted into ");
-            str_concat(image);
-            status = help_usage("convert", problem);
-            str_set_position(start);
+    // In name order, equal names are neighbours, the earliest given first: the first clash of
+    // the command line is the group whose first bitmap comes earliest, with its second one.
+    int32_t* order = order_indices(LIST.count, &full_before, full);
+    int32_t first = -1, second = -1;
+    for (int32_t k = 1; order && k < LIST.count; ++k) {
+        int32_t a = order[k - 1], b = order[k];
+        if (full[a] && full[b] && text_same_name(full[a], full[b]) &&
+            (k < 2 || !full[order[k - 2]] || !text_same_name(full[order[k - 2]], full[a])) &&
+            (first < 0 || a < first)) {
+            first = a;
+            second = b;
         }
     }
+    int status = order ? TOOL_DONE : TOOL_FAILED;
+    if (!order)
+        out_error(0, "Error: Not enough memory");
+    if (first >= 0) {
+        char* image = image_name(LIST.names[first], out_dir);
+        str_step();
+        char* problem = str_position();
+        *problem = 0;
+        str_concat(LIST.names[first]);
+        str_concat(" and ");
+        str_concat(LIST.names[second]);
+        str_concat(" would both be converted into ");
+        str_concat(image);
+        status = help_usage("convert", problem);
+        str_set_position(start);
+    }
+    heap_free(order);
     for (int32_t i = 0; i < LIST.count; ++i)
         heap_free(full[i]);
     heap_free(full);
@@ -125,7 +112,7 @@ int refuse_clash(const char* out_dir) {
 OsFileFacts facts_of(const char* name) {
     OsFileFacts facts = {};
     char* full = path_full(name);
-    if (!full || !os_calls()->facts(full, &facts))
+    if (!full || !file_facts(full, &facts))
         facts.kind = OS_MISSING;
     heap_free(full);
     return facts;
@@ -231,7 +218,7 @@ int32_t convert_batch(int32_t first, const char* out_dir, int32_t threads, int32
            bytes_held < BATCH_BYTES) {
         BatchEntry* e = &entries[count++];
         char* start = str_position();
-        e->image = heap_text("", 0, image_name(LIST.names[first + count - 1], out_dir));
+        e->image = heap_copy(image_name(LIST.names[first + count - 1], out_dir));
         str_set_position(start);
         e->convert = e->write = -1;
         ConvertJob job = {};
@@ -285,7 +272,7 @@ int32_t convert_batch(int32_t first, const char* out_dir, int32_t threads, int32
 int tool_convert(int count, char** args) {
     if (help_wanted(count, args))
         return help_print("convert");
-    LIST = ConvertState{0, 0, 0};
+    LIST = NameList{0, 0, 0};
     const char* out_dir = 0;
     int options = 1;
     int failed = 0;
@@ -310,7 +297,7 @@ int tool_convert(int count, char** args) {
                 out_error(arg, "Error: No file matches");
                 failed = 1;
             }
-        } else if (!add_name(heap_text("", 0, arg))) {
+        } else if (!names_add(&LIST, "", 0, arg)) {
             out_error(0, "Error: Not enough memory");
             return TOOL_FAILED;
         }

@@ -7,6 +7,7 @@
 #include "bitmap_file.h"
 #include "bitmap_header.h"
 #include "heap.h"
+#include "names.h"
 #include "os.h"
 #include "out.h"
 #include "pack.h"
@@ -19,53 +20,26 @@
 
 namespace {
 struct InitState {
-    char** found; // file names (no folder) that the last search found, heap blocks
-    int32_t count, capacity;
+    NameList found;     // file names (no folder) that the last search found
     const char* folder; // the folder as the user named it ("" for the current one)
     int failed;         // a file could not be read or written
 };
 InitState INIT;
 
-void forget_found(void) {
-    for (int32_t i = 0; i < INIT.count; ++i)
-        heap_free(INIT.found[i]);
-    INIT.count = 0;
-}
-
 void add_found(const char*, int32_t, const char* file_name) {
-    if (INIT.count == INIT.capacity) {
-        int32_t capacity = INIT.capacity ? INIT.capacity * 2 : 32;
-        void* grown = heap_reallocate_table(INIT.found, (uint64_t)capacity, sizeof(char*));
-        if (!grown)
-            return;
-        INIT.found = (char**)grown;
-        INIT.capacity = capacity;
-    }
-    int32_t n = str_length(file_name);
-    char* copy = (char*)heap_allocate((size_t)n + 1);
-    if (!copy)
-        return;
-    for (int32_t i = 0; i < n; ++i)
-        copy[i] = file_name[i];
-    INIT.found[INIT.count++] = copy;
+    names_add(&INIT.found, "", 0, file_name);
 }
 
 // The files of the folder matching pattern (letter case aside), in name order.
 int32_t find(const char* pattern) {
-    forget_found();
+    names_clear(&INIT.found);
     // The pattern may end right at the current position.
     char* start = str_position();
     str_step();
     path_each_match(text_join(INIT.folder, pattern), &add_found);
     str_set_position(start);
-    for (int32_t i = 1; i < INIT.count; ++i) {
-        char* name = INIT.found[i];
-        int32_t j = i;
-        for (; j > 0 && path_name_before(name, INIT.found[j - 1]); --j)
-            INIT.found[j] = INIT.found[j - 1];
-        INIT.found[j] = name;
-    }
-    return INIT.count;
+    names_sort(&INIT.found, 0);
+    return INIT.found.count;
 }
 
 // The file base + extension in the folder, spelt as it is there (letter case aside); produced
@@ -76,12 +50,12 @@ char* beside(const char* base, const char* extension) {
     str_concat(base);
     str_concat(extension);
     if (text_has_wildcard(start) || find(start) == 0) {
-        forget_found();
+        names_clear(&INIT.found);
         str_set_position(start);
         return 0;
     }
-    char* name = str_left(INIT.found[0], str_length(INIT.found[0]), start);
-    forget_found();
+    char* name = str_left(INIT.found.names[0], str_length(INIT.found.names[0]), start);
+    names_clear(&INIT.found);
     return name;
 }
 
@@ -225,7 +199,7 @@ int tool_pack_init(int count, char** args) {
         return help_usage("pack init", "one folder at a time");
     if (count == 1 && args[0][0] == '-' && args[0][1] == '-')
         return help_usage("pack init", "unknown option");
-    INIT = InitState{0, 0, 0, count == 1 ? args[0] : "", 0};
+    INIT = InitState{{0, 0, 0}, count == 1 ? args[0] : "", 0};
     if (count == 1 && !path_is_directory(INIT.folder)) {
         out_error(INIT.folder, "Error: Directory not found");
         return TOOL_FAILED;
@@ -235,7 +209,7 @@ int tool_pack_init(int count, char** args) {
     str_step();
     char* full = path_full(pack);
     OsFileFacts facts;
-    if (full && os_calls()->facts(full, &facts) && facts.kind != OS_MISSING) {
+    if (full && file_facts(full, &facts) && facts.kind != OS_MISSING) {
         out_error(pack, "Error: The pack file already exists; nothing was written");
         str_set_position(start);
         return TOOL_FAILED;
@@ -246,19 +220,15 @@ int tool_pack_init(int count, char** args) {
         return TOOL_FAILED;
     }
     // The list is taken over before add_level searches again for pictures.
-    int32_t files = INIT.count;
-    char** names = INIT.found;
-    INIT.found = 0;
-    INIT.count = INIT.capacity = 0;
+    NameList levels_found = INIT.found;
+    INIT.found = NameList{0, 0, 0};
 
     pack_start();
     pack_set_output("build");
-    for (int32_t i = 0; i < files; ++i)
-        add_level(names[i]);
+    for (int32_t i = 0; i < levels_found.count; ++i)
+        add_level(levels_found.names[i]);
     add_backdrops();
-    for (int32_t i = 0; i < files; ++i)
-        heap_free(names[i]);
-    heap_free(names);
+    names_release(&levels_found);
 
     int32_t levels = 0, backdrops = 0;
     for (int32_t i = 0; i < pack_count(); ++i) {
@@ -289,8 +259,7 @@ int tool_pack_init(int count, char** args) {
         str_concat(backdrops == 1 ? " backdrop" : " backdrops");
         out_line(line);
     }
-    forget_found();
-    heap_free(INIT.found);
+    names_release(&INIT.found);
     heap_free(full);
     pack_release();
     str_set_position(start);

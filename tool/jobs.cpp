@@ -3,6 +3,7 @@
 #include "jobs.h"
 #include "file.h"
 #include "picture.h"
+#include "store.h"
 #include <stdlib.h>
 #include <string.h>
 #include <atomic>
@@ -69,7 +70,7 @@ void run_all(const JobKind* kind, void* jobs, int32_t count, size_t work_bytes, 
     OsThread started[JOBS_MOST];
     int32_t running = 0;
     for (int32_t i = 1; i < threads; ++i) {
-        OsThread t = os_calls()->thread_start(&worker, &queue);
+        OsThread t = os_thread_start(&worker, &queue);
         if (!t)
             break;
         started[running++] = t;
@@ -79,7 +80,7 @@ void run_all(const JobKind* kind, void* jobs, int32_t count, size_t work_bytes, 
     free(work);
     // Waiting makes every job's results visible here.
     for (int32_t i = 0; i < running; ++i)
-        os_calls()->thread_wait(started[i]);
+        os_thread_wait(started[i]);
 }
 
 void convert_one(void* jobs, int32_t index, void* work) {
@@ -106,17 +107,11 @@ const JobKind CONVERT = {&convert_one, &convert_not_done};
 
 // 1 when the file already holds the job's bytes; work has room for them.
 int holds(WriteJob* job, unsigned char* work) {
-    OsCalls* calls = os_calls();
-    if (!calls->facts(job->full, &job->facts) || job->facts.kind != OS_FILE ||
-        job->facts.size != job->count)
-        return 0;
-    OsFile f = calls->open_read(job->full);
-    if (!f)
-        return 0;
-    uint32_t done = 0;
-    int read = calls->read(f, work, job->count, &done) && done == job->count;
-    calls->close(f);
-    return read && memcmp(work, job->bytes, job->count) == 0;
+    uint32_t size = 0;
+    return file_facts(job->full, &job->facts) && job->facts.kind == OS_FILE &&
+           job->facts.size == job->count &&
+           file_read_whole(job->full, work, job->count, &size) == FILE_DONE && size == job->count &&
+           memcmp(work, job->bytes, job->count) == 0;
 }
 
 void write_one(void* jobs, int32_t index, void* work) {
@@ -125,21 +120,12 @@ void write_one(void* jobs, int32_t index, void* work) {
         job->outcome = WRITE_SAME;
         return;
     }
-    // As file_create and file_close do it: the target is probed first, so a file that could
-    // never be put in place costs nothing, and file_commit puts it in place or takes it away.
-    OsCalls* calls = os_calls();
-    OsFile f = calls->replaceable(job->full) ? calls->create_new(job->temporary) : 0;
-    if (!f) {
-        job->outcome = WRITE_NOT_CREATED;
+    int written = file_write_whole(job->full, job->temporary, job->bytes, job->count);
+    if (written != FILE_DONE) {
+        job->outcome = written == FILE_NOT_CREATED ? WRITE_NOT_CREATED : WRITE_NOT_WRITTEN;
         return;
     }
-    uint32_t done = 0;
-    int written = calls->write(f, job->bytes, job->count, &done) && done == job->count;
-    if (!file_commit(f, job->temporary, job->full, written)) {
-        job->outcome = WRITE_NOT_WRITTEN;
-        return;
-    }
-    if (!calls->facts(job->full, &job->facts))
+    if (!file_facts(job->full, &job->facts))
         job->facts.kind = OS_MISSING;
     job->outcome = WRITE_DONE;
 }
@@ -187,4 +173,9 @@ void jobs_write_here(WriteJob* job) {
 void jobs_write(WriteJob* jobs, int32_t count, uint32_t most, int32_t threads,
                 void (*progress)(int32_t finished, int32_t count)) {
     run_all(&WRITE, jobs, count, most ? most : 1, threads, progress);
+}
+
+const char* jobs_write_error_text(int32_t outcome) {
+    return store_write_error_text(outcome == WRITE_NOT_CREATED ? STORE_NOT_CREATED
+                                                               : STORE_NOT_WRITTEN);
 }

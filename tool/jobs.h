@@ -1,9 +1,9 @@
 // Work that runs on several threads at once: picture conversions and file writes. A conversion
 // is pure work on memory that the caller hands over (the picture file's bytes in, its screen
 // image out, through picture_image, which keeps no state). A write puts bytes the caller hands
-// over into a file, as the file module writes files (under a temporary name, flushed, then moved
-// into place) but straight through the platform layer, whose calls keep no state, since the file
-// module's numbered files are the single thread's. The threads touch nothing else (no runtime
+// over into a file through the file layer's whole-file write (under a temporary name, flushed,
+// then moved into place), which keeps no state, since the numbered files are the single
+// thread's. The threads touch nothing else (no runtime
 // heap, no string area, no output), so the single-threaded runtime stays on the calling thread,
 // which takes its own share of the jobs and reports progress between them.
 #pragma once
@@ -65,6 +65,9 @@ void jobs_convert(ConvertJob* jobs, int32_t count, int32_t threads,
 // Runs one write on the calling thread, whether or not an interrupt came (a build's state, which
 // says what its files are, is written after them even then).
 void jobs_write_here(WriteJob* job);
+// The message for a write that failed with outcome: "Error: Can't create file" or "Error: Can't
+// write file", as the programs say them.
+const char* jobs_write_error_text(int32_t outcome);
 // Runs the count writes the same way; none of them may have more than most bytes.
 void jobs_write(WriteJob* jobs, int32_t count, uint32_t most, int32_t threads,
                 void (*progress)(int32_t finished, int32_t count));

@@ -8,6 +8,7 @@
 // (a pack file of a few megabytes), so this happens only on a machine out of memory.
 #include "json.h"
 #include "heap.h"
+#include "os.h"
 #include "text.h"
 #include <new>
 #include <stdlib.h>
@@ -19,9 +20,6 @@
 #include <memorystream.h>
 #include <prettywriter.h>
 #include <stringbuffer.h>
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace {
 // The C heap, as RapidJSON's CrtAllocator, but never returning a null block.
@@ -147,24 +145,12 @@ wchar_t* widen(const char* text, uint32_t* count) {
     wchar_t* units = (wchar_t*)malloc((n + 1) * sizeof(wchar_t));
     if (!units)
         return 0;
-#ifdef _WIN32
-    int got = n ? MultiByteToWideChar(CP_ACP, 0, text, (int)n, units, (int)n + 1) : 0;
-    if (n && got <= 0) {
-        free(units);
-        return 0;
-    }
-    units[got] = 0;
-    *count = (uint32_t)got;
-#else
-    // POSIX systems have no such code page: the bytes are read as Windows-1252, the Level
-    // Creator's own on Western systems, as "level show --json" reads them.
-    int32_t got = text_widen_1252(text, units, (int32_t)n + 1);
+    int32_t got = os_code_page_widen(text, units, (int32_t)n + 1);
     if (got <= 0) {
         free(units);
         return 0;
     }
     *count = (uint32_t)got - 1;
-#endif
     return units;
 }
 
@@ -333,16 +319,8 @@ int json_code_page(const JsonText* text, char** block) {
     char* out = (char*)heap_allocate((size_t)text->count * 2 + 1);
     if (!out)
         return JSON_CODE_PAGE_MEMORY;
-#ifdef _WIN32
-    // No best fit: a character the code page lacks must be refused, not turned into a lookalike.
-    BOOL lost = FALSE;
-    int n = text->count ? WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text->units,
-                                              (int)text->count, out, (int)text->count * 2, 0, &lost)
-                        : 0;
-    int done = !lost && (n > 0 || text->count == 0);
-#else
-    int done = text_narrow_1252(text->units, (int32_t)text->count, out);
-#endif
+    int done =
+        os_code_page_narrow(text->units, (int32_t)text->count, out, (int32_t)text->count * 2 + 1);
     if (!done) {
         heap_free(out);
         return JSON_CODE_PAGE_LOST;

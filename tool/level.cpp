@@ -11,9 +11,6 @@
 #include "store.h"
 #include "str.h"
 #include "text.h"
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace {
 // A level's JSON is a few hundred bytes; anything far longer is not one.
@@ -39,13 +36,7 @@ void append_value(LevelFields* f, int32_t index, int json) {
     } else if (!json) {
         text_quote(text);
     } else {
-#ifdef _WIN32
-        int n = MultiByteToWideChar(CP_ACP, 0, text, -1, LEVEL_TOOL.wide, LEVEL_RECORD_SIZE + 1);
-#else
-        // POSIX systems have no such code page: the bytes are read as Windows-1252, the Level
-        // Creator's own on Western systems, so the JSON is the Windows tool's there.
-        int n = text_widen_1252(text, LEVEL_TOOL.wide, LEVEL_RECORD_SIZE + 1);
-#endif
+        int n = os_code_page_widen(text, LEVEL_TOOL.wide, LEVEL_RECORD_SIZE + 1);
         text_quote_wide(LEVEL_TOOL.wide, n > 0 ? n - 1 : 0);
     }
 }

@@ -1,6 +1,7 @@
 // The output folder's lock and journal. The journal is text: a first line that says what it is,
 // then one temporary file name per line.
 #include "lock.h"
+#include "file.h"
 #include "heap.h"
 #include "os.h"
 #include "out.h"
@@ -41,13 +42,11 @@ void told(const char* name, const char* message) {
 // The whole journal into a heap block ending in a 0 (*size bytes before it); 0 when it is empty,
 // unreadable, or larger than a journal of this tool can be.
 char* journal_read(uint32_t* size) {
-    OsCalls* calls = os_calls();
-    uint64_t total = calls->size(LOCK.file);
-    if (total == 0 || total >= JOURNAL_MOST || calls->seek(LOCK.file, 0) != 0)
+    uint64_t total = file_held_size(LOCK.file);
+    if (total == 0 || total >= JOURNAL_MOST)
         return 0;
     char* text = (char*)heap_allocate((size_t)total + 1);
-    uint32_t done = 0;
-    if (!text || !calls->read(LOCK.file, text, (uint32_t)total, &done) || done != total) {
+    if (!text || !file_held_read(LOCK.file, text, (uint32_t)total)) {
         heap_free(text);
         return 0;
     }
@@ -72,8 +71,7 @@ void journal_clean(void) {
             char full[FULL_MOST], message[FULL_MOST + 64], shown[FULL_MOST];
             OsFileFacts facts;
             if (lock_temporary_name(line) && joined(full, LOCK.full, line) &&
-                os_calls()->facts(full, &facts) && facts.kind == OS_FILE &&
-                os_calls()->remove(full)) {
+                file_facts(full, &facts) && facts.kind == OS_FILE && file_remove(full)) {
                 snprintf(message, sizeof message, "Removed %s, left by a build that was stopped",
                          joined(shown, LOCK.shown, line) ? shown : line);
                 out_line(message);
@@ -88,11 +86,7 @@ void journal_clean(void) {
 // Only names about to be made need be on the disk first: a journal emptied but not yet synced
 // when the system stops names files that are gone, which the next build passes over.
 int journal_write(const char* text, uint32_t count, int durable) {
-    OsCalls* calls = os_calls();
-    uint32_t done = 0;
-    return calls->truncate(LOCK.file, 0) && calls->seek(LOCK.file, 0) == 0 &&
-           (count == 0 || (calls->write(LOCK.file, text, count, &done) && done == count)) &&
-           (!durable || calls->flush(LOCK.file));
+    return file_held_put(LOCK.file, text, count, durable);
 }
 } // namespace
 
@@ -116,13 +110,13 @@ int lock_take(const char* full, const char* shown, int wait) {
         return LOCK_FAILED;
     }
     char name[FULL_MOST];
-    OsFile file = joined(name, full, LOCK_FILE_NAME) ? os_calls()->lock_open(name) : 0;
+    OsFile file = joined(name, full, LOCK_FILE_NAME) ? file_lock_open(name) : 0;
     if (!file) {
         told(LOCK_FILE_NAME, "Error: Can't create file");
         return LOCK_FAILED;
     }
     int taken, said = 0;
-    while ((taken = os_calls()->lock_take(file)) == 0 && wait && !os_interrupted()) {
+    while ((taken = file_lock_take(file)) == 0 && wait && !os_interrupted()) {
         if (!said) {
             char message[FULL_MOST + 64];
             snprintf(message, sizeof message, "%s: waiting for another build to finish", shown);
@@ -132,7 +126,7 @@ int lock_take(const char* full, const char* shown, int wait) {
         os_sleep(WAIT_STEP_MS);
     }
     if (taken != 1) {
-        os_calls()->close(file);
+        file_held_close(file);
         if (taken == 0 && !wait) {
             out_error(shown, "Error: Another build is writing this folder");
             return LOCK_BUSY;
@@ -145,7 +139,7 @@ int lock_take(const char* full, const char* shown, int wait) {
     }
     LOCK.file = file;
     journal_clean();
-    if (os_calls()->size(LOCK.file) != 0 && !journal_write("", 0, 0)) {
+    if (file_held_size(LOCK.file) != 0 && !journal_write("", 0, 0)) {
         told(LOCK_FILE_NAME, "Error: Can't write file");
         lock_release();
         return LOCK_FAILED;
@@ -181,6 +175,6 @@ void lock_release(void) {
     if (!LOCK.file)
         return;
     journal_write("", 0, 0);
-    os_calls()->close(LOCK.file);
+    file_held_close(LOCK.file);
     LOCK.file = 0;
 }

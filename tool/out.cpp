@@ -2,110 +2,66 @@
 // the C runtime's buffers nor the string area (start-up may have failed to make it).
 #include "out.h"
 #include "heap.h"
+#include "os.h"
 
 namespace {
 struct OutState {
     uint32_t progress_length; // characters of the progress line now shown; 0 when none
 };
-OutState CONSOLE; // not OUT, which windows.h defines as nothing
-} // namespace
+OutState CONSOLE;
 
-#ifdef _WIN32
-#include <windows.h>
-
-namespace {
-int is_terminal(void) {
-    DWORD mode;
-    return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
-}
-
-// Up to room bytes of standard input; -1 when the read fails.
-int32_t read_input(unsigned char* into, uint32_t room) {
-    HANDLE h = GetStdHandle(STD_INPUT_HANDLE);
-    DWORD n = 0;
-    if (!ReadFile(h, into, room, &n, 0))
-        // A pipe whose writer has closed ends this way rather than with 0 bytes.
-        return GetLastError() == ERROR_BROKEN_PIPE ? 0 : -1;
-    return (int32_t)n;
-}
-
-void write_handle(DWORD which, const char* text) {
-    HANDLE h = GetStdHandle(which);
-    if (!text || h == 0 || h == INVALID_HANDLE_VALUE)
+// Writes text to the stream, each LF as the system's line end (in one piece where that is LF).
+void write_handle(int stream, const char* text) {
+    if (!text)
         return;
+    uint32_t end_length = 0;
+    while (OS_LINE_END[end_length])
+        ++end_length;
+    if (end_length == 1 && OS_LINE_END[0] == '\n') {
+        uint32_t n = 0;
+        while (text[n])
+            ++n;
+        os_console_write(stream, text, n);
+        return;
+    }
     const char* run = text;
     for (const char* p = text;; ++p) {
         if (*p == '\n' || *p == 0) {
-            DWORD written;
             if (p > run)
-                WriteFile(h, run, (DWORD)(p - run), &written, 0);
+                os_console_write(stream, run, (uint32_t)(p - run));
             if (*p == 0)
                 return;
-            WriteFile(h, "\r\n", 2, &written, 0);
+            os_console_write(stream, OS_LINE_END, end_length);
             run = p + 1;
         }
     }
 }
-} // namespace
-#else
-#include <errno.h>
-#include <unistd.h>
 
-// POSIX systems end lines with LF alone; the texts are otherwise the Windows tool's.
-enum { STD_OUTPUT_HANDLE = 1, STD_ERROR_HANDLE = 2 };
-
-namespace {
 int is_terminal(void) {
-    return isatty(1);
-}
-
-int32_t read_input(unsigned char* into, uint32_t room) {
-    for (;;) {
-        ssize_t n = read(0, into, room);
-        if (n < 0 && errno == EINTR)
-            continue;
-        return n < 0 ? -1 : (int32_t)n;
-    }
-}
-
-void write_handle(int fd, const char* text) {
-    if (!text)
-        return;
-    const char* p = text;
-    while (*p)
-        ++p;
-    while (p > text) {
-        ssize_t n = write(fd, text, (size_t)(p - text));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        text += n;
-    }
+    return os_console_is_terminal();
 }
 } // namespace
-#endif
 
 void out_text(const char* text) {
-    write_handle(STD_OUTPUT_HANDLE, text);
+    write_handle(OS_OUTPUT, text);
 }
 
 void out_line(const char* text) {
-    write_handle(STD_OUTPUT_HANDLE, text);
-    write_handle(STD_OUTPUT_HANDLE, "\n");
+    write_handle(OS_OUTPUT, text);
+    write_handle(OS_OUTPUT, "\n");
 }
 
 void out_error_text(const char* text) {
-    write_handle(STD_ERROR_HANDLE, text);
+    write_handle(OS_ERROR, text);
 }
 
 void out_error(const char* name, const char* message) {
     if (name) {
-        write_handle(STD_ERROR_HANDLE, name);
-        write_handle(STD_ERROR_HANDLE, ": ");
+        write_handle(OS_ERROR, name);
+        write_handle(OS_ERROR, ": ");
     }
-    write_handle(STD_ERROR_HANDLE, message);
-    write_handle(STD_ERROR_HANDLE, "\n");
+    write_handle(OS_ERROR, message);
+    write_handle(OS_ERROR, "\n");
 }
 
 int out_is_terminal(void) {
@@ -118,8 +74,8 @@ void out_progress(const char* text) {
     uint32_t n = 0;
     while (text[n])
         ++n;
-    write_handle(STD_OUTPUT_HANDLE, "\r");
-    write_handle(STD_OUTPUT_HANDLE, text);
+    write_handle(OS_OUTPUT, "\r");
+    write_handle(OS_OUTPUT, text);
     // Spaces over what is left of a longer line before, then back to its end.
     char blanks[81];
     uint32_t extra = CONSOLE.progress_length > n ? CONSOLE.progress_length - n : 0;
@@ -128,10 +84,10 @@ void out_progress(const char* text) {
     for (uint32_t i = 0; i < extra; ++i)
         blanks[i] = ' ';
     blanks[extra] = 0;
-    write_handle(STD_OUTPUT_HANDLE, blanks);
+    write_handle(OS_OUTPUT, blanks);
     for (uint32_t i = 0; i < extra; ++i)
         blanks[i] = '\b';
-    write_handle(STD_OUTPUT_HANDLE, blanks);
+    write_handle(OS_OUTPUT, blanks);
     CONSOLE.progress_length = n;
 }
 
@@ -144,8 +100,8 @@ void out_progress_end(void) {
     for (uint32_t i = 1; i <= n; ++i)
         blanks[i] = ' ';
     blanks[n + 1] = 0;
-    write_handle(STD_OUTPUT_HANDLE, blanks);
-    write_handle(STD_OUTPUT_HANDLE, "\r");
+    write_handle(OS_OUTPUT, blanks);
+    write_handle(OS_OUTPUT, "\r");
     CONSOLE.progress_length = 0;
 }
 
@@ -166,7 +122,7 @@ int out_read_input(uint32_t most, unsigned char** bytes, uint32_t* size) {
             block = grown;
             room = grown_room;
         }
-        int32_t n = read_input(block + used, room - used);
+        int32_t n = os_input_read(block + used, room - used);
         if (n < 0)
             break;
         if (n == 0) {

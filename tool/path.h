@@ -1,7 +1,6 @@
-// File names the user types, and the directories the tool looks into. The file runtime makes the
-// program's directory current before every open, which suits the forms; on the command line a
-// relative name means the user's current directory, so each one is made absolute against the
-// directory recorded at start. One implementation per system: path_win.cpp, path_posix.cpp.
+// File names the user types, and the directories the tool looks into. The forms' file runtime
+// makes the program's directory current before every open; on the command line a relative name
+// means the user's current directory, so the tool has the file layer take names as given.
 #pragma once
 #include <stdint.h>
 
@@ -14,12 +13,13 @@
 #define PATH_IMAGES "../share/wumpo-tools/images/"
 #endif
 
-// Records the process's current directory: the user's, before any file is opened.
+// Has every name resolved against the user's current directory from now on, before any file is
+// opened.
 void path_start(void);
-// The absolute form of name, taken relative to the recorded directory, in a runtime heap block;
+// The absolute form of name, taken relative to the current directory, in a runtime heap block;
 // 0 for an empty or unusable name, or when the heap refuses.
 char* path_full(const char* name);
-// 1 when name (relative to the recorded directory) is an existing directory.
+// 1 when name (relative to the current directory) is an existing directory.
 int path_is_directory(const char* name);
 // Calls found with each plain file (not a directory) whose name matches the wildcard pattern
 // (* and ?, letter case aside, in the last part of the name only), in the system's order: the
@@ -28,5 +28,3 @@ int path_is_directory(const char* name);
 int32_t path_each_match(const char* pattern,
                         void (*found)(const char* prefix, int32_t prefix_length,
                                       const char* file_name));
-// 1 when name a comes before name b in the order the progress lines are shown.
-int path_name_before(const char* a, const char* b);

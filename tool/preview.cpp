@@ -29,17 +29,19 @@ int32_t picture_position(const char* text) {
     return page - 10;
 }
 
-// A picture of the images folder beside the program (the name is relative, so the file runtime
-// finds it there, as the image loader does for the form).
+// A picture of the images folder beside the program (name is relative to the program's
+// directory, where the image loader finds it for the form).
 int read_program_picture(const char* name, BitmapPicture* picture) {
     unsigned char* bytes = 0;
     uint32_t size = 0;
-    int read = store_read(name, 0, PREVIEW_FILE_MAX, &bytes, &size);
-    if (read == STORE_DONE && bitmap_file_picture(bytes, size, picture))
-        return 1;
     char* start = str_position();
     str_concat(program_directory());
     str_concat(name);
+    int read = store_read(start, 0, PREVIEW_FILE_MAX, &bytes, &size);
+    if (read == STORE_DONE && bitmap_file_picture(bytes, size, picture)) {
+        str_set_position(start);
+        return 1;
+    }
     out_error(start, read == STORE_NOT_OPENED || read == STORE_NOT_READ
                          ? "Error: Cannot open bitmap file"
                          : "Error: Bitmap has to be 24-bit, no compression");

@@ -29,12 +29,12 @@ int store_read(const char* name, uint32_t least, uint32_t most, unsigned char** 
 }
 
 int store_write(const char* name, const void* bytes, uint32_t count) {
-    if (!name || !file_create(0, name))
-        return STORE_NOT_CREATED;
-    int written = file_write_block(bytes, count);
-    // The close moves the finished file into place only when every byte reached it.
-    int closed = file_close(0);
-    return written && closed ? STORE_DONE : STORE_NOT_WRITTEN;
+    char* full = name ? file_full_name(name) : 0;
+    char* temporary = full ? file_temporary_name(full) : 0;
+    int outcome = temporary ? file_write_whole(full, temporary, bytes, count) : FILE_NOT_CREATED;
+    heap_free(full);
+    heap_free(temporary);
+    return outcome;
 }
 
 const char* store_write_error_text(int outcome) {

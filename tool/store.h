@@ -1,15 +1,18 @@
-// Whole files for the command-line tool: a file read into one heap block, a block written as a
-// new file. Both go through numbered file 0, so a failed write leaves any earlier file intact.
+// Whole files for the command-line tool: a file read into one heap block (through numbered file
+// 0), a block written as a new file (the file layer's whole-file write, so a failed write leaves
+// any earlier file intact).
 #pragma once
 #include <stdint.h>
+#include "file.h"
 
+// The file layer's outcomes; a refused heap block is STORE_NOT_READ.
 enum StoreOutcome {
-    STORE_DONE = 0,
-    STORE_NOT_OPENED,  // missing or unreadable
-    STORE_WRONG_SIZE,  // its size is outside what the caller takes
-    STORE_NOT_READ,    // the read stopped short, or the heap refused the block
-    STORE_NOT_CREATED, // the file cannot be made
-    STORE_NOT_WRITTEN  // a write failed; the earlier file of the name is untouched
+    STORE_DONE = FILE_DONE,
+    STORE_NOT_OPENED = FILE_NOT_OPENED,
+    STORE_WRONG_SIZE = FILE_WRONG_SIZE,
+    STORE_NOT_READ = FILE_NOT_READ,
+    STORE_NOT_CREATED = FILE_NOT_CREATED,
+    STORE_NOT_WRITTEN = FILE_NOT_WRITTEN
 };
 
 // Reads the file name (resolved by the file runtime) when its size is from least to most bytes:

@@ -84,12 +84,6 @@ const char* last_separator_end(const char* path) {
     return name;
 }
 
-// Windows-1252 characters 0x80-0x9F as UTF-16; 0 where the code page has none (those bytes
-// become the same code point, as Windows' own conversion gives them).
-const uint16_t CP1252_HIGH[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 } // namespace
 
 int text_equal(const char* a, const char* b) {
@@ -237,44 +231,6 @@ int text_matches(const char* pattern, const char* name) {
         p = star;
         n = ++resume;
     }
-}
-
-int32_t text_widen_1252(const char* text, wchar_t* out, int32_t room) {
-    int32_t n = 0;
-    for (const unsigned char* p = (const unsigned char*)(text ? text : ""); n < room; ++p) {
-        uint16_t unit = *p;
-        if (unit >= 0x80 && unit < 0xA0 && CP1252_HIGH[unit - 0x80])
-            unit = CP1252_HIGH[unit - 0x80];
-        out[n++] = (wchar_t)unit;
-        if (!*p)
-            return n;
-    }
-    return 0;
-}
-
-int text_narrow_1252(const wchar_t* units, int32_t count, char* out) {
-    out[0] = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        uint32_t unit = (uint32_t)units[i];
-        int32_t byte = -1;
-        if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
-            byte = (int32_t)unit;
-        } else {
-            // The table's characters, and the five bytes it leaves alone, which widen to
-            // themselves.
-            for (int32_t b = 0; b < 32 && byte < 0; ++b) {
-                if (CP1252_HIGH[b] ? CP1252_HIGH[b] == unit : unit == 0x80u + (uint32_t)b)
-                    byte = 0x80 + b;
-            }
-        }
-        if (byte <= 0) {
-            out[0] = 0;
-            return 0;
-        }
-        out[i] = (char)byte;
-    }
-    out[count] = 0;
-    return 1;
 }
 
 int text_utf8_of_units(const wchar_t* units, int32_t count, char* out) {

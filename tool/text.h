@@ -39,14 +39,6 @@ char* text_field_name(const char* argument, const char** value);
 // characters, ? any one, letter case aside (ASCII and Latin-1 letters), and a final ".*" also
 // matching a name without an extension.
 int text_matches(const char* pattern, const char* name);
-// The 8-bit text as UTF-16 units of the Windows-1252 code page, with its terminator, into out
-// (room units), as MultiByteToWideChar does: the units written, terminator included, or 0 when
-// they do not fit.
-int32_t text_widen_1252(const char* text, wchar_t* out, int32_t room);
-// The reverse: count UTF-16 units as Windows-1252 bytes into out (count + 1 bytes, terminated),
-// as WideCharToMultiByte does without best fit. 1 when every unit has its byte; 0 otherwise
-// (out then holds no text).
-int text_narrow_1252(const wchar_t* units, int32_t count, char* out);
 // count UTF-16 units as UTF-8 into out (3 * count + 1 bytes, terminated): how POSIX systems
 // spell Unicode file names. 1 when done; 0 for a lone surrogate or a unit 0.
 int text_utf8_of_units(const wchar_t* units, int32_t count, char* out);

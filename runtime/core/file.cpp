@@ -23,8 +23,9 @@ struct FileState {
     unsigned char buffer[4]; // the transfer buffer of every single-value read and write
     uint32_t transferred;    // bytes moved by the last read or write call
     uint32_t serial;         // makes each temporary name of this process unique
+    int as_given;            // 1: names are the process's, the current directory left alone
 };
-FileState FILES = {{}, -1, {0, 0, 0, 0}, 0, 0};
+FileState FILES = {{}, -1, {0, 0, 0, 0}, 0, 0, 0};
 
 // The number's slot; the empty spare for a number without one (negative, never opened, or -1 for
 // no current file).
@@ -63,7 +64,8 @@ int prepare_open(int32_t number) {
     if (!numbered_reserve(&FILES.slots, number))
         return 0;
     release(number, 0);
-    os_calls()->set_current_directory(program_directory());
+    if (!FILES.as_given)
+        os_calls()->set_current_directory(program_directory());
     return 1;
 }
 
@@ -167,20 +169,26 @@ int file_system_init(void) {
     return numbered_init(&FILES.slots, sizeof(FileSlot), FILE_FIRST_CAPACITY, FILE_GROWTH);
 }
 
+void file_names_as_given(void) {
+    FILES.as_given = 1;
+}
+
+namespace {
+// The target is probed before anything is written, so a file that could never be put in place
+// is refused here rather than after the work.
+OsFile create_beside(const char* full, const char* temporary) {
+    return full && temporary && os_calls()->replaceable(full) ? os_calls()->create_new(temporary)
+                                                              : 0;
+}
+} // namespace
+
 OsFile file_create(int32_t number, const char* name) {
     if (!prepare_open(number))
         return 0;
     FILES.current = number;
     char* full = file_full_name(name ? name : "");
-    char* temporary = 0;
-    OsFile h = 0;
-    // The target is probed before anything is written, so a file that could never be put in
-    // place is refused here rather than after the work.
-    if (full && os_calls()->replaceable(full)) {
-        temporary = file_temporary_name(full);
-        if (temporary)
-            h = os_calls()->create_new(temporary);
-    }
+    char* temporary = full ? file_temporary_name(full) : 0;
+    OsFile h = create_beside(full, temporary);
     if (!h) {
         uint32_t error = os_last_error();
         heap_free(full);
@@ -281,4 +289,74 @@ uint32_t file_read_block(void* buffer, uint32_t count) {
 
 int file_write_block(const void* buffer, uint32_t count) {
     return write_raw(buffer, count);
+}
+
+int file_facts(const char* full, OsFileFacts* facts) {
+    return os_calls()->facts(full, facts);
+}
+
+int file_make_directory(const char* full) {
+    return os_calls()->make_directory(full);
+}
+
+int file_remove(const char* full) {
+    return os_calls()->remove(full);
+}
+
+int file_read_whole(const char* full, void* into, uint32_t room, uint32_t* size) {
+    OsCalls* calls = os_calls();
+    OsFile f = full ? calls->open_read(full) : 0;
+    if (!f)
+        return FILE_NOT_OPENED;
+    uint64_t n = calls->size(f);
+    uint32_t done = 0;
+    int outcome = FILE_DONE;
+    if (n == 0xFFFFFFFFu)
+        outcome = FILE_NOT_READ;
+    else if (n > room)
+        outcome = FILE_WRONG_SIZE;
+    else if (n > 0 && (!calls->read(f, into, (uint32_t)n, &done) || done != n))
+        outcome = FILE_NOT_READ;
+    calls->close(f);
+    *size = outcome == FILE_DONE ? (uint32_t)n : 0;
+    return outcome;
+}
+
+int file_write_whole(const char* full, const char* temporary, const void* bytes, uint32_t count) {
+    OsFile f = create_beside(full, temporary);
+    if (!f)
+        return FILE_NOT_CREATED;
+    uint32_t done = 0;
+    int written = os_calls()->write(f, bytes, count, &done) && done == count;
+    return file_commit(f, temporary, full, written) ? FILE_DONE : FILE_NOT_WRITTEN;
+}
+
+OsFile file_lock_open(const char* full) {
+    return os_calls()->lock_open(full);
+}
+
+int file_lock_take(OsFile file) {
+    return os_calls()->lock_take(file);
+}
+
+uint64_t file_held_size(OsFile file) {
+    return os_calls()->size(file);
+}
+
+int file_held_read(OsFile file, void* into, uint32_t count) {
+    uint32_t done = 0;
+    return os_calls()->seek(file, 0) == 0 &&
+           (count == 0 || (os_calls()->read(file, into, count, &done) && done == count));
+}
+
+int file_held_put(OsFile file, const void* bytes, uint32_t count, int durable) {
+    OsCalls* calls = os_calls();
+    uint32_t done = 0;
+    return calls->truncate(file, 0) && calls->seek(file, 0) == 0 &&
+           (count == 0 || (calls->write(file, bytes, count, &done) && done == count)) &&
+           (!durable || calls->flush(file));
+}
+
+void file_held_close(OsFile file) {
+    os_calls()->close(file);
 }

@@ -12,6 +12,10 @@
 
 // Allocates the table (10 numbers). 1 on success, 0 when the heap refuses.
 int file_system_init(void);
+// From now on, names are resolved as given: against the process's current directory, which no
+// open changes. For a command line, whose user means their own directory; the forms keep the
+// program directory.
+void file_names_as_given(void);
 
 // Opens name for writing as a new, empty file (replacing any earlier one when closed). The
 // result is the system's handle of the file (a Win32 HANDLE on Windows).
@@ -64,3 +68,41 @@ char* file_full_name(const char* name);
 uint32_t file_read_block(void* buffer, uint32_t count);
 // Non-zero when all count bytes were written.
 int file_write_block(const void* buffer, uint32_t count);
+
+// Whole files by full name, for a command line as much as for the forms. They touch no numbered
+// file and no module state, so any thread may use them; the system's calls still go through the
+// table, where a test makes one fail.
+enum FileOutcome {
+    FILE_DONE = 0,
+    FILE_NOT_OPENED,  // missing, unreadable, or not a regular file
+    FILE_WRONG_SIZE,  // its size is outside what the caller takes
+    FILE_NOT_READ,    // the read stopped short
+    FILE_NOT_CREATED, // the file cannot be made (a folder, read-only, no room for the name)
+    FILE_NOT_WRITTEN  // a write failed; any earlier file of the name is untouched
+};
+// What the system says of full (os_calls()->facts). 1 when it could tell.
+int file_facts(const char* full, OsFileFacts* facts);
+// Makes the directory full (its parent must exist); 1 when made or already a directory.
+int file_make_directory(const char* full);
+// Removes the file full. 1 on success.
+int file_remove(const char* full);
+// Reads the whole file full into into (room bytes) when it holds at most room bytes; *size gets
+// its size. Returns FILE_DONE, FILE_NOT_OPENED, FILE_WRONG_SIZE or FILE_NOT_READ.
+int file_read_whole(const char* full, void* into, uint32_t room, uint32_t* size);
+// Writes count bytes as the file full, as file_create and file_close do: the target probed
+// first, the bytes written under temporary (a name beside it that no one else uses), flushed,
+// and moved into place only when all of them were written. Returns FILE_DONE, FILE_NOT_CREATED
+// or FILE_NOT_WRITTEN (the system's error of the failed step kept).
+int file_write_whole(const char* full, const char* temporary, const void* bytes, uint32_t count);
+
+// A file held open, for a lock that lasts as long as the process holds it (os_calls()->lock_open
+// and lock_take, which say what they do).
+OsFile file_lock_open(const char* full);
+int file_lock_take(OsFile file);
+// The held file's size; 0xFFFFFFFF when the system cannot tell.
+uint64_t file_held_size(OsFile file);
+// Reads count bytes from its start into into. 1 when all were read.
+int file_held_read(OsFile file, void* into, uint32_t count);
+// Makes bytes (count of them) its whole content; with durable, on the disk before it returns 1.
+int file_held_put(OsFile file, const void* bytes, uint32_t count, int durable);
+void file_held_close(OsFile file);

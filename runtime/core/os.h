@@ -131,6 +131,37 @@ void os_sleep(uint32_t milliseconds);
 // How many processors the process may run on; at least 1.
 uint32_t os_processor_count(void);
 
+// Runs work(argument) on a new thread through the table; 0 when refused. os_thread_wait waits
+// for its end and releases it.
+OsThread os_thread_start(OsThreadWork work, void* argument);
+void os_thread_wait(OsThread thread);
+
+// The console of a command-line program: bytes to standard output or standard error as they are
+// (a line end is the caller's, OS_LINE_END), and standard input.
+enum OsStream { OS_OUTPUT = 1, OS_ERROR = 2 };
+void os_console_write(int stream, const char* bytes, uint32_t count);
+// 1 when standard output is a terminal (a console window on Windows).
+int os_console_is_terminal(void);
+// Up to room bytes of standard input: the count read, 0 at its end, -1 when the read fails.
+int32_t os_input_read(void* into, uint32_t room);
+// How the system's console programs end a line: CR LF on Windows, LF elsewhere.
+extern const char OS_LINE_END[];
+
+// Calls each(context, name, kind) for every entry of the directory full but "." and "..", in
+// the system's order; kind is an OsFileKind, links followed (OS_MISSING for a broken one). 1 when
+// the directory could be read.
+int os_list_directory(const char* full, void (*each)(void* context, const char* name, int32_t kind),
+                      void* context);
+
+// The system's 8-bit code page, the one the programs' texts are in: the ANSI code page on
+// Windows; POSIX systems have none, so there the bytes are Windows-1252, the Level Creator's own
+// on Western systems. The terminated text as UTF-16 units into out (room units), terminator
+// included, as MultiByteToWideChar does: the units written with it, 0 when they do not fit.
+int32_t os_code_page_widen(const char* text, wchar_t* out, int32_t room);
+// The reverse: count units as the code page's bytes into out (room bytes, terminated), with no
+// best fit. 1 when every unit has its bytes; 0 otherwise (out then holds no text).
+int os_code_page_narrow(const wchar_t* units, int32_t count, char* out, int32_t room);
+
 // From now on, the first Ctrl+C (or SIGINT, SIGTERM) only sets a flag that os_interrupted
 // reads, so a long job can stop between two files; a second one ends the process as usual.
 void os_watch_interrupt(void);

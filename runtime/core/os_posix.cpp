@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
+#include <dirent.h>
 #include <atomic>
 
 // The core's module state belongs to heap.cpp, file.cpp and program.cpp; this file only calls
@@ -411,6 +412,13 @@ void append_components(char* out, uint32_t* used, const char* path) {
 }
 
 enum { POSIX_NAME_MAX = 4096 };
+
+// Windows-1252 characters 0x80-0x9F as UTF-16; 0 where the code page has none (those bytes
+// become the same code point, as Windows' own conversion gives them).
+const uint16_t CP1252_HIGH[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 } // namespace
 
 const char OS_SEPARATOR = '/';
@@ -508,4 +516,104 @@ void* os_program_module(void) {
 
 void os_end_process(int code) {
     exit(code);
+}
+
+OsThread os_thread_start(OsThreadWork work, void* argument) {
+    return os_calls()->thread_start(work, argument);
+}
+
+void os_thread_wait(OsThread thread) {
+    os_calls()->thread_wait(thread);
+}
+
+const char OS_LINE_END[] = "\n";
+
+void os_console_write(int stream, const char* bytes, uint32_t count) {
+    int fd = stream == OS_ERROR ? 2 : 1;
+    while (count > 0) {
+        ssize_t n = write(fd, bytes, count);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        bytes += n;
+        count -= (uint32_t)n;
+    }
+}
+
+int os_console_is_terminal(void) {
+    return isatty(1);
+}
+
+int32_t os_input_read(void* into, uint32_t room) {
+    if (room > 0x7FFFFFFFu)
+        room = 0x7FFFFFFFu;
+    for (;;) {
+        ssize_t n = read(0, into, room);
+        if (n < 0 && errno == EINTR)
+            continue;
+        return n < 0 ? -1 : (int32_t)n;
+    }
+}
+
+int os_list_directory(const char* full, void (*each)(void* context, const char* name, int32_t kind),
+                      void* context) {
+    DIR* listing = opendir(full);
+    if (!listing)
+        return 0;
+    for (struct dirent* entry = readdir(listing); entry; entry = readdir(listing)) {
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (!name[1] || (name[1] == '.' && !name[2])))
+            continue;
+        // Links are followed, as an open of the name would follow them.
+        struct stat st;
+        int32_t kind = fstatat(dirfd(listing), name, &st, 0) != 0 ? OS_MISSING
+                       : S_ISDIR(st.st_mode)                      ? OS_DIRECTORY
+                                                                  : OS_FILE;
+        each(context, name, kind);
+    }
+    closedir(listing);
+    return 1;
+}
+
+int32_t os_code_page_widen(const char* text, wchar_t* out, int32_t room) {
+    int32_t n = 0;
+    for (const unsigned char* p = (const unsigned char*)(text ? text : ""); n < room; ++p) {
+        uint16_t unit = *p;
+        if (unit >= 0x80 && unit < 0xA0 && CP1252_HIGH[unit - 0x80])
+            unit = CP1252_HIGH[unit - 0x80];
+        out[n++] = (wchar_t)unit;
+        if (!*p)
+            return n;
+    }
+    return 0;
+}
+
+int os_code_page_narrow(const wchar_t* units, int32_t count, char* out, int32_t room) {
+    if (room < 1)
+        return 0;
+    out[0] = 0;
+    if (count >= room)
+        return 0;
+    for (int32_t i = 0; i < count; ++i) {
+        uint32_t unit = (uint32_t)units[i];
+        int32_t byte = -1;
+        if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
+            byte = (int32_t)unit;
+        } else {
+            // The table's characters, and the five bytes it leaves alone, which widen to
+            // themselves.
+            for (int32_t b = 0; b < 32 && byte < 0; ++b) {
+                if (CP1252_HIGH[b] ? CP1252_HIGH[b] == unit : unit == 0x80u + (uint32_t)b)
+                    byte = 0x80 + b;
+            }
+        }
+        if (byte <= 0) {
+            out[0] = 0;
+            return 0;
+        }
+        out[i] = (char)byte;
+    }
+    out[count] = 0;
+    return 1;
 }

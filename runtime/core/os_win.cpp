@@ -311,3 +311,93 @@ void* os_program_module(void) {
 void os_end_process(int code) {
     ExitProcess((UINT)code);
 }
+
+OsThread os_thread_start(OsThreadWork work, void* argument) {
+    return os_calls()->thread_start(work, argument);
+}
+
+void os_thread_wait(OsThread thread) {
+    os_calls()->thread_wait(thread);
+}
+
+const char OS_LINE_END[] = "\r\n";
+
+void os_console_write(int stream, const char* bytes, uint32_t count) {
+    HANDLE h = GetStdHandle(stream == OS_ERROR ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DWORD written;
+    if (h != 0 && h != INVALID_HANDLE_VALUE && count > 0)
+        WriteFile(h, bytes, count, &written, 0);
+}
+
+int os_console_is_terminal(void) {
+    DWORD mode;
+    return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
+int32_t os_input_read(void* into, uint32_t room) {
+    if (room > 0x7FFFFFFFu)
+        room = 0x7FFFFFFFu;
+    DWORD n = 0;
+    if (!ReadFile(GetStdHandle(STD_INPUT_HANDLE), into, room, &n, 0))
+        // A pipe whose writer has closed ends this way rather than with 0 bytes.
+        return GetLastError() == ERROR_BROKEN_PIPE ? 0 : -1;
+    return (int32_t)n;
+}
+
+int os_list_directory(const char* full, void (*each)(void* context, const char* name, int32_t kind),
+                      void* context) {
+    // The directory's name and "\*": every entry, matched by the caller, not by the system's own
+    // wildcards (which also match the short 8.3 names).
+    size_t n = lstrlenA(full);
+    char* pattern = (char*)HeapAlloc(GetProcessHeap(), 0, n + 3);
+    if (!pattern)
+        return 0;
+    CopyMemory(pattern, full, n);
+    size_t m = n;
+    if (m == 0 || (pattern[m - 1] != '\\' && pattern[m - 1] != '/'))
+        pattern[m++] = '\\';
+    pattern[m++] = '*';
+    pattern[m] = 0;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(pattern, &entry);
+    HeapFree(GetProcessHeap(), 0, pattern);
+    if (search == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_NOT_FOUND; // an empty root lists nothing
+    do {
+        const char* name = entry.cFileName;
+        if (name[0] == '.' && (!name[1] || (name[1] == '.' && !name[2])))
+            continue;
+        each(context, name,
+             (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? OS_DIRECTORY : OS_FILE);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return 1;
+}
+
+int32_t os_code_page_widen(const char* text, wchar_t* out, int32_t room) {
+    return MultiByteToWideChar(CP_ACP, 0, text ? text : "", -1, out, room);
+}
+
+int os_code_page_narrow(const wchar_t* units, int32_t count, char* out, int32_t room) {
+    if (room < 1)
+        return 0;
+    out[0] = 0;
+    if (count == 0)
+        return 1;
+    // No best fit: a character the code page lacks must be refused, not turned into a lookalike.
+    BOOL lost = FALSE;
+    int n =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, units, count, out, room - 1, 0, &lost);
+    if (lost || n <= 0) {
+        out[0] = 0;
+        return 0;
+    }
+    for (int i = 0; i < n; ++i) {
+        if (out[i] == 0) { // a unit 0 is no character of a text
+            out[0] = 0;
+            return 0;
+        }
+    }
+    out[n] = 0;
+    return 1;
+}

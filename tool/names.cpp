@@ -1,0 +1,68 @@
+// The list of names.
+#include "names.h"
+#include "heap.h"
+#include "order.h"
+#include "str.h"
+#include "text.h"
+
+namespace {
+int name_before(const void* data, int32_t a, int32_t b) {
+    char* const* names = (char* const*)data;
+    return text_name_before(names[a], names[b]);
+}
+} // namespace
+
+int names_add(NameList* list, const char* prefix, int32_t prefix_length, const char* name) {
+    if (list->count == list->capacity) {
+        int32_t capacity = list->capacity ? list->capacity * 2 : 16;
+        void* grown = heap_reallocate_table(list->names, (uint64_t)capacity, sizeof(char*));
+        if (!grown)
+            return 0;
+        list->names = (char**)grown;
+        list->capacity = capacity;
+    }
+    int32_t n = str_length(name);
+    char* copy = (char*)heap_allocate((size_t)prefix_length + (size_t)n + 1);
+    if (!copy)
+        return 0;
+    for (int32_t i = 0; i < prefix_length; ++i)
+        copy[i] = prefix[i];
+    for (int32_t i = 0; i < n; ++i)
+        copy[prefix_length + i] = name[i];
+    list->names[list->count++] = copy;
+    return 1;
+}
+
+int names_sort(NameList* list, int32_t first) {
+    int32_t n = list->count - first;
+    if (n < 2)
+        return 1;
+    char** part = list->names + first;
+    int32_t* order = order_indices(n, &name_before, part);
+    // No larger than the list's own table, which was allocated.
+    char** sorted = (char**)heap_allocate((size_t)n * sizeof(char*));
+    if (!order || !sorted) {
+        heap_free(order);
+        heap_free(sorted);
+        return 0;
+    }
+    for (int32_t i = 0; i < n; ++i)
+        sorted[i] = part[order[i]];
+    for (int32_t i = 0; i < n; ++i)
+        part[i] = sorted[i];
+    heap_free(order);
+    heap_free(sorted);
+    return 1;
+}
+
+void names_clear(NameList* list) {
+    for (int32_t i = 0; i < list->count; ++i)
+        heap_free(list->names[i]);
+    list->count = 0;
+}
+
+void names_release(NameList* list) {
+    names_clear(list);
+    heap_free(list->names);
+    *list = NameList{0, 0, 0};
+}
