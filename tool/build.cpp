@@ -93,12 +93,7 @@ BuildState BUILD;
 
 // A heap copy of a text made in the string area (which is then restored to start).
 char* kept(char* text, char* start) {
-    int32_t n = str_length(text);
-    char* block = (char*)heap_allocate((size_t)n + 1);
-    if (block) {
-        for (int32_t i = 0; i < n; ++i)
-            block[i] = text[i];
-    }
+    char* block = text_copy(text);
     str_set_position(start);
     return block;
 }
@@ -604,29 +599,6 @@ int make_folder(const char* full) {
     return made;
 }
 
-// full + ".~PID-bN.tmp": the file module's temporary names are "~PID-N", so neither it nor
-// another process can have this one.
-char* temporary_name(const char* full, int32_t index) {
-    static const char HEX[] = "0123456789abcdef";
-    char digits[9];
-    uint32_t pid = os_process_id();
-    int32_t n = 0;
-    do {
-        digits[7 - n++] = HEX[pid & 15u];
-        pid >>= 4;
-    } while (pid && n < 8);
-    digits[8] = 0;
-    char* start = str_position();
-    *start = 0;
-    str_concat(full);
-    str_concat(".~");
-    str_concat(digits + 8 - n);
-    str_concat("-b");
-    int_to_str(index, str_position());
-    str_concat(".tmp");
-    return kept(start, start);
-}
-
 void show_writing(int32_t finished, int32_t count) {
     show_count("Writing files: ", finished, count);
 }
@@ -653,7 +625,7 @@ int32_t plan_writes(WriteJob* writes) {
         }
         if (!bytes)
             continue;
-        o->temporary = temporary_name(o->full, i);
+        o->temporary = file_temporary_name(o->full);
         if (!o->temporary)
             return -1;
         WriteJob job = {o->full, o->temporary, bytes, count, !BUILD.force, 0, {}};
@@ -793,7 +765,7 @@ int write_outputs(void) {
     int32_t count = writes && records ? plan_writes(writes) : -1;
     char* start = str_position();
     char* state_full = count < 0 ? 0 : kept(text_join(BUILD.out_full, STATE_FILE_NAME), start);
-    char* state_temporary = state_full ? temporary_name(state_full, BUILD.count) : 0;
+    char* state_temporary = state_full ? file_temporary_name(state_full) : 0;
     heap_free(state_full);
     if (!state_temporary) {
         heap_free(writes);

@@ -17,15 +17,6 @@
 namespace {
 NameList LIST; // the bitmaps as the user named them (wildcards expanded)
 
-// A heap copy of text; 0 when memory is short.
-char* heap_copy(const char* text) {
-    int32_t n = str_length(text);
-    char* copy = (char*)heap_allocate((size_t)n + 1);
-    for (int32_t i = 0; copy && i < n; ++i)
-        copy[i] = text[i];
-    return copy;
-}
-
 void add_found(const char* prefix, int32_t prefix_length, const char* file_name) {
     names_add(&LIST, prefix, prefix_length, file_name);
 }
@@ -218,7 +209,7 @@ int32_t convert_batch(int32_t first, const char* out_dir, int32_t threads, int32
            bytes_held < BATCH_BYTES) {
         BatchEntry* e = &entries[count++];
         char* start = str_position();
-        e->image = heap_copy(image_name(LIST.names[first + count - 1], out_dir));
+        e->image = text_copy(image_name(LIST.names[first + count - 1], out_dir));
         str_set_position(start);
         e->convert = e->write = -1;
         ConvertJob job = {};

@@ -5,6 +5,7 @@
 #include "order.h"
 #include "out.h"
 #include "str.h"
+#include "text.h"
 
 namespace {
 struct Finding {
@@ -24,18 +25,6 @@ struct FindingsState {
     int lost;   // the heap refused a finding: the counts still hold, the text is gone
 };
 FindingsState FINDINGS;
-
-char* copy(const char* text) {
-    if (!text)
-        return 0;
-    int32_t n = str_length(text);
-    char* block = (char*)heap_allocate((size_t)n + 1);
-    if (block) {
-        for (int32_t i = 0; i < n; ++i)
-            block[i] = text[i];
-    }
-    return block;
-}
 
 void release(Finding* f) {
     heap_free(f->file);
@@ -110,12 +99,12 @@ void findings_start(const char* file) {
     heap_free(FINDINGS.list);
     heap_free(FINDINGS.file);
     FINDINGS = FindingsState{0, 0, 0, 0, 0, 0, 0};
-    FINDINGS.file = copy(file);
+    FINDINGS.file = text_copy(file);
 }
 
 void findings_file(const char* file) {
     heap_free(FINDINGS.file);
-    FINDINGS.file = copy(file);
+    FINDINGS.file = text_copy(file);
 }
 
 void findings_add(int32_t severity, const char* entry, const char* name, const char* key,
@@ -134,7 +123,8 @@ void findings_add(int32_t severity, const char* entry, const char* name, const c
         FINDINGS.list = (Finding*)grown;
         FINDINGS.capacity = capacity;
     }
-    Finding f = {severity, copy(FINDINGS.file), copy(entry), copy(name), copy(key), copy(message)};
+    Finding f = {severity,        text_copy(FINDINGS.file), text_copy(entry),
+                 text_copy(name), text_copy(key),           text_copy(message)};
     if (!f.message || (FINDINGS.file && !f.file)) {
         release(&f);
         FINDINGS.lost = 1;

@@ -257,7 +257,7 @@ int plain_name(const char* name) {
 }
 
 // The name's own problem for a file on any system (packs move between them), or 0. Its files
-// are NAME.LVL and NAME.IMG, and each is written first as NAME.EXT.~PROCESS-bN.tmp, at most 30
+// are NAME.LVL and NAME.IMG, and each is written first as NAME.EXT.~PROCESS-N.tmp, at most 29
 // bytes more than the name, within the 255 bytes a name may have.
 enum { NAME_MOST = 255 - 30 };
 const char* name_problem(const char* name) {

@@ -1,5 +1,6 @@
 // Text rules of the command-line tool. Pure: no platform call.
 #include "text.h"
+#include "heap.h"
 #include "str.h"
 
 namespace {
@@ -308,4 +309,14 @@ int32_t text_units_of_utf8(const char* text, wchar_t* out, int32_t room) {
         return -1;
     out[n] = 0;
     return n;
+}
+
+char* text_copy(const char* text) {
+    if (!text)
+        return 0;
+    int32_t n = str_length(text);
+    char* block = (char*)heap_allocate((size_t)n + 1);
+    for (int32_t i = 0; block && i < n; ++i)
+        block[i] = text[i];
+    return block;
 }

@@ -45,3 +45,5 @@ int text_utf8_of_units(const wchar_t* units, int32_t count, char* out);
 // The UTF-8 text as UTF-16 units into out (room units, terminated); the units written without
 // the terminator, or -1 when the text is not UTF-8 or does not fit.
 int32_t text_units_of_utf8(const char* text, wchar_t* out, int32_t room);
+// A copy of text in a runtime heap block of its own; 0 for a null text or when memory is short.
+char* text_copy(const char* text);
