@@ -29,7 +29,7 @@ int load(const char* name, unsigned char* image, Loaded* l) {
     l->result = 0;
     uint32_t size = 0;
     int read = artwork_file(name, &l->bytes, &size);
-    if (read != STORE_DONE) {
+    if (read != FILE_DONE) {
         artwork_file_error(name, read);
         return 0;
     }
@@ -71,12 +71,12 @@ char* artwork_problem(int outcome, int32_t width, int32_t height) {
 }
 
 int artwork_file(const char* name, unsigned char** bytes, uint32_t* size) {
-    return store_read(path_full(name), 0, PICTURE_FILE_MAX, bytes, size);
+    return file_read_whole_block(path_full(name), 0, PICTURE_FILE_MAX, bytes, size);
 }
 
 void artwork_file_error(const char* name, int read) {
     // A file too large for any picture the tool takes is one it cannot read.
-    if (read == STORE_WRONG_SIZE)
+    if (read == FILE_WRONG_SIZE)
         artwork_report(name, PICTURE_NOT_READ, 0, 0, 0);
     else
         out_error(name, screen_image_error_text(BITMAP_NOT_OPENED));
@@ -125,7 +125,7 @@ int artwork_write(const char* name, const unsigned char* bitmap, uint32_t size) 
     }
     int written = store_write(path_full(name), bytes, size);
     png_free(png);
-    if (written != STORE_DONE) {
+    if (written != FILE_DONE) {
         out_error(name, store_write_error_text(written));
         return 0;
     }

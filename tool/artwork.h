@@ -15,7 +15,7 @@ int artwork_read(const char* name, BitmapPicture* picture);
 // written; 0 after reporting why not.
 int artwork_write(const char* name, const unsigned char* bitmap, uint32_t size);
 // Reads the picture file name (as the user typed it) whole into *bytes (a runtime heap block) and
-// *size, reporting nothing: a StoreOutcome (STORE_DONE when read).
+// *size, reporting nothing: a FileOutcome (FILE_DONE when read).
 int artwork_file(const char* name, unsigned char** bytes, uint32_t* size);
 // Reports under name why its file could not be read (read: what artwork_file gave).
 void artwork_file_error(const char* name, int read);

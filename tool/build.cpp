@@ -25,7 +25,6 @@
 #include "artwork.h"
 #include "screen_image.h"
 #include "state.h"
-#include "store.h"
 #include "str.h"
 #include "text.h"
 
@@ -113,12 +112,13 @@ void report(int32_t severity, const PackEntry* e, const char* key, const char* m
 int read_pack(void) {
     unsigned char* bytes = 0;
     uint32_t size = 0;
-    int read = BUILD.pack_full ? store_read(BUILD.pack_full, 0, PACK_FILE_MOST, &bytes, &size)
-                               : (int)STORE_NOT_OPENED;
-    if (read != STORE_DONE) {
+    int read = BUILD.pack_full
+                   ? file_read_whole_block(BUILD.pack_full, 0, PACK_FILE_MOST, &bytes, &size)
+                   : (int)FILE_NOT_OPENED;
+    if (read != FILE_DONE) {
         findings_add(FINDING_ERROR, 0, 0, 0,
-                     read == STORE_WRONG_SIZE ? "Pack file is larger than 4 MB"
-                                              : "Can't open pack file");
+                     read == FILE_WRONG_SIZE ? "Pack file is larger than 4 MB"
+                                             : "Can't open pack file");
         return 0;
     }
     int taken = pack_read(bytes, size);
@@ -323,8 +323,6 @@ void report_over(const char* target, const char* what) {
     str_set_position(saved);
 }
 
-// The pictures' facts, and the refusal of any output that is (through links or another spelling
-// of its name) the pack file or a picture.
 // Outputs by their picture's identity (those with no picture file last); -1 stands for the
 // facts in data.
 int picture_before(const void* data, int32_t a, int32_t b) {
@@ -339,6 +337,8 @@ int picture_before(const void* data, int32_t a, int32_t b) {
     return x->index < y->index;
 }
 
+// The pictures' facts, and the refusal of any output that is (through links or another spelling
+// of its name) the pack file or a picture.
 void check_pictures_and_safety(void) {
     OsFileFacts pack;
     if (!file_facts(BUILD.pack_full, &pack))
@@ -423,8 +423,8 @@ void read_state(void) {
     char* start = str_position();
     unsigned char* bytes = 0;
     uint32_t size = 0;
-    if (store_read(text_join(BUILD.out_full, STATE_FILE_NAME), 0, STATE_FILE_MOST, &bytes, &size) ==
-        STORE_DONE)
+    if (file_read_whole_block(text_join(BUILD.out_full, STATE_FILE_NAME), 0, STATE_FILE_MOST,
+                              &bytes, &size) == FILE_DONE)
         state_read(bytes, size, WUMPO_TOOL_VERSION);
     heap_free(bytes);
     str_set_position(start);
@@ -496,11 +496,11 @@ int32_t read_batch(int32_t first) {
         ConvertJob* job = &BUILD.jobs[end++];
         unsigned char* bytes = 0;
         uint32_t size = 0;
-        int read = store_read(o->picture_full, 0, PICTURE_FILE_MOST, &bytes, &size);
-        if (read != STORE_DONE) {
+        int read = file_read_whole_block(o->picture_full, 0, PICTURE_FILE_MOST, &bytes, &size);
+        if (read != FILE_DONE) {
             char* start = str_position();
             *start = 0;
-            str_concat(read == STORE_WRONG_SIZE ? "Cannot read picture \"" : "Cannot open \"");
+            str_concat(read == FILE_WRONG_SIZE ? "Cannot read picture \"" : "Cannot open \"");
             str_concat(o->picture_shown);
             str_concat("\"");
             report(FINDING_ERROR, pack_entry(o->entry), "picture", start);
@@ -669,9 +669,7 @@ WriteTally report_writes(const WriteJob* writes) {
         default:
             ++tally.failed;
             o->failed = 1;
-            out_error(o->shown, store_write_error_text(job->outcome == WRITE_NOT_CREATED
-                                                           ? STORE_NOT_CREATED
-                                                           : STORE_NOT_WRITTEN));
+            out_error(o->shown, jobs_write_error_text(job->outcome));
             break;
         }
         str_set_position(start);
@@ -721,9 +719,7 @@ int write_state(const StateFile* records, int32_t recorded, const char* temporar
     jobs_write_here(&job);
     int written = job.outcome == WRITE_DONE || job.outcome == WRITE_SAME;
     if (!written)
-        out_error(text_join(BUILD.out_shown, STATE_FILE_NAME),
-                  store_write_error_text(job.outcome == WRITE_NOT_CREATED ? STORE_NOT_CREATED
-                                                                          : STORE_NOT_WRITTEN));
+        out_error(text_join(BUILD.out_shown, STATE_FILE_NAME), jobs_write_error_text(job.outcome));
     str_set_position(start);
     return written;
 }

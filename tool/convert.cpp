@@ -10,7 +10,6 @@
 #include "path.h"
 #include "picture.h"
 #include "artwork.h"
-#include "store.h"
 #include "str.h"
 #include "text.h"
 
@@ -42,11 +41,6 @@ char* image_name(const char* bitmap, const char* out_dir) {
     return image;
 }
 
-int full_before(const void* data, int32_t a, int32_t b) {
-    char* const* full = (char* const*)data;
-    return text_name_before(full[a], full[b]);
-}
-
 // Two bitmaps that would be converted into one image (the same full name, letter case aside, as
 // the file system compares names) would have the second silently replace the first: the command
 // line is refused before anything is converted. TOOL_DONE when no two clash.
@@ -63,17 +57,19 @@ int refuse_clash(const char* out_dir) {
         full[i] = path_full(image_name(LIST.names[i], out_dir));
         str_set_position(start);
     }
-    // In name order, equal names are neighbours, the earliest given first: the first clash of
-    // the command line is the group whose first bitmap comes earliest, with its second one.
-    int32_t* order = order_indices(LIST.count, &full_before, full);
+    // In name order, equal names stand together, each group in the order given: the first
+    // clash of the command line is the group whose first bitmap comes earliest, with its second.
+    int32_t* order = order_indices(LIST.count, &names_before, full);
     int32_t first = -1, second = -1;
-    for (int32_t k = 1; order && k < LIST.count; ++k) {
-        int32_t a = order[k - 1], b = order[k];
-        if (full[a] && full[b] && text_same_name(full[a], full[b]) &&
-            (k < 2 || !full[order[k - 2]] || !text_same_name(full[order[k - 2]], full[a])) &&
-            (first < 0 || a < first)) {
+    for (int32_t k = 1, group = 0; order && k < LIST.count; ++k) {
+        if (names_before(full, order[k - 1], order[k])) {
+            group = k;
+            continue;
+        }
+        int32_t a = order[group];
+        if (k == group + 1 && full[a] && (first < 0 || a < first)) {
             first = a;
-            second = b;
+            second = order[k];
         }
     }
     int status = order ? TOOL_DONE : TOOL_FAILED;
@@ -152,7 +148,7 @@ enum { BATCH_MOST = 16, BATCH_BYTES = 16 * 1024 * 1024 };
 
 struct BatchEntry {
     char* image;     // the image's name as shown, a heap block
-    int32_t read;    // what reading the picture file gave (StoreOutcome)
+    int32_t read;    // what reading the picture file gave (FileOutcome)
     int32_t convert; // its conversion job, -1 when the picture could not be read
     int32_t write;   // its write job, -1 when there is nothing to write
 };
@@ -181,7 +177,7 @@ int report_entry(int32_t index, const BatchEntry* e, const ConvertJob* converts,
                  const WriteJob* writes) {
     const char* name = LIST.names[index];
     show_step(index, e->image);
-    if (e->read != STORE_DONE) {
+    if (e->read != FILE_DONE) {
         artwork_file_error(name, e->read);
         return 0;
     }
@@ -191,8 +187,7 @@ int report_entry(int32_t index, const BatchEntry* e, const ConvertJob* converts,
     int32_t outcome = e->write >= 0 ? writes[e->write].outcome : WRITE_NOT_CREATED;
     if (outcome == WRITE_DONE)
         return 1;
-    out_error(e->image, store_write_error_text(outcome == WRITE_NOT_CREATED ? STORE_NOT_CREATED
-                                                                            : STORE_NOT_WRITTEN));
+    out_error(e->image, jobs_write_error_text(outcome));
     return 0;
 }
 
@@ -215,7 +210,7 @@ int32_t convert_batch(int32_t first, const char* out_dir, int32_t threads, int32
         ConvertJob job = {};
         unsigned char* bytes = 0;
         e->read = artwork_file(LIST.names[first + count - 1], &bytes, &job.size);
-        if (e->read != STORE_DONE)
+        if (e->read != FILE_DONE)
             continue;
         job.bytes = bytes;
         job.image = (unsigned char*)heap_allocate(SCREEN_IMAGE_SIZE);

@@ -69,18 +69,12 @@ int rank_before(const void* data, int32_t a, int32_t b) {
 void sort_by_entry(void) {
     int32_t n = FINDINGS.count;
     int64_t* ranks = (int64_t*)heap_reallocate_table(0, (uint64_t)n + 1, sizeof(int64_t));
-    Finding* sorted = (Finding*)heap_reallocate_table(0, (uint64_t)n + 1, sizeof(Finding));
     for (int32_t i = 0; ranks && i < n; ++i)
         ranks[i] = rank(&FINDINGS.list[i]);
-    int32_t* order = ranks && sorted ? order_indices(n, &rank_before, ranks) : 0;
-    if (order) {
-        for (int32_t i = 0; i < n; ++i)
-            sorted[i] = FINDINGS.list[order[i]];
-        for (int32_t i = 0; i < n; ++i)
-            FINDINGS.list[i] = sorted[i];
-    }
+    int32_t* order = ranks ? order_indices(n, &rank_before, ranks) : 0;
+    if (order)
+        order_apply(FINDINGS.list, n, sizeof(Finding), order);
     heap_free(order);
-    heap_free(sorted);
     heap_free(ranks);
 }
 

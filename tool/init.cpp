@@ -66,12 +66,12 @@ int image_to_png(const char* image, const char* base) {
     str_step();
     unsigned char* bytes = 0;
     uint32_t size = 0;
-    int read =
-        store_read(path_full(image_name), SCREEN_IMAGE_SIZE, SCREEN_IMAGE_SIZE, &bytes, &size);
+    int read = file_read_whole_block(path_full(image_name), SCREEN_IMAGE_SIZE, SCREEN_IMAGE_SIZE,
+                                     &bytes, &size);
     int done = 0;
-    if (read != STORE_DONE) {
-        out_error(image_name, read == STORE_WRONG_SIZE ? "Error: Not a screen image file"
-                                                       : "Error: Can't open image file");
+    if (read != FILE_DONE) {
+        out_error(image_name, read == FILE_WRONG_SIZE ? "Error: Not a screen image file"
+                                                      : "Error: Can't open image file");
     } else {
         unsigned char* bitmap =
             (unsigned char*)heap_allocate(BITMAP_FILE_HEADER_BYTES + BITMAP_PIXEL_BYTES);
@@ -240,11 +240,11 @@ int tool_pack_init(int count, char** args) {
     int status = INIT.failed ? TOOL_FAILED : TOOL_DONE;
     uint32_t size = 0;
     const char* text = levels ? pack_write(&size) : 0;
-    int written = text ? store_write(full, text, size) : STORE_NOT_WRITTEN;
+    int written = text ? store_write(full, text, size) : FILE_NOT_WRITTEN;
     if (levels == 0) {
         out_error(pack, "Error: No level file could be read; nothing was written");
         status = TOOL_FAILED;
-    } else if (written != STORE_DONE) {
+    } else if (written != FILE_DONE) {
         out_error(pack, store_write_error_text(written));
         status = TOOL_FAILED;
     } else {

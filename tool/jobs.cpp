@@ -176,6 +176,6 @@ void jobs_write(WriteJob* jobs, int32_t count, uint32_t most, int32_t threads,
 }
 
 const char* jobs_write_error_text(int32_t outcome) {
-    return store_write_error_text(outcome == WRITE_NOT_CREATED ? STORE_NOT_CREATED
-                                                               : STORE_NOT_WRITTEN);
+    return store_write_error_text(outcome == WRITE_NOT_CREATED ? FILE_NOT_CREATED
+                                                               : FILE_NOT_WRITTEN);
 }

@@ -8,7 +8,6 @@
 #include "out.h"
 #include "pack.h"
 #include "path.h"
-#include "store.h"
 #include "str.h"
 #include "text.h"
 
@@ -121,9 +120,9 @@ int read_json(const char* name, LevelFields* f, const char** anti_gravity) {
     unsigned char* bytes = 0;
     uint32_t size = 0;
     int standard_input = text_equal(name, "-");
-    int read = standard_input
-                   ? out_read_input(LEVEL_JSON_MOST, &bytes, &size)
-                   : store_read(path_full(name), 0, LEVEL_JSON_MOST, &bytes, &size) == STORE_DONE;
+    int read = standard_input ? out_read_input(LEVEL_JSON_MOST, &bytes, &size)
+                              : file_read_whole_block(path_full(name), 0, LEVEL_JSON_MOST, &bytes,
+                                                      &size) == FILE_DONE;
     if (!read) {
         out_error(standard_input ? "standard input" : name,
                   standard_input ? "Error: Can't read" : "Error: Can't open file");

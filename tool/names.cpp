@@ -5,12 +5,10 @@
 #include "str.h"
 #include "text.h"
 
-namespace {
-int name_before(const void* data, int32_t a, int32_t b) {
+int names_before(const void* data, int32_t a, int32_t b) {
     char* const* names = (char* const*)data;
     return text_name_before(names[a], names[b]);
 }
-} // namespace
 
 int names_add(NameList* list, const char* prefix, int32_t prefix_length, const char* name) {
     if (list->count == list->capacity) {
@@ -38,21 +36,10 @@ int names_sort(NameList* list, int32_t first) {
     if (n < 2)
         return 1;
     char** part = list->names + first;
-    int32_t* order = order_indices(n, &name_before, part);
-    // No larger than the list's own table, which was allocated.
-    char** sorted = (char**)heap_allocate((size_t)n * sizeof(char*));
-    if (!order || !sorted) {
-        heap_free(order);
-        heap_free(sorted);
-        return 0;
-    }
-    for (int32_t i = 0; i < n; ++i)
-        sorted[i] = part[order[i]];
-    for (int32_t i = 0; i < n; ++i)
-        part[i] = sorted[i];
+    int32_t* order = order_indices(n, &names_before, part);
+    int sorted = order && order_apply(part, n, sizeof(char*), order);
     heap_free(order);
-    heap_free(sorted);
-    return 1;
+    return sorted;
 }
 
 void names_clear(NameList* list) {

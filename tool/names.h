@@ -17,6 +17,9 @@ int names_add(NameList* list, const char* prefix, int32_t prefix_length, const c
 // progress lines are easier to follow in name order. 1 when sorted; 0 when memory is short (the
 // names then keep the system's order).
 int names_sort(NameList* list, int32_t first);
+// For order_indices over a table of names (data: char* const*), in names_sort's order; a null
+// name counts as "".
+int names_before(const void* data, int32_t a, int32_t b);
 // Forgets the names, keeping the table; names_release gives the table back too.
 void names_clear(NameList* list);
 void names_release(NameList* list);

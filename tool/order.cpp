@@ -1,6 +1,7 @@
 // A bottom-up merge sort of indices (stable, n log n, one extra block) and a binary search.
 #include "order.h"
 #include "heap.h"
+#include <string.h>
 
 int32_t* order_indices(int32_t count, OrderBefore before, const void* data) {
     if (count <= 0)
@@ -46,4 +47,18 @@ int32_t order_find(const int32_t* indices, int32_t count, OrderBefore before, co
             high = middle;
     }
     return low < count && !before(data, key, indices[low]) ? low : -1;
+}
+
+int order_apply(void* items, int32_t count, uint32_t size, const int32_t* indices) {
+    if (count <= 0)
+        return 1;
+    unsigned char* sorted = (unsigned char*)heap_reallocate_table(0, (uint64_t)count, size);
+    if (!sorted)
+        return 0;
+    unsigned char* at = (unsigned char*)items;
+    for (int32_t i = 0; i < count; ++i)
+        memcpy(sorted + (size_t)i * size, at + (size_t)indices[i] * size, size);
+    memcpy(at, sorted, (size_t)count * size);
+    heap_free(sorted);
+    return 1;
 }

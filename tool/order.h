@@ -13,3 +13,6 @@ int32_t* order_indices(int32_t count, OrderBefore before, const void* data);
 // takes for an item outside the list (a name looked for, kept in data).
 int32_t order_find(const int32_t* indices, int32_t count, OrderBefore before, const void* data,
                    int32_t key);
+// Puts the count items of size bytes each at items into the order of indices (from
+// order_indices). 1 when done; 0 when memory is short, the items then as they were.
+int order_apply(void* items, int32_t count, uint32_t size, const int32_t* indices);

@@ -17,10 +17,6 @@ struct PathMatch {
     int32_t count;
 };
 
-int is_separator(char c) {
-    return c == '/' || (OS_SEPARATOR == '\\' && (c == '\\' || c == ':'));
-}
-
 void match_entry(void* context, const char* name, int32_t kind) {
     PathMatch* m = (PathMatch*)context;
     if (kind != OS_FILE || !text_matches(m->pattern + m->prefix, name))
@@ -51,11 +47,7 @@ int path_is_directory(const char* name) {
 int32_t path_each_match(const char* pattern,
                         void (*found)(const char* prefix, int32_t prefix_length,
                                       const char* file_name)) {
-    PathMatch m = {pattern, 0, found, 0};
-    for (int32_t i = 0; pattern[i]; ++i) {
-        if (is_separator(pattern[i]))
-            m.prefix = i + 1;
-    }
+    PathMatch m = {pattern, text_folder_length(pattern), found, 0};
     // The directory part with its separator ("sub/", "/", "C:"), or the current directory.
     char* part = (char*)heap_allocate((size_t)m.prefix + 2);
     if (!part)

@@ -11,7 +11,7 @@
 #include "program.h"
 #include "screen_image.h"
 #include "status_bar.h"
-#include "store.h"
+#include "file.h"
 #include "str.h"
 
 namespace {
@@ -37,12 +37,12 @@ int read_program_picture(const char* name, BitmapPicture* picture) {
     char* start = str_position();
     str_concat(program_directory());
     str_concat(name);
-    int read = store_read(start, 0, PREVIEW_FILE_MAX, &bytes, &size);
-    if (read == STORE_DONE && bitmap_file_picture(bytes, size, picture)) {
+    int read = file_read_whole_block(start, 0, PREVIEW_FILE_MAX, &bytes, &size);
+    if (read == FILE_DONE && bitmap_file_picture(bytes, size, picture)) {
         str_set_position(start);
         return 1;
     }
-    out_error(start, read == STORE_NOT_OPENED || read == STORE_NOT_READ
+    out_error(start, read == FILE_NOT_OPENED || read == FILE_NOT_READ
                          ? "Error: Cannot open bitmap file"
                          : "Error: Bitmap has to be 24-bit, no compression");
     str_set_position(start);

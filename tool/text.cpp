@@ -165,7 +165,12 @@ char* text_base_name(const char* path) {
 
 char* text_folder(const char* path) {
     const char* p = path ? path : "";
-    return str_left(p, (int32_t)(last_separator_end(p) - p), str_position());
+    return str_left(p, text_folder_length(p), str_position());
+}
+
+int32_t text_folder_length(const char* path) {
+    const char* p = path ? path : "";
+    return (int32_t)(last_separator_end(p) - p);
 }
 
 char* text_in_folder(const char* folder, const char* name) {

@@ -26,6 +26,8 @@ char* text_quote_wide(const wchar_t* units, int32_t count);
 char* text_base_name(const char* path);
 // The folder part of path with its final separator ("levels/"; "levels\" on Windows), or empty.
 char* text_folder(const char* path);
+// The length of that folder part: where the last part of path starts.
+int32_t text_folder_length(const char* path);
 // name as seen from where folder is: name itself when it is absolute (or drive-relative on
 // Windows), else folder and name joined as text_join does.
 char* text_in_folder(const char* folder, const char* name);

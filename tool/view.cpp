@@ -8,7 +8,7 @@
 #include "path.h"
 #include "artwork.h"
 #include "screen_image.h"
-#include "store.h"
+#include "file.h"
 
 int tool_view(int count, char** args) {
     if (help_wanted(count, args))
@@ -21,12 +21,12 @@ int tool_view(int count, char** args) {
 
     unsigned char* image = 0;
     uint32_t size = 0;
-    int read =
-        store_read(path_full(image_name), SCREEN_IMAGE_SIZE, SCREEN_IMAGE_SIZE, &image, &size);
-    if (read != STORE_DONE) {
+    int read = file_read_whole_block(path_full(image_name), SCREEN_IMAGE_SIZE, SCREEN_IMAGE_SIZE,
+                                     &image, &size);
+    if (read != FILE_DONE) {
         // The image has no header: its size is the only sign that it is one.
-        out_error(image_name, read == STORE_WRONG_SIZE ? "Error: Not a screen image file"
-                                                       : "Error: Can't open image file");
+        out_error(image_name, read == FILE_WRONG_SIZE ? "Error: Not a screen image file"
+                                                      : "Error: Can't open image file");
         return TOOL_FAILED;
     }
     unsigned char* bitmap =

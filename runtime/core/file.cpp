@@ -303,23 +303,48 @@ int file_remove(const char* full) {
     return os_calls()->remove(full);
 }
 
-int file_read_whole(const char* full, void* into, uint32_t room, uint32_t* size) {
+namespace {
+// The whole file full, when its size is from least to most bytes: into into (room for most
+// bytes) when it is given, else into a new runtime heap block put in *block.
+int read_whole(const char* full, uint32_t least, uint32_t most, unsigned char* into,
+               unsigned char** block, uint32_t* size) {
+    *size = 0;
     OsCalls* calls = os_calls();
     OsFile f = full ? calls->open_read(full) : 0;
     if (!f)
         return FILE_NOT_OPENED;
     uint64_t n = calls->size(f);
+    unsigned char* bytes = into;
     uint32_t done = 0;
     int outcome = FILE_DONE;
-    if (n == 0xFFFFFFFFu)
+    if (n >= 0xFFFFFFFFu) // the system cannot tell, or past what any caller takes
         outcome = FILE_NOT_READ;
-    else if (n > room)
+    else if (n < least || n > most)
         outcome = FILE_WRONG_SIZE;
-    else if (n > 0 && (!calls->read(f, into, (uint32_t)n, &done) || done != n))
+    else if (!bytes && !(bytes = (unsigned char*)heap_allocate(n ? (size_t)n : 1)))
+        outcome = FILE_NOT_READ;
+    else if (n > 0 && (!calls->read(f, bytes, (uint32_t)n, &done) || done != n))
         outcome = FILE_NOT_READ;
     calls->close(f);
-    *size = outcome == FILE_DONE ? (uint32_t)n : 0;
+    if (outcome == FILE_DONE)
+        *size = (uint32_t)n;
+    if (!into) {
+        if (outcome == FILE_DONE)
+            *block = bytes;
+        else
+            heap_free(bytes);
+    }
     return outcome;
+}
+} // namespace
+
+int file_read_whole(const char* full, void* into, uint32_t room, uint32_t* size) {
+    return read_whole(full, 0, room, (unsigned char*)into, 0, size);
+}
+
+int file_read_whole_block(const char* full, uint32_t least, uint32_t most, unsigned char** block,
+                          uint32_t* size) {
+    return read_whole(full, least, most, 0, block, size);
 }
 
 int file_write_whole(const char* full, const char* temporary, const void* bytes, uint32_t count) {

@@ -89,6 +89,10 @@ int file_remove(const char* full);
 // Reads the whole file full into into (room bytes) when it holds at most room bytes; *size gets
 // its size. Returns FILE_DONE, FILE_NOT_OPENED, FILE_WRONG_SIZE or FILE_NOT_READ.
 int file_read_whole(const char* full, void* into, uint32_t room, uint32_t* size);
+// The same into a new block of the runtime heap (*block), when the size is from least to most
+// bytes; for the main thread, as the runtime heap is. A refused block is FILE_NOT_READ.
+int file_read_whole_block(const char* full, uint32_t least, uint32_t most, unsigned char** block,
+                          uint32_t* size);
 // Writes count bytes as the file full, as file_create and file_close do: the target probed
 // first, the bytes written under temporary (a name beside it that no one else uses), flushed,
 // and moved into place only when all of them were written. Returns FILE_DONE, FILE_NOT_CREATED

@@ -133,8 +133,12 @@ uint32_t os_processor_count(void);
 
 // Runs work(argument) on a new thread through the table; 0 when refused. os_thread_wait waits
 // for its end and releases it.
-OsThread os_thread_start(OsThreadWork work, void* argument);
-void os_thread_wait(OsThread thread);
+inline OsThread os_thread_start(OsThreadWork work, void* argument) {
+    return os_calls()->thread_start(work, argument);
+}
+inline void os_thread_wait(OsThread thread) {
+    os_calls()->thread_wait(thread);
+}
 
 // The console of a command-line program: bytes to standard output or standard error as they are
 // (a line end is the caller's, OS_LINE_END), and standard input.

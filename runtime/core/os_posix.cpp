@@ -518,14 +518,6 @@ void os_end_process(int code) {
     exit(code);
 }
 
-OsThread os_thread_start(OsThreadWork work, void* argument) {
-    return os_calls()->thread_start(work, argument);
-}
-
-void os_thread_wait(OsThread thread) {
-    os_calls()->thread_wait(thread);
-}
-
 const char OS_LINE_END[] = "\n";
 
 void os_console_write(int stream, const char* bytes, uint32_t count) {
