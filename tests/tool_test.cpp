@@ -1103,4 +1103,24 @@ TEST_CASE(
     for (const char* bad : {"\xC0\xAF", "\xED\xA0\x80", "\xE2\x82", "\xF4\x90\x80\x80"})
         CHECK(text_units_of_utf8(bad, units, 8) == -1);
     CHECK(text_units_of_utf8("abc", units, 3) == -1); // no room for the terminator
+
+    // Bounded texts: a result that does not fit is told, so that a cut name is never opened.
+    char out[16];
+    CHECK(text_join(out, sizeof out, "levels/", "CAVE.IMG") == 1);
+    CHECK(std::string(out) == "levels/CAVE.IMG");
+    CHECK(text_join(out, sizeof out, "levels", "CAVES.IMG") == 0); // the separator is one too many
+    CHECK(std::string(out).size() == sizeof out - 1);
+    CHECK(text_quote(out, sizeof out, "a\"b\n") == 1);
+    CHECK(std::string(out) == "\"a\\\"b\\n\"");
+    CHECK(text_quote(out, sizeof out, "\x01\x01\x01") == 0); // 20 bytes of escapes
+    CHECK(out[sizeof out - 1] == 0);
+    CHECK(text_base_name(out, sizeof out, "art/cave.v2.bmp") == 1);
+    CHECK(std::string(out) == "cave.v2");
+    const char* value = 0;
+    CHECK(text_field_name(out, sizeof out, "level_time=90", &value) == 1);
+    CHECK((std::string(out) == "level_time" && std::string(value) == "90"));
+    CHECK(text_field_name(out, sizeof out, "level_time", &value) == 0);
+    CHECK(text_format(out, sizeof out, "%s: %d", "x", 42) == 1);
+    CHECK(text_add(out, sizeof out, " and %s", "more text") == 0);
+    CHECK(std::string(out) == "x: 42 and more ");
 }

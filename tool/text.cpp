@@ -1,5 +1,7 @@
 // Text rules of the command-line tool. Pure: no platform call.
 #include "text.h"
+#include <stdio.h>
+#include <string.h>
 #include "heap.h"
 #include "str.h"
 
@@ -324,4 +326,134 @@ char* text_copy(const char* text) {
     for (int32_t i = 0; block && i < n; ++i)
         block[i] = text[i];
     return block;
+}
+
+int text_add_list(char* out, int32_t room, const char* format, va_list list) {
+    if (room <= 0)
+        return 0;
+    size_t used = strnlen(out, (size_t)room - 1);
+    out[used] = 0;
+    int made = vsnprintf(out + used, (size_t)room - used, format, list);
+    return made >= 0 && (uint64_t)made < (uint64_t)room - used;
+}
+
+int text_add(char* out, int32_t room, const char* format, ...) {
+    va_list list;
+    va_start(list, format);
+    int whole = text_add_list(out, room, format, list);
+    va_end(list);
+    return whole;
+}
+
+int text_format(char* out, int32_t room, const char* format, ...) {
+    if (room <= 0)
+        return 0;
+    out[0] = 0;
+    va_list list;
+    va_start(list, format);
+    int whole = text_add_list(out, room, format, list);
+    va_end(list);
+    return whole;
+}
+
+char* text_copy_format(const char* format, ...) {
+    va_list list;
+    va_start(list, format);
+    int n = vsnprintf(0, 0, format, list);
+    va_end(list);
+    if (n < 0)
+        return 0;
+    char* block = (char*)heap_allocate((size_t)n + 1);
+    if (!block)
+        return 0;
+    va_start(list, format);
+    vsnprintf(block, (size_t)n + 1, format, list);
+    va_end(list);
+    return block;
+}
+
+namespace {
+// A bounded copy of the first count characters of text.
+int put_part(char* out, int32_t room, const char* text, int32_t count) {
+    return text_format(out, room, "%.*s", (int)count, text ? text : "");
+}
+
+int quote_into(char* out, int32_t room, const wchar_t* units, const char* text, int32_t count) {
+    if (!text_format(out, room, "\""))
+        return 0;
+    int32_t used = 1;
+    for (int32_t i = 0; text ? text[i] != 0 : i < count; ++i) {
+        char piece[8];
+        uint32_t c = text ? (unsigned char)text[i] : (uint32_t)(uint16_t)units[i];
+        uint32_t n = escape(c, text != 0, piece);
+        if ((uint64_t)used + n + 2 > (uint64_t)room)
+            return 0;
+        memcpy(out + used, piece, n);
+        used += (int32_t)n;
+    }
+    if (used + 2 > room)
+        return 0;
+    out[used] = '"';
+    out[used + 1] = 0;
+    return 1;
+}
+} // namespace
+
+int text_quote(char* out, int32_t room, const char* text) {
+    return quote_into(out, room, 0, text ? text : "", 0);
+}
+
+int text_quote_wide(char* out, int32_t room, const wchar_t* units, int32_t count) {
+    return quote_into(out, room, units, 0, count);
+}
+
+int text_base_name(char* out, int32_t room, const char* path) {
+    const char* name = last_separator_end(path ? path : "");
+    int32_t n = (int32_t)strlen(name);
+    int32_t cut = n;
+    for (int32_t i = n - 1; i > 0; --i) {
+        if (name[i] == '.') {
+            cut = i;
+            break;
+        }
+    }
+    // A name that starts with its only dot (".bmp") is all extension.
+    if (cut == n && n > 0 && name[0] == '.')
+        cut = 0;
+    return put_part(out, room, name, cut);
+}
+
+int text_folder(char* out, int32_t room, const char* path) {
+    return put_part(out, room, path, text_folder_length(path));
+}
+
+int text_in_folder(char* out, int32_t room, const char* folder, const char* name) {
+    const char* n = name ? name : "";
+#ifdef _WIN32
+    int absolute = n[0] == '\\' || n[0] == '/' || (n[0] && n[1] == ':');
+#else
+    int absolute = n[0] == '/';
+#endif
+    if (absolute)
+        return text_format(out, room, "%s", n);
+    return text_join(out, room, folder, n);
+}
+
+int text_join(char* out, int32_t room, const char* directory, const char* name) {
+    const char* d = directory ? directory : "";
+    size_t n = strlen(d);
+    const char* separator = n > 0 && d[n - 1] != JOIN[0] && d[n - 1] != '/' ? JOIN : "";
+    return text_format(out, room, "%s%s%s", d, separator, name ? name : "");
+}
+
+int text_field_name(char* out, int32_t room, const char* argument, const char** value) {
+    if (!argument)
+        return 0;
+    int32_t n = 0;
+    while (argument[n] && argument[n] != '=')
+        ++n;
+    if (!argument[n])
+        return 0;
+    *value = argument + n + 1;
+    return put_part(out, room, argument, n);
 }

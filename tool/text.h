@@ -3,7 +3,30 @@
 // string area by the producer contract of str.h (written at the current position, position left
 // on the terminator).
 #pragma once
+#include <stdarg.h>
 #include <stdint.h>
+
+#ifdef __MINGW32__
+#define TEXT_FORMAT_CHECK(f, a) __attribute__((format(gnu_printf, f, a)))
+#else
+#define TEXT_FORMAT_CHECK(f, a) __attribute__((format(printf, f, a)))
+#endif
+
+// Room for a name the tool makes from the user's names (as long as a system takes a path), and
+// for one line of a message.
+enum { TEXT_NAME_ROOM = 4096, TEXT_MESSAGE_ROOM = 8192 };
+
+// The bounded producers below write their result into out (room bytes, always terminated, even
+// when the result is cut) and return 1 when the whole of it fit, 0 when it was cut. A cut name
+// names another file and is never used; a cut message can still be shown.
+
+// The text formatted as printf does.
+int text_format(char* out, int32_t room, const char* format, ...) TEXT_FORMAT_CHECK(3, 4);
+// The text formatted as printf does, appended to the text already in out.
+int text_add(char* out, int32_t room, const char* format, ...) TEXT_FORMAT_CHECK(3, 4);
+int text_add_list(char* out, int32_t room, const char* format, va_list list);
+// A heap copy of the formatted text, of whatever length; 0 when memory is short.
+char* text_copy_format(const char* format, ...) TEXT_FORMAT_CHECK(1, 2);
 
 // 1 when the two texts are equal byte for byte (a null text counts as empty).
 int text_equal(const char* a, const char* b);
@@ -18,25 +41,33 @@ int text_has_wildcard(const char* text);
 // The text in double quotes with \" \\ \t \n \r and \u00XX for the other control characters;
 // bytes from 0x80 up are kept as they are (the listing is in the system's code page).
 char* text_quote(const char* text);
+int text_quote(char* out, int32_t room, const char* text);
 // count UTF-16 units as a JSON string: the escapes of text_quote, and \uXXXX for every unit from
 // 0x7F up, so the result is plain ASCII whatever the console's code page.
 char* text_quote_wide(const wchar_t* units, int32_t count);
+int text_quote_wide(char* out, int32_t room, const wchar_t* units, int32_t count);
 // The file name part of path (after its last \, / or : on Windows, its last / on POSIX systems)
 // without its last extension.
 char* text_base_name(const char* path);
+int text_base_name(char* out, int32_t room, const char* path);
 // The folder part of path with its final separator ("levels/"; "levels\" on Windows), or empty.
 char* text_folder(const char* path);
+int text_folder(char* out, int32_t room, const char* path);
 // The length of that folder part: where the last part of path starts.
 int32_t text_folder_length(const char* path);
 // name as seen from where folder is: name itself when it is absolute (or drive-relative on
 // Windows), else folder and name joined as text_join does.
 char* text_in_folder(const char* folder, const char* name);
+int text_in_folder(char* out, int32_t room, const char* folder, const char* name);
 // directory and name joined with a backslash, a slash on POSIX systems (none added when directory
 // is empty or already ends in a separator).
 char* text_join(const char* directory, const char* name);
+int text_join(char* out, int32_t room, const char* directory, const char* name);
 // The text before the first '=' of argument, or 0 (nothing produced) when it has none; *value is
 // then set to the text after it.
 char* text_field_name(const char* argument, const char** value);
+// Bounded: 0 also when the argument has no '='.
+int text_field_name(char* out, int32_t room, const char* argument, const char** value);
 // 1 when name matches the wildcard pattern as Windows matches file names: * any run of
 // characters, ? any one, letter case aside (ASCII and Latin-1 letters), and a final ".*" also
 // matching a name without an extension.
