@@ -134,3 +134,50 @@ void level_record_bytes(const LevelFields* f, unsigned char record[LEVEL_RECORD_
         record[LEVEL_BACKDROP_OFFSET + i] = (unsigned char)text[i];
     put_word(record + LEVEL_GRAVITY_SWITCH_OFFSET, str_to_int(f->gravity_switch_times));
 }
+
+namespace {
+// The text at offset, to the first byte that ends a line of the file runtime, or the record's end.
+void record_text(const unsigned char* record, int32_t offset, char* out) {
+    int32_t n = 0;
+    for (int32_t i = offset; i < LEVEL_RECORD_SIZE; ++i) {
+        unsigned char c = record[i];
+        if (c == 0x00 || c == 0x0A || c == 0x0D)
+            break;
+        out[n++] = (char)c;
+    }
+    out[n] = 0;
+}
+
+// The signed little-endian word at offset in decimal, as the file runtime reads a word.
+void record_word(const unsigned char* record, int32_t offset, char out[8]) {
+    int32_t value = (int16_t)(uint16_t)(record[offset] | record[offset + 1] << 8);
+    char digits[8];
+    int32_t n = 0;
+    uint32_t magnitude = value < 0 ? (uint32_t)-value : (uint32_t)value;
+    do {
+        digits[n++] = (char)('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    int32_t at = 0;
+    if (value < 0)
+        out[at++] = '-';
+    while (n)
+        out[at++] = digits[--n];
+    out[at] = 0;
+}
+} // namespace
+
+void level_record_texts(const unsigned char record[LEVEL_RECORD_SIZE], LevelTexts* texts,
+                        LevelFields* f) {
+    record_text(record, LEVEL_DESCRIPTION_OFFSET, texts->description);
+    f->description = texts->description;
+    for (int32_t i = 0; i < LEVEL_WORD_COUNT; ++i) {
+        record_word(record, LEVEL_START_X_OFFSET + 2 * i, texts->words[i]);
+        f->words[i] = texts->words[i];
+    }
+    f->anti_gravity = record[LEVEL_ANTI_GRAVITY_OFFSET];
+    record_text(record, LEVEL_BACKDROP_OFFSET, texts->backdrop_name);
+    f->backdrop_name = texts->backdrop_name;
+    record_word(record, LEVEL_GRAVITY_SWITCH_OFFSET, texts->gravity_switch_times);
+    f->gravity_switch_times = texts->gravity_switch_times;
+}

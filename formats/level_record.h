@@ -75,6 +75,19 @@ void level_record_write(const LevelFields* f);
 // The same 56 bytes as level_record_write, into record, with no file: pure, so a caller can
 // compare them with a file already on disk or hand them to another writer.
 void level_record_bytes(const LevelFields* f, unsigned char record[LEVEL_RECORD_SIZE]);
+// Room for the texts of one record as level_record_texts gives them: a text read to the record's
+// end at most, a word's decimal text ("-32768").
+struct LevelTexts {
+    char description[LEVEL_RECORD_SIZE + 1];
+    char words[LEVEL_WORD_COUNT][8];
+    char backdrop_name[LEVEL_RECORD_SIZE + 1];
+    char gravity_switch_times[8];
+};
+// The record's 56 bytes as level_record_read takes them from a file, with no file: pure. Each
+// text runs from its offset to its first 0x00, LF or CR byte (or the record's end), each word is a
+// signed 16-bit number in decimal; the texts of f point into texts.
+void level_record_texts(const unsigned char record[LEVEL_RECORD_SIZE], LevelTexts* texts,
+                        LevelFields* f);
 // Reads the current file from position 0 into f. Every text is produced at the current position
 // and stepped past, so all stay alive together; the caller restores the position when done.
 void level_record_read(LevelFields* f);

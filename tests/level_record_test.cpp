@@ -48,6 +48,19 @@ Loaded read_record(const std::string& path) {
     l.gravity = f.gravity_switch_times;
     l.anti_gravity = f.anti_gravity;
     str_set_position(saved);
+
+    // The pure decoder takes the same texts from the same bytes.
+    Bytes bytes = test_read_file(path);
+    REQUIRE(bytes.size() == (size_t)LEVEL_RECORD_SIZE);
+    LevelTexts texts;
+    LevelFields g;
+    level_record_texts(bytes.data(), &texts, &g);
+    CHECK(g.description == l.description);
+    for (int i = 0; i < LEVEL_WORD_COUNT; ++i)
+        CHECK(g.words[i] == l.words[i]);
+    CHECK(g.backdrop_name == l.backdrop);
+    CHECK(g.gravity_switch_times == l.gravity);
+    CHECK(g.anti_gravity == l.anti_gravity);
     return l;
 }
 
@@ -187,6 +200,24 @@ TEST_CASE("level record: loading gives the form's texts, and a rewrite gives the
     str_set_position(saved);
     CHECK(second == first);
     CHECK(second.size() == 56u);
+
+    // Records no writer makes: texts with no terminator run on to the record's end; a CR or LF
+    // ends them as a zero byte does.
+    Bytes unended(LEVEL_RECORD_SIZE, 'A');
+    test_write_file(dir + "unended.lvl", unended);
+    l = read_record(dir + "unended.lvl");
+    CHECK(l.description == std::string(56, 'A'));
+    CHECK(l.backdrop == std::string(15, 'A'));
+    CHECK(l.words[0] == "16705");
+    Bytes broken = unended;
+    broken[5] = 0x0D;
+    broken[45] = 0x0A;
+    put_word(broken, LEVEL_TIME_OFFSET, 0x8000);
+    test_write_file(dir + "broken.lvl", broken);
+    l = read_record(dir + "broken.lvl");
+    CHECK(l.description == "AAAAA");
+    CHECK(l.backdrop == "AAAA");
+    CHECK(l.words[7] == "-32768");
 }
 
 TEST_CASE("level record: the number and backdrop checks") {

@@ -8,6 +8,7 @@
 #include "screen_image.h"
 #include "store.h"
 #include "str.h"
+#include "text.h"
 
 namespace {
 // Bigger files are refused rather than read whole; no 320 x 240 picture is near.
@@ -68,6 +69,16 @@ char* artwork_problem(int outcome, int32_t width, int32_t height) {
         str_concat(CANNOT_READ);
     }
     return start;
+}
+
+int artwork_problem(char* out, int32_t room, int outcome, int32_t width, int32_t height) {
+    if (outcome == PICTURE_WRONG_SIZE)
+        return text_format(out, room, "Picture is %d x %d pixels; it has to be 320 x 240",
+                           (int)width, (int)height);
+    if (outcome == PICTURE_RLE)
+        return text_format(out, room,
+                           "RLE-compressed bitmaps are not read; save the picture uncompressed");
+    return text_format(out, room, "%s", CANNOT_READ);
 }
 
 int artwork_file(const char* name, unsigned char** bytes, uint32_t* size) {

@@ -27,5 +27,6 @@ int artwork_report(const char* name, int outcome, int32_t width, int32_t height,
 // the "Error: " the tool's messages put before it: "Picture is 640 x 480 pixels; it has to be
 // 320 x 240", the RLE refusal, or "Cannot read picture".
 char* artwork_problem(int outcome, int32_t width, int32_t height);
+int artwork_problem(char* out, int32_t room, int outcome, int32_t width, int32_t height);
 // The warning's text for a picture with pixels that are not fully opaque, without "Warning: ".
 extern const char* const ARTWORK_TRANSLUCENT;

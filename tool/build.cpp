@@ -958,22 +958,11 @@ const char* pack_name(const char* given) {
 }
 
 // Reads the level file name into f for check, reporting to the findings.
-int read_level_file(const char* name, LevelFields* f) {
-    char* full = path_full(name);
-    if (!full || !file_open_read(0, full)) {
-        heap_free(full);
-        findings_add(FINDING_ERROR, 0, 0, 0, "Can't open level file");
-        return 0;
-    }
-    heap_free(full);
-    if (file_size() != LEVEL_RECORD_SIZE) {
-        file_close(0);
-        findings_add(FINDING_ERROR, 0, 0, 0, "Not a level file");
-        return 0;
-    }
-    level_record_read(f);
-    file_close(0);
-    return 1;
+int read_level_file(const char* name, LevelFields* f, LevelTexts* texts) {
+    int read = tool_level_read(name, f, texts);
+    if (read != FILE_DONE)
+        findings_add(FINDING_ERROR, 0, 0, 0, tool_level_problem(read));
+    return read == FILE_DONE;
 }
 
 // check FILE.LVL...: each level file's values, its backdrop looked for beside it.
@@ -983,7 +972,8 @@ int check_level_files(int count, char** files) {
         findings_file(files[i]);
         char* start = str_position();
         LevelFields f;
-        if (read_level_file(files[i], &f)) {
+        LevelTexts texts;
+        if (read_level_file(files[i], &f, &texts)) {
             pack_check_level(0, 0, &f);
             const char* backdrop = f.backdrop_name ? f.backdrop_name : "";
             char* beside = text_join(text_folder(files[i]), backdrop);

@@ -133,7 +133,12 @@ void add_level(const char* file) {
     char* level = text_join(INIT.folder, file);
     str_step();
     LevelFields fields;
-    if (!tool_level_read(level, &fields)) {
+    LevelTexts texts;
+    int read = tool_level_read(level, &fields, &texts);
+    if (read != FILE_DONE) {
+        char message[TEXT_MESSAGE_ROOM];
+        text_format(message, sizeof message, "Error: %s", tool_level_problem(read));
+        out_error(level, message);
         INIT.failed = 1;
         str_set_position(start);
         return;

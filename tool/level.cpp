@@ -162,21 +162,24 @@ int values_valid(const char* file, LevelFields* f, const char* anti_gravity) {
 }
 } // namespace
 
-int tool_level_read(const char* name, LevelFields* f) {
+int tool_level_read(const char* name, LevelFields* f, LevelTexts* texts) {
+    unsigned char record[LEVEL_RECORD_SIZE];
+    uint32_t size = 0;
     char* full = path_full(name);
-    if (!full || !file_open_read(0, full)) {
-        out_error(name, "Error: Can't open level file");
-        return 0;
-    }
+    int read =
+        full ? file_read_whole(full, record, LEVEL_RECORD_SIZE, &size) : (int)FILE_NOT_OPENED;
+    heap_free(full);
     // Any other length would list whatever the file holds as if it were a level.
-    if (file_size() != LEVEL_RECORD_SIZE) {
-        file_close(0);
-        out_error(name, "Error: Not a level file");
-        return 0;
-    }
-    level_record_read(f);
-    file_close(0);
-    return 1;
+    if (read == FILE_WRONG_SIZE || (read == FILE_DONE && size != LEVEL_RECORD_SIZE))
+        return FILE_WRONG_SIZE;
+    if (read != FILE_DONE)
+        return FILE_NOT_OPENED;
+    level_record_texts(record, texts, f);
+    return FILE_DONE;
+}
+
+const char* tool_level_problem(int outcome) {
+    return outcome == FILE_WRONG_SIZE ? "Not a level file" : "Can't open level file";
 }
 
 int tool_level_show(int count, char** args) {
@@ -203,8 +206,14 @@ int tool_level_show(int count, char** args) {
 
     char* start = str_position();
     LevelFields fields;
-    if (!tool_level_read(file, &fields))
+    LevelTexts texts;
+    int read = tool_level_read(file, &fields, &texts);
+    if (read != FILE_DONE) {
+        char message[TEXT_MESSAGE_ROOM];
+        text_format(message, sizeof message, "Error: %s", tool_level_problem(read));
+        out_error(file, message);
         return TOOL_FAILED;
+    }
     if (json)
         print_json(&fields);
     else

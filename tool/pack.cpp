@@ -2,6 +2,7 @@
 // in this module's text store; and the checks of a level's values. Pure but for the runtime heap
 // and the string area: no file is opened here.
 #include "pack.h"
+#include <string.h>
 #include "order.h"
 #include "findings.h"
 #include "heap.h"
@@ -636,6 +637,21 @@ char* pack_field_label(int32_t index) {
     if (n > 0 && (label[n - 1] == ':' || label[n - 1] == '?'))
         --n;
     return str_left(label, n, str_position());
+}
+
+int pack_entry_label(char* out, int32_t room, const PackEntry* e) {
+    return text_format(out, room, "%s[%d]", e->kind == PACK_LEVEL ? "levels" : "backdrops",
+                       (int)e->index);
+}
+
+int pack_field_label(char* out, int32_t room, int32_t index) {
+    if (index == LEVEL_FIELD_BACKDROP_NAME)
+        return text_format(out, room, "Name of backdrop");
+    const char* label = level_field_info(index)->label;
+    size_t n = strlen(label);
+    if (n > 0 && (label[n - 1] == ':' || label[n - 1] == '?'))
+        --n;
+    return text_format(out, room, "%.*s", (int)n, label);
 }
 
 void pack_check_level(const char* entry, const char* name, const LevelFields* f) {

@@ -49,6 +49,7 @@ void pack_release(void);
 
 // "levels[3]" or "backdrops[0]", produced in the string area.
 char* pack_entry_label(const PackEntry* e);
+int pack_entry_label(char* out, int32_t room, const PackEntry* e);
 // Checks a level's values as a designer would want them before playing it, to the findings list
 // under entry and name (either may be 0): a backdrop name the game cannot hold, more Wumpo to
 // save than come out, a level time of 0, the start cloud or the exit not wholly on the picture
@@ -58,3 +59,4 @@ void pack_check_level(const char* entry, const char* name, const LevelFields* f)
 // The form's label of a field without its final colon or question mark ("Wumpo Start X"), as
 // the messages name it; produced in the string area.
 char* pack_field_label(int32_t index);
+int pack_field_label(char* out, int32_t room, int32_t index);

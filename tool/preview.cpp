@@ -12,6 +12,7 @@
 #include "screen_image.h"
 #include "status_bar.h"
 #include "file.h"
+#include "text.h"
 #include "str.h"
 
 namespace {
@@ -63,8 +64,14 @@ int tool_preview(int count, char** args) {
 
     char* start = str_position();
     LevelFields level;
-    if (!tool_level_read(level_name, &level))
+    LevelTexts texts;
+    int read = tool_level_read(level_name, &level, &texts);
+    if (read != FILE_DONE) {
+        char message[TEXT_MESSAGE_ROOM];
+        text_format(message, sizeof message, "Error: %s", tool_level_problem(read));
+        out_error(level_name, message);
         return TOOL_FAILED;
+    }
     int32_t start_x = picture_position(level.words[0]);
     int32_t start_y = picture_position(level.words[1]);
     int32_t exit_x = picture_position(level.words[2]);
