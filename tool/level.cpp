@@ -8,7 +8,7 @@
 #include "out.h"
 #include "pack.h"
 #include "path.h"
-#include "str.h"
+#include <string.h>
 #include "text.h"
 
 namespace {
@@ -22,21 +22,21 @@ struct LevelToolState {
 };
 LevelToolState LEVEL_TOOL;
 
-// Appends the field's value at the current position, as the listing shows it.
-void append_value(LevelFields* f, int32_t index, int json) {
+// The field's value into out, as the listing shows it.
+void put_value(char* out, int32_t room, LevelFields* f, int32_t index, int json) {
     const LevelFieldInfo* info = level_field_info(index);
     if (info->kind == LEVEL_KIND_CHECK) {
-        int_to_str(f->anti_gravity, str_position());
+        text_format(out, room, "%d", (int)f->anti_gravity);
         return;
     }
     const char* text = *level_field_text(f, index);
     if (info->kind == LEVEL_KIND_WORD) {
-        str_concat(text);
+        text_format(out, room, "%s", text ? text : "");
     } else if (!json) {
-        text_quote(text);
+        text_quote(out, room, text);
     } else {
         int n = os_code_page_widen(text, LEVEL_TOOL.wide, LEVEL_RECORD_SIZE + 1);
-        text_quote_wide(LEVEL_TOOL.wide, n > 0 ? n - 1 : 0);
+        text_quote_wide(out, room, LEVEL_TOOL.wide, n > 0 ? n - 1 : 0);
     }
 }
 
@@ -45,28 +45,23 @@ void append_value(LevelFields* f, int32_t index, int json) {
 void print_text(LevelFields* f) {
     for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
         const char* label = level_field_info(i)->label;
-        int32_t n = str_length(label);
-        char* line = str_position();
-        str_concat(label);
-        str_concat(n > 0 && (label[n - 1] == ':' || label[n - 1] == '?') ? " " : ": ");
-        append_value(f, i, 0);
+        size_t n = strlen(label);
+        char value[TEXT_MESSAGE_ROOM], line[TEXT_MESSAGE_ROOM];
+        put_value(value, sizeof value, f, i, 0);
+        text_format(line, sizeof line, "%s%s%s", label,
+                    n > 0 && (label[n - 1] == ':' || label[n - 1] == '?') ? " " : ": ", value);
         out_line(line);
-        str_set_position(line);
     }
 }
 
 void print_json(LevelFields* f) {
     out_line("{");
     for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
-        char* line = str_position();
-        str_concat("  \"");
-        str_concat(level_field_info(i)->name);
-        str_concat("\": ");
-        append_value(f, i, 1);
-        if (i + 1 < LEVEL_FIELD_COUNT)
-            str_concat(",");
+        char value[TEXT_MESSAGE_ROOM], line[TEXT_MESSAGE_ROOM];
+        put_value(value, sizeof value, f, i, 1);
+        text_format(line, sizeof line, "  \"%s\": %s%s", level_field_info(i)->name, value,
+                    i + 1 < LEVEL_FIELD_COUNT ? "," : "");
         out_line(line);
-        str_set_position(line);
     }
     out_line("}");
 }
@@ -74,39 +69,28 @@ void print_json(LevelFields* f) {
 // "Error: Wumpo Start X has to be ...": the label without its final colon or question mark, as
 // the Level Creator words it.
 void report_value(const char* file, int32_t index, const char* rule) {
-    const char* label = level_field_info(index)->label;
-    int32_t n = str_length(label);
-    if (n > 0 && (label[n - 1] == ':' || label[n - 1] == '?'))
-        --n;
-    char* start = str_position();
-    str_concat("Error: ");
-    str_left(label, n, str_position());
-    str_concat(rule);
-    out_error(file, start);
-    str_set_position(start);
+    char label[TEXT_MESSAGE_ROOM], message[TEXT_MESSAGE_ROOM];
+    pack_field_label(label, sizeof label, index);
+    text_format(message, sizeof message, "Error: %s%s", label, rule);
+    out_error(file, message);
 }
 
 // Sets one field from "name=value"; TOOL_DONE, or the usage status after reporting.
 int assign(LevelFields* f, const char** anti_gravity, const char* argument) {
-    char* start = str_position();
     const char* value = 0;
-    char* name = text_field_name(argument, &value);
-    if (!name) {
-        str_set_position(start);
+    char name[TEXT_MESSAGE_ROOM];
+    // A name too long to hold is no field's name either.
+    int whole = text_field_name(name, sizeof name, argument, &value);
+    if (!whole && !strchr(argument, '='))
         return help_usage("level create", "each field is given as field=value");
-    }
-    int32_t index = level_field_find(name);
+    int32_t index = whole ? level_field_find(name) : -1;
     if (index < 0) {
-        str_step();
-        char* problem = str_position();
-        str_concat("unknown field \"");
-        str_concat(name);
-        str_concat("\" (\"wumpo-tool level create --help\" lists the fields)");
-        int status = help_usage("level create", problem);
-        str_set_position(start);
-        return status;
+        char problem[TEXT_MESSAGE_ROOM];
+        text_format(problem, sizeof problem,
+                    "unknown field \"%s\" (\"wumpo-tool level create --help\" lists the fields)",
+                    name);
+        return help_usage("level create", problem);
     }
-    str_set_position(start);
     if (level_field_info(index)->kind == LEVEL_KIND_CHECK)
         *anti_gravity = value;
     else
@@ -204,7 +188,6 @@ int tool_level_show(int count, char** args) {
     if (!file)
         return help_usage("level show", "a level file name is needed");
 
-    char* start = str_position();
     LevelFields fields;
     LevelTexts texts;
     int read = tool_level_read(file, &fields, &texts);
@@ -218,7 +201,6 @@ int tool_level_show(int count, char** args) {
         print_json(&fields);
     else
         print_text(&fields);
-    str_set_position(start);
     return TOOL_DONE;
 }
 

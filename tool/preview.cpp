@@ -35,18 +35,15 @@ int32_t picture_position(const char* text) {
 int read_program_picture(const char* name, BitmapPicture* picture) {
     unsigned char* bytes = 0;
     uint32_t size = 0;
-    char* start = str_position();
-    str_concat(program_directory());
-    str_concat(name);
-    int read = file_read_whole_block(start, 0, PREVIEW_FILE_MAX, &bytes, &size);
-    if (read == FILE_DONE && bitmap_file_picture(bytes, size, picture)) {
-        str_set_position(start);
+    char full[TEXT_NAME_ROOM];
+    int whole = text_format(full, sizeof full, "%s%s", program_directory(), name);
+    int read = whole ? file_read_whole_block(full, 0, PREVIEW_FILE_MAX, &bytes, &size)
+                     : (int)FILE_NOT_OPENED;
+    if (read == FILE_DONE && bitmap_file_picture(bytes, size, picture))
         return 1;
-    }
-    out_error(start, read == FILE_NOT_OPENED || read == FILE_NOT_READ
-                         ? "Error: Cannot open bitmap file"
-                         : "Error: Bitmap has to be 24-bit, no compression");
-    str_set_position(start);
+    out_error(full, read == FILE_NOT_OPENED || read == FILE_NOT_READ
+                        ? "Error: Cannot open bitmap file"
+                        : "Error: Bitmap has to be 24-bit, no compression");
     return 0;
 }
 } // namespace
@@ -62,7 +59,6 @@ int tool_preview(int count, char** args) {
     const char* bitmap_name = args[1];
     const char* out_name = args[2];
 
-    char* start = str_position();
     LevelFields level;
     LevelTexts texts;
     int read = tool_level_read(level_name, &level, &texts);
@@ -81,7 +77,6 @@ int tool_preview(int count, char** args) {
         level.anti_gravity == 1 ? PATH_IMAGES "exitgrav.bmp" : PATH_IMAGES "exit.bmp";
     StatusBarValues numbers = {str_to_int(level.words[7]), str_to_int(level.words[5]),
                                str_to_int(level.words[6]), str_to_int(level.words[4])};
-    str_set_position(start);
 
     BitmapPicture picture, cloud, exit, status_bar;
     if (!artwork_read(bitmap_name, &picture) ||
