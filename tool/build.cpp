@@ -28,6 +28,8 @@
 #include "str.h"
 #include "text.h"
 
+#include <string.h>
+
 #ifndef WUMPO_TOOL_VERSION
 #define WUMPO_TOOL_VERSION "0"
 #endif
@@ -90,21 +92,14 @@ struct BuildState {
 };
 BuildState BUILD;
 
-// A heap copy of a text made in the string area (which is then restored to start).
-char* kept(char* text, char* start) {
-    char* block = text_copy(text);
-    str_set_position(start);
-    return block;
-}
+// Room for an entry's label, "backdrops[2147483647]" and more.
+enum { LABEL_ROOM = 32 };
 
-// The message may end right at the current position: stepping past it keeps it whole.
 void report(int32_t severity, const PackEntry* e, const char* key, const char* message) {
-    char* start = str_position();
-    str_step();
-    const char* entry = e ? pack_entry_label(e) : 0;
-    str_step();
-    findings_add(severity, entry, e ? e->name : 0, key, message);
-    str_set_position(start);
+    char entry[LABEL_ROOM];
+    if (e)
+        pack_entry_label(entry, sizeof entry, e);
+    findings_add(severity, e ? entry : 0, e ? e->name : 0, key, message);
 }
 
 // --- 1. The pack ---------------------------------------------------------------------------
@@ -136,23 +131,26 @@ int add_output(int32_t entry, int32_t kind) {
     o->kind = kind;
     o->job = -1;
     o->write = -1;
-    char* start = str_position();
-    str_concat(e->name);
-    str_concat(kind == OUTPUT_LEVEL ? ".LVL" : ".IMG");
-    o->file = kept(start, start);
-    o->shown = kept(text_join(BUILD.out_shown, o->file), start);
-    o->full = kept(text_join(BUILD.out_full, o->file), start);
-    if (!o->file || !o->shown || !o->full)
+    // Counted at once, so that the run's release frees what a failure below leaves.
+    ++BUILD.count;
+    // A name that was cut names another file: it is not kept, as when memory is short.
+    char name[TEXT_NAME_ROOM];
+    o->file = text_copy_format("%s%s", e->name, kind == OUTPUT_LEVEL ? ".LVL" : ".IMG");
+    if (!o->file)
+        return 0;
+    o->shown = text_join(name, sizeof name, BUILD.out_shown, o->file) ? text_copy(name) : 0;
+    o->full = text_join(name, sizeof name, BUILD.out_full, o->file) ? text_copy(name) : 0;
+    if (!o->shown || !o->full)
         return 0;
     if (!file_facts(o->full, &o->facts))
         o->facts.kind = OS_MISSING;
     if (kind == OUTPUT_IMAGE && e->picture) {
-        o->picture_shown = kept(text_in_folder(BUILD.folder, e->picture), start);
+        if (text_in_folder(name, sizeof name, BUILD.folder, e->picture))
+            o->picture_shown = text_copy(name);
         o->picture_full = o->picture_shown ? path_full(o->picture_shown) : 0;
         if (!o->picture_full)
             return 0;
     }
-    ++BUILD.count;
     return 1;
 }
 
@@ -160,12 +158,13 @@ int add_output(int32_t entry, int32_t kind) {
 // NAME.IMG. 0 when memory is short.
 int plan_outputs(void) {
     const char* output = pack_output();
-    char* start = str_position();
-    BUILD.out_shown = kept(text_in_folder(BUILD.folder, output ? output : "."), start);
+    char name[TEXT_NAME_ROOM];
+    if (text_in_folder(name, sizeof name, BUILD.folder, output ? output : "."))
+        BUILD.out_shown = text_copy(name);
     BUILD.out_full = BUILD.out_shown ? path_full(BUILD.out_shown) : 0;
     if (!BUILD.out_full)
         return 0;
-    int32_t n = str_length(BUILD.out_full);
+    int32_t n = (int32_t)strlen(BUILD.out_full);
     // "build/" names the folder as well as "build" does; the joins below add the separator.
     while (n > 1 && (BUILD.out_full[n - 1] == '/' || BUILD.out_full[n - 1] == '\\') &&
            BUILD.out_full[n - 2] != ':' && BUILD.out_full[n - 2] != '/' &&
@@ -228,26 +227,21 @@ void check_names(void) {
         const PackEntry* e = pack_entry(i);
         if (first[i] >= 0) {
             const PackEntry* earlier = pack_entry(first[i]);
-            char* start = str_position();
-            *start = 0;
-            str_concat(e->name);
-            str_concat(".IMG is also made by ");
-            pack_entry_label(earlier); // made at the end of the message
-            str_concat(" \"");
-            str_concat(earlier->name);
-            str_concat("\"");
-            report(FINDING_ERROR, e, "name", start);
-            str_set_position(start);
+            char label[LABEL_ROOM];
+            pack_entry_label(label, sizeof label, earlier);
+            char message[TEXT_MESSAGE_ROOM];
+            text_format(message, sizeof message, "%s.IMG is also made by %s \"%s\"", e->name, label,
+                        earlier->name);
+            report(FINDING_ERROR, e, "name", message);
         }
         // The game finds a backdrop by its file name, which a level keeps in 12 characters.
-        if (e->kind == PACK_BACKDROP && e->name &&
-            str_length(e->name) + 4 > LEVEL_BACKDROP_LENGTH) {
-            char* start = str_position();
-            *start = 0;
-            str_concat(e->name);
-            str_concat(".IMG has more than 12 characters, so no level's backdrop_name can name it");
-            report(FINDING_ERROR, e, "name", start);
-            str_set_position(start);
+        if (e->kind == PACK_BACKDROP && e->name && strlen(e->name) + 4 > LEVEL_BACKDROP_LENGTH) {
+            char message[TEXT_MESSAGE_ROOM];
+            text_format(
+                message, sizeof message,
+                "%s.IMG has more than 12 characters, so no level's backdrop_name can name it",
+                e->name);
+            report(FINDING_ERROR, e, "name", message);
         }
     }
     heap_free(first);
@@ -270,11 +264,10 @@ int backdrop_found(const char* name, const int32_t* images) {
         return 1;
     if (!name[0] || !BUILD.out_full)
         return 0;
-    char* start = str_position();
+    char full[TEXT_NAME_ROOM];
     OsFileFacts facts;
-    int found = file_facts(text_join(BUILD.out_full, name), &facts) && facts.kind == OS_FILE;
-    str_set_position(start);
-    return found;
+    return text_join(full, sizeof full, BUILD.out_full, name) && file_facts(full, &facts) &&
+           facts.kind == OS_FILE;
 }
 
 void check_levels(void) {
@@ -287,24 +280,18 @@ void check_levels(void) {
         const PackEntry* e = pack_entry(i);
         if (e->kind != PACK_LEVEL || !e->is_object)
             continue;
-        char* start = str_position();
-        char* entry = pack_entry_label(e);
-        str_step();
+        char entry[LABEL_ROOM];
+        pack_entry_label(entry, sizeof entry, e);
         pack_check_level(entry, e->name, &e->fields);
         const char* backdrop = e->fields.backdrop_name ? e->fields.backdrop_name : "";
         if (level_backdrop_check(backdrop) && !backdrop_found(backdrop, images)) {
-            char* message = str_position();
-            *message = 0;
-            if (backdrop[0]) {
-                str_concat(backdrop);
-                str_concat(" is neither a backdrop of the pack nor a file in ");
-                str_concat(BUILD.out_shown);
-            } else {
-                str_concat("The level names no backdrop");
-            }
-            findings_add(FINDING_WARNING, entry, e->name, "backdrop_name", message);
+            char message[TEXT_MESSAGE_ROOM];
+            text_format(message, sizeof message,
+                        "%s is neither a backdrop of the pack nor a file in %s", backdrop,
+                        BUILD.out_shown);
+            findings_add(FINDING_WARNING, entry, e->name, "backdrop_name",
+                         backdrop[0] ? message : "The level names no backdrop");
         }
-        str_set_position(start);
     }
     heap_free(images);
 }
@@ -313,14 +300,9 @@ void check_levels(void) {
 
 // Reports, under the output folder, that target would replace what.
 void report_over(const char* target, const char* what) {
-    char* saved = str_position();
-    str_step(); // what may end right here
-    char* start = str_position();
-    str_concat(target);
-    str_concat(" would be written over ");
-    str_concat(what);
-    findings_add(FINDING_ERROR, 0, 0, "output", start);
-    str_set_position(saved);
+    char message[TEXT_MESSAGE_ROOM];
+    text_format(message, sizeof message, "%s would be written over %s", target, what);
+    findings_add(FINDING_ERROR, 0, 0, "output", message);
 }
 
 // Outputs by their picture's identity (those with no picture file last); -1 stands for the
@@ -351,33 +333,28 @@ void check_pictures_and_safety(void) {
         int told = file_facts(o->picture_full, &o->picture_facts);
         if (told && o->picture_facts.kind == OS_FILE)
             continue;
-        char* start = str_position();
-        *start = 0;
-        str_concat(told && o->picture_facts.kind == OS_DIRECTORY ? "\"" : "Cannot open \"");
-        str_concat(o->picture_shown);
-        str_concat(told && o->picture_facts.kind == OS_DIRECTORY ? "\" is a folder, not a picture"
-                                                                 : "\"");
-        report(FINDING_ERROR, e, "picture", start);
-        str_set_position(start);
+        char message[TEXT_MESSAGE_ROOM];
+        text_format(message, sizeof message,
+                    told && o->picture_facts.kind == OS_DIRECTORY
+                        ? "\"%s\" is a folder, not a picture"
+                        : "Cannot open \"%s\"",
+                    o->picture_shown);
+        report(FINDING_ERROR, e, "picture", message);
         o->picture_facts.kind = OS_MISSING;
     }
+    char message[TEXT_MESSAGE_ROOM];
     if (BUILD.out_facts.kind == OS_FILE) {
-        char* start = str_position();
-        *start = 0;
-        str_concat(BUILD.out_shown);
-        str_concat(" is a file, not a folder");
-        findings_add(FINDING_ERROR, 0, 0, "output", start);
-        str_set_position(start);
+        text_format(message, sizeof message, "%s is a file, not a folder", BUILD.out_shown);
+        findings_add(FINDING_ERROR, 0, 0, "output", message);
         return;
     }
     // The build's own two files, then the outputs.
     static const char* const OWN[] = {LOCK_FILE_NAME, STATE_FILE_NAME};
-    char* start = str_position();
+    char name[TEXT_NAME_ROOM];
     OsFileFacts own[2];
     for (int32_t k = 0; k < 2; ++k) {
-        if (!file_facts(text_join(BUILD.out_full, OWN[k]), &own[k]))
+        if (!text_join(name, sizeof name, BUILD.out_full, OWN[k]) || !file_facts(name, &own[k]))
             own[k].kind = OS_MISSING;
-        str_set_position(start);
     }
     // The pictures by identity, so each target is looked up, not compared with every picture.
     int32_t* pictures = order_indices(BUILD.count, &picture_before, 0);
@@ -389,29 +366,26 @@ void check_pictures_and_safety(void) {
         const OsFileFacts* target = i < 0 ? &own[i + 2] : &BUILD.outputs[i].facts;
         if (target->kind != OS_FILE)
             continue;
-        char* shown = i < 0 ? text_join(BUILD.out_shown, OWN[i + 2]) : BUILD.outputs[i].shown;
-        str_step();
+        // Only shown: a name cut here is not used.
+        const char* shown = name;
+        if (i >= 0)
+            shown = BUILD.outputs[i].shown;
+        else
+            text_join(name, sizeof name, BUILD.out_shown, OWN[i + 2]);
         if (os_same_file(target, &pack)) {
             report_over(shown, "the pack file");
-            str_set_position(start);
             continue;
         }
         // The first output, in the pack's order, whose picture is the target's file.
         int32_t place =
             pictures ? order_find(pictures, BUILD.count, &picture_before, target, -1) : -1;
         if (place >= 0) {
-            const Output* o = &BUILD.outputs[pictures[place]];
-            str_step();
-            char* what = str_position();
-            *what = 0;
-            str_concat("the picture of ");
-            pack_entry_label(pack_entry(o->entry)); // made at the end of the text
-            str_concat(" \"");
-            str_concat(pack_entry(o->entry)->name);
-            str_concat("\"");
-            report_over(shown, what);
+            const PackEntry* e = pack_entry(BUILD.outputs[pictures[place]].entry);
+            char label[LABEL_ROOM];
+            pack_entry_label(label, sizeof label, e);
+            text_format(message, sizeof message, "the picture of %s \"%s\"", label, e->name);
+            report_over(shown, message);
         }
-        str_set_position(start);
     }
     heap_free(pictures);
 }
@@ -420,14 +394,13 @@ void check_pictures_and_safety(void) {
 
 // What the last build recorded of each output, and whether that still holds.
 void read_state(void) {
-    char* start = str_position();
+    char full[TEXT_NAME_ROOM];
     unsigned char* bytes = 0;
     uint32_t size = 0;
-    if (file_read_whole_block(text_join(BUILD.out_full, STATE_FILE_NAME), 0, STATE_FILE_MOST,
-                              &bytes, &size) == FILE_DONE)
+    if (text_join(full, sizeof full, BUILD.out_full, STATE_FILE_NAME) &&
+        file_read_whole_block(full, 0, STATE_FILE_MOST, &bytes, &size) == FILE_DONE)
         state_read(bytes, size, WUMPO_TOOL_VERSION);
     heap_free(bytes);
-    str_set_position(start);
     for (int32_t i = 0; i < BUILD.count; ++i) {
         Output* o = &BUILD.outputs[i];
         // The records are in the outputs' order, unless the pack changed.
@@ -444,14 +417,9 @@ void read_state(void) {
 
 // "WHAT: 3 of 20" on the progress line.
 void show_count(const char* what, int32_t finished, int32_t count) {
-    char* start = str_position();
-    *start = 0;
-    str_concat(what);
-    int_to_str(finished, str_position());
-    str_concat(" of ");
-    int_to_str(count, str_position());
-    out_progress(start);
-    str_set_position(start);
+    char line[TEXT_MESSAGE_ROOM];
+    text_format(line, sizeof line, "%s%d of %d", what, (int)finished, (int)count);
+    out_progress(line);
 }
 
 void show_progress(int32_t finished, int32_t count) {
@@ -498,13 +466,11 @@ int32_t read_batch(int32_t first) {
         uint32_t size = 0;
         int read = file_read_whole_block(o->picture_full, 0, PICTURE_FILE_MOST, &bytes, &size);
         if (read != FILE_DONE) {
-            char* start = str_position();
-            *start = 0;
-            str_concat(read == FILE_WRONG_SIZE ? "Cannot read picture \"" : "Cannot open \"");
-            str_concat(o->picture_shown);
-            str_concat("\"");
-            report(FINDING_ERROR, pack_entry(o->entry), "picture", start);
-            str_set_position(start);
+            char message[TEXT_MESSAGE_ROOM];
+            text_format(message, sizeof message, "%s\"%s\"",
+                        read == FILE_WRONG_SIZE ? "Cannot read picture " : "Cannot open ",
+                        o->picture_shown);
+            report(FINDING_ERROR, pack_entry(o->entry), "picture", message);
             continue;
         }
         job->bytes = bytes;
@@ -545,8 +511,7 @@ int collect_jobs(void) {
         heap_free((void*)job->bytes);
         job->bytes = 0;
         const PackEntry* e = pack_entry(o->entry);
-        char* start = str_position();
-        *start = 0;
+        char message[TEXT_MESSAGE_ROOM];
         switch (job->outcome) {
         case JOB_UNCHANGED:
         case PICTURE_DECODED:
@@ -561,16 +526,12 @@ int collect_jobs(void) {
         case JOB_NOT_READ:
             break; // told when it was read
         default:
-            artwork_problem(job->outcome, job->width, job->height);
-            if (job->outcome != PICTURE_WRONG_SIZE && job->outcome != PICTURE_RLE) {
-                str_concat(" \"");
-                str_concat(o->picture_shown);
-                str_concat("\"");
-            }
-            report(FINDING_ERROR, e, "picture", start);
+            artwork_problem(message, sizeof message, job->outcome, job->width, job->height);
+            if (job->outcome != PICTURE_WRONG_SIZE && job->outcome != PICTURE_RLE)
+                text_add(message, sizeof message, " \"%s\"", o->picture_shown);
+            report(FINDING_ERROR, e, "picture", message);
             break;
         }
-        str_set_position(start);
     }
     return complete;
 }
@@ -579,8 +540,10 @@ int collect_jobs(void) {
 
 // Makes the output folder and any missing folder above it. 1 when it is there.
 int make_folder(const char* full) {
-    char* start = str_position();
-    char* path = str_left(full, str_length(full), str_position());
+    // A name cut here is never made, and the build tells it could not make the folder.
+    char path[TEXT_NAME_ROOM];
+    if (!text_format(path, sizeof path, "%s", full))
+        return 0;
     // Each folder on the way that the system says is missing is made; what it cannot tell (a
     // server's name, say) is left alone, and the last look decides.
     for (int32_t i = 1; path[i - 1]; ++i) {
@@ -594,9 +557,7 @@ int make_folder(const char* full) {
         path[i] = kept_char;
     }
     OsFileFacts facts;
-    int made = file_facts(path, &facts) && facts.kind == OS_DIRECTORY;
-    str_set_position(start);
-    return made;
+    return file_facts(path, &facts) && facts.kind == OS_DIRECTORY;
 }
 
 void show_writing(int32_t finished, int32_t count) {
@@ -649,14 +610,12 @@ WriteTally report_writes(const WriteJob* writes) {
         if (o->write < 0)
             continue;
         const WriteJob* job = &writes[o->write];
-        char* start = str_position();
-        *start = 0;
+        char line[TEXT_MESSAGE_ROOM];
         switch (job->outcome) {
         case WRITE_DONE:
             ++tally.written;
-            str_concat("Wrote ");
-            str_concat(o->shown);
-            out_line(start);
+            text_format(line, sizeof line, "Wrote %s", o->shown);
+            out_line(line);
             o->facts = job->facts;
             break;
         case WRITE_SAME:
@@ -672,7 +631,6 @@ WriteTally report_writes(const WriteJob* writes) {
             out_error(o->shown, jobs_write_error_text(job->outcome));
             break;
         }
-        str_set_position(start);
     }
     return tally;
 }
@@ -704,23 +662,24 @@ int32_t record_outputs(StateFile* records) {
 }
 
 // The state, written after the outputs so it never vouches for a file that is not in place, and
-// only when it says something new, so a build with nothing to do writes nothing. 1 when done.
-int write_state(const StateFile* records, int32_t recorded, const char* temporary) {
+// only when it says something new, so a build with nothing to do writes nothing. full is its
+// name, temporary the name it is written under first. 1 when done.
+int write_state(const StateFile* records, int32_t recorded, const char* full,
+                const char* temporary) {
     uint32_t size = 0;
     const char* text = state_write(records, recorded, WUMPO_TOOL_VERSION, &size);
     if (!text) {
         out_error(0, "Error: Not enough memory");
         return 0;
     }
-    char* start = str_position();
-    char* full = text_join(BUILD.out_full, STATE_FILE_NAME);
-    str_step();
     WriteJob job = {full, temporary, (const unsigned char*)text, size, 1, 0, {}};
     jobs_write_here(&job);
     int written = job.outcome == WRITE_DONE || job.outcome == WRITE_SAME;
-    if (!written)
-        out_error(text_join(BUILD.out_shown, STATE_FILE_NAME), jobs_write_error_text(job.outcome));
-    str_set_position(start);
+    if (!written) {
+        char shown[TEXT_NAME_ROOM];
+        text_join(shown, sizeof shown, BUILD.out_shown, STATE_FILE_NAME); // only shown
+        out_error(shown, jobs_write_error_text(job.outcome));
+    }
     return written;
 }
 
@@ -759,10 +718,11 @@ int write_outputs(void) {
     StateFile* records =
         (StateFile*)heap_reallocate_table(0, (uint64_t)BUILD.count + 1, sizeof(StateFile));
     int32_t count = writes && records ? plan_writes(writes) : -1;
-    char* start = str_position();
-    char* state_full = count < 0 ? 0 : kept(text_join(BUILD.out_full, STATE_FILE_NAME), start);
-    char* state_temporary = state_full ? file_temporary_name(state_full) : 0;
-    heap_free(state_full);
+    // A state name that was cut is never written: the build stops as when memory is short.
+    char state_full[TEXT_NAME_ROOM];
+    int named =
+        count >= 0 && text_join(state_full, sizeof state_full, BUILD.out_full, STATE_FILE_NAME);
+    char* state_temporary = named ? file_temporary_name(state_full) : 0;
     if (!state_temporary) {
         heap_free(writes);
         heap_free(records);
@@ -779,40 +739,29 @@ int write_outputs(void) {
     out_progress_end();
     WriteTally tally = report_writes(writes);
     heap_free(writes);
-    if (!write_state(records, record_outputs(records), state_temporary))
+    if (!write_state(records, record_outputs(records), state_full, state_temporary))
         ++tally.failed;
     heap_free(state_temporary);
     heap_free(records);
 
-    start = str_position();
-    *start = 0;
+    char line[TEXT_MESSAGE_ROOM];
     if (tally.interrupted) {
-        str_concat(os_interrupted() ? "Interrupted after writing "
-                                    : "Out of memory after writing ");
-        int_to_str(tally.written, str_position());
-        str_concat(tally.written == 1 ? " file" : " files");
-        str_concat("; the next build writes the rest");
-        out_error(0, start);
+        text_format(line, sizeof line, "%s%d%s; the next build writes the rest",
+                    os_interrupted() ? "Interrupted after writing "
+                                     : "Out of memory after writing ",
+                    (int)tally.written, tally.written == 1 ? " file" : " files");
+        out_error(0, line);
     } else if (tally.written == 0 && tally.failed == 0) {
-        str_concat(BUILD.out_shown);
-        str_concat(": up to date (");
-        int_to_str(BUILD.count, str_position());
-        str_concat(BUILD.count == 1 ? " file)" : " files)");
-        out_line(start);
+        text_format(line, sizeof line, "%s: up to date (%d%s", BUILD.out_shown, (int)BUILD.count,
+                    BUILD.count == 1 ? " file)" : " files)");
+        out_line(line);
     } else {
-        str_concat("Wrote ");
-        int_to_str(tally.written, str_position());
-        str_concat(" of ");
-        int_to_str(BUILD.count, str_position());
-        str_concat(" files");
-        if (tally.failed) {
-            str_concat("; ");
-            int_to_str(tally.failed, str_position());
-            str_concat(" could not be written");
-        }
-        out_line(start);
+        text_format(line, sizeof line, "Wrote %d of %d files", (int)tally.written,
+                    (int)BUILD.count);
+        if (tally.failed)
+            text_add(line, sizeof line, "; %d could not be written", (int)tally.failed);
+        out_line(line);
     }
-    str_set_position(start);
     return tally.interrupted || tally.failed ? TOOL_FAILED : TOOL_DONE;
 }
 
@@ -820,22 +769,15 @@ int write_outputs(void) {
 
 // "Checked 12 levels and 2 backdrops: 1 error, 2 warnings" on standard output.
 void print_summary(const char* what) {
-    char* start = str_position();
-    *start = 0;
-    str_concat("Checked ");
-    str_concat(what);
-    str_concat(": ");
+    char line[TEXT_MESSAGE_ROOM];
+    text_format(line, sizeof line, "Checked %s: ", what);
     int32_t errors = findings_errors(), warnings = findings_warnings();
-    if (errors == 0 && warnings == 0) {
-        str_concat("no problems found");
-    } else {
-        int_to_str(errors, str_position());
-        str_concat(errors == 1 ? " error, " : " errors, ");
-        int_to_str(warnings, str_position());
-        str_concat(warnings == 1 ? " warning" : " warnings");
-    }
-    out_line(start);
-    str_set_position(start);
+    if (errors == 0 && warnings == 0)
+        text_add(line, sizeof line, "no problems found");
+    else
+        text_add(line, sizeof line, "%d%s%d%s", (int)errors, errors == 1 ? " error, " : " errors, ",
+                 (int)warnings, warnings == 1 ? " warning" : " warnings");
+    out_line(line);
 }
 
 void release_run(void) {
@@ -874,14 +816,28 @@ int take_lock(void) {
     return lock_take(BUILD.out_full, BUILD.out_shown, BUILD.wait) == LOCK_HELD;
 }
 
-// Steps 1 to 5 for the pack file pack (as the user named it). Returns the exit status.
-int run_pack(const char* pack) {
+// The pack the user named: a file, a folder holding wumpo-pack.json (that name made in joined,
+// room bytes), or that file here. 0 when the name made was cut; joined holds what fit.
+const char* pack_name(const char* given, char* joined, int32_t room) {
+    if (!given)
+        return PACK_FILE_NAME;
+    if (!path_is_directory(given))
+        return given;
+    return text_join(joined, room, given, PACK_FILE_NAME) ? joined : 0;
+}
+
+// Steps 1 to 5 for the pack the user named (given; 0 for none). Returns the exit status.
+int run_pack(const char* given) {
     os_watch_interrupt();
-    BUILD.pack_shown = pack;
-    findings_start(pack);
-    char* start = str_position();
-    BUILD.pack_full = path_full(pack);
-    BUILD.folder = kept(text_folder(pack), start);
+    char joined[TEXT_NAME_ROOM];
+    const char* pack = pack_name(given, joined, sizeof joined);
+    // A name that was cut names another file: it is shown, and the pack file cannot be opened.
+    BUILD.pack_shown = pack ? pack : joined;
+    findings_start(BUILD.pack_shown);
+    BUILD.pack_full = pack ? path_full(pack) : 0;
+    char folder[TEXT_NAME_ROOM];
+    if (text_folder(folder, sizeof folder, BUILD.pack_shown))
+        BUILD.folder = text_copy(folder);
     int memory = BUILD.folder != 0, locked = 1;
     if (read_pack() && memory) {
         memory = plan_outputs();
@@ -920,41 +876,24 @@ int run_pack(const char* pack) {
         status = TOOL_FAILED;
     } else if (!BUILD.building) {
         if (!BUILD.json) {
-            str_set_position(start);
-            *start = 0;
-            int_to_str(BUILD.levels, str_position());
-            str_concat(BUILD.levels == 1 ? " level and " : " levels and ");
-            int_to_str(BUILD.backdrops, str_position());
-            str_concat(BUILD.backdrops == 1 ? " backdrop" : " backdrops");
-            str_step();
-            print_summary(start);
+            char what[TEXT_MESSAGE_ROOM];
+            text_format(what, sizeof what, "%d%s%d%s", (int)BUILD.levels,
+                        BUILD.levels == 1 ? " level and " : " levels and ", (int)BUILD.backdrops,
+                        BUILD.backdrops == 1 ? " backdrop" : " backdrops");
+            print_summary(what);
         }
         status = findings_errors() ? TOOL_FAILED : TOOL_DONE;
     } else if (findings_errors()) {
-        char* line = str_position();
-        *line = 0;
-        str_concat("Nothing was written: ");
-        int_to_str(findings_errors(), str_position());
-        str_concat(findings_errors() == 1 ? " error" : " errors");
-        out_error(pack, line);
+        char line[TEXT_MESSAGE_ROOM];
+        text_format(line, sizeof line, "Nothing was written: %d%s", (int)findings_errors(),
+                    findings_errors() == 1 ? " error" : " errors");
+        out_error(BUILD.pack_shown, line);
         status = TOOL_FAILED;
     } else {
         status = write_outputs();
     }
-    str_set_position(start);
     release_run();
     return status;
-}
-
-// The pack the user named: a file, a folder holding wumpo-pack.json, or that file here.
-const char* pack_name(const char* given) {
-    if (!given)
-        return PACK_FILE_NAME;
-    if (!path_is_directory(given))
-        return given;
-    char* joined = text_join(given, PACK_FILE_NAME);
-    str_step();
-    return joined;
 }
 
 // Reads the level file name into f for check, reporting to the findings.
@@ -970,40 +909,35 @@ int check_level_files(int count, char** files) {
     findings_start(0);
     for (int i = 0; i < count; ++i) {
         findings_file(files[i]);
-        char* start = str_position();
         LevelFields f;
         LevelTexts texts;
         if (read_level_file(files[i], &f, &texts)) {
             pack_check_level(0, 0, &f);
             const char* backdrop = f.backdrop_name ? f.backdrop_name : "";
-            char* beside = text_join(text_folder(files[i]), backdrop);
-            str_step();
+            // A name cut here is not looked for: the backdrop counts as not found.
+            char folder[TEXT_NAME_ROOM], beside[TEXT_NAME_ROOM];
+            int whole = text_folder(folder, sizeof folder, files[i]) &&
+                        text_join(beside, sizeof beside, folder, backdrop);
             OsFileFacts facts;
-            char* full = backdrop[0] ? path_full(beside) : 0;
+            char* full = whole && backdrop[0] ? path_full(beside) : 0;
             if (level_backdrop_check(backdrop) &&
                 (!full || !file_facts(full, &facts) || facts.kind != OS_FILE)) {
-                char* message = str_position();
-                *message = 0;
-                str_concat(backdrop[0] ? backdrop : "The level names no backdrop");
-                if (backdrop[0])
-                    str_concat(" is not a file beside the level file");
-                findings_add(FINDING_WARNING, 0, 0, "backdrop_name", message);
+                char message[TEXT_MESSAGE_ROOM];
+                text_format(message, sizeof message, "%s is not a file beside the level file",
+                            backdrop);
+                findings_add(FINDING_WARNING, 0, 0, "backdrop_name",
+                             backdrop[0] ? message : "The level names no backdrop");
             }
             heap_free(full);
         }
-        str_set_position(start);
     }
     if (BUILD.json) {
         findings_print_json();
     } else {
         findings_print();
-        char* start = str_position();
-        *start = 0;
-        int_to_str(count, str_position());
-        str_concat(count == 1 ? " level file" : " level files");
-        str_step();
-        print_summary(start);
-        str_set_position(start);
+        char what[TEXT_MESSAGE_ROOM];
+        text_format(what, sizeof what, "%d%s", count, count == 1 ? " level file" : " level files");
+        print_summary(what);
     }
     return findings_errors() ? TOOL_FAILED : TOOL_DONE;
 }
@@ -1040,10 +974,7 @@ int tool_build(int count, char** args) {
             pack = arg;
         }
     }
-    char* start = str_position();
-    int status = run_pack(pack_name(pack));
-    str_set_position(start);
-    return status;
+    return run_pack(pack);
 }
 
 int tool_check(int count, char** args) {
@@ -1069,7 +1000,6 @@ int tool_check(int count, char** args) {
     }
     if (files > 1 && levels != files)
         return help_usage("check", "give one pack file, or level files (.LVL) only");
-    char* start = str_position();
     int status;
     if (levels > 0) {
         // The file names, without the options between them.
@@ -1089,8 +1019,7 @@ int tool_check(int count, char** args) {
         status = check_level_files(n, names);
         heap_free(names);
     } else {
-        status = run_pack(pack_name(first >= 0 ? args[first] : 0));
+        status = run_pack(first >= 0 ? args[first] : 0);
     }
-    str_set_position(start);
     return status;
 }

@@ -10,7 +10,6 @@
 #include "path.h"
 #include "picture.h"
 #include "artwork.h"
-#include "str.h"
 #include "text.h"
 
 namespace {
@@ -31,14 +30,13 @@ int32_t add_matches(const char* pattern) {
 }
 
 // The image name of bitmap, as the user would name it: the --out directory (or none) and the
-// bitmap's base name with ".IMG". Produced in the string area past the current position; the
-// caller restores the position.
-char* image_name(const char* bitmap, const char* out_dir) {
-    char* base = text_base_name(bitmap);
-    str_step();
-    char* image = text_join(out_dir, base);
-    str_concat(".IMG");
-    return image;
+// bitmap's base name with ".IMG", into out (room bytes). 1 when it fit; a cut name names another
+// file, so it is shown but never used.
+int image_name(char* out, int32_t room, const char* bitmap, const char* out_dir) {
+    char base[TEXT_NAME_ROOM];
+    int whole = text_base_name(base, sizeof base, bitmap);
+    whole = text_join(out, room, out_dir, base) && whole;
+    return text_add(out, room, ".IMG") && whole;
 }
 
 // Two bitmaps that would be converted into one image (the same full name, letter case aside, as
@@ -52,11 +50,10 @@ int refuse_clash(const char* out_dir) {
         out_error(0, "Error: Not enough memory");
         return TOOL_FAILED;
     }
-    char* start = str_position();
-    for (int32_t i = 0; i < LIST.count; ++i) {
-        full[i] = path_full(image_name(LIST.names[i], out_dir));
-        str_set_position(start);
-    }
+    char image[TEXT_NAME_ROOM];
+    // A name too long to use is left out of the comparison, as one the system cannot take.
+    for (int32_t i = 0; i < LIST.count; ++i)
+        full[i] = image_name(image, sizeof image, LIST.names[i], out_dir) ? path_full(image) : 0;
     // In name order, equal names stand together, each group in the order given: the first
     // clash of the command line is the group whose first bitmap comes earliest, with its second.
     int32_t* order = order_indices(LIST.count, &names_before, full);
@@ -76,17 +73,11 @@ int refuse_clash(const char* out_dir) {
     if (!order)
         out_error(0, "Error: Not enough memory");
     if (first >= 0) {
-        char* image = image_name(LIST.names[first], out_dir);
-        str_step();
-        char* problem = str_position();
-        *problem = 0;
-        str_concat(LIST.names[first]);
-        str_concat(" and ");
-        str_concat(LIST.names[second]);
-        str_concat(" would both be converted into ");
-        str_concat(image);
+        image_name(image, sizeof image, LIST.names[first], out_dir);
+        char problem[TEXT_MESSAGE_ROOM];
+        text_format(problem, sizeof problem, "%s and %s would both be converted into %s",
+                    LIST.names[first], LIST.names[second], image);
         status = help_usage("convert", problem);
-        str_set_position(start);
     }
     heap_free(order);
     for (int32_t i = 0; i < LIST.count; ++i)
@@ -119,23 +110,23 @@ int refuse_own_input(const char* out_dir) {
     for (int32_t i = 0; i < LIST.count; ++i)
         inputs[i] = facts_of(LIST.names[i]);
     int status = TOOL_DONE;
+    char image[TEXT_NAME_ROOM];
     for (int32_t i = 0; i < LIST.count; ++i) {
-        char* start = str_position();
-        char* image = image_name(LIST.names[i], out_dir);
-        OsFileFacts target = facts_of(image);
+        // An image whose name is too long to use is never written, so it replaces nothing.
+        OsFileFacts target = {};
+        target.kind = OS_MISSING;
+        if (image_name(image, sizeof image, LIST.names[i], out_dir))
+            target = facts_of(image);
         for (int32_t j = 0; j < LIST.count && target.kind == OS_FILE; ++j) {
             if (!os_same_file(&inputs[j], &target))
                 continue;
-            str_step();
-            char* problem = str_position();
-            *problem = 0;
-            str_concat("Error: The image would be written over the picture ");
-            str_concat(LIST.names[j]);
+            char problem[TEXT_MESSAGE_ROOM];
+            text_format(problem, sizeof problem,
+                        "Error: The image would be written over the picture %s", LIST.names[j]);
             out_error(image, problem);
             status = TOOL_FAILED;
             break;
         }
-        str_set_position(start);
     }
     heap_free(inputs);
     return status;
@@ -148,6 +139,7 @@ enum { BATCH_MOST = 16, BATCH_BYTES = 16 * 1024 * 1024 };
 
 struct BatchEntry {
     char* image;     // the image's name as shown, a heap block
+    int named;       // 0 when that name was cut: no file is made under it
     int32_t read;    // what reading the picture file gave (FileOutcome)
     int32_t convert; // its conversion job, -1 when the picture could not be read
     int32_t write;   // its write job, -1 when there is nothing to write
@@ -157,18 +149,10 @@ struct BatchEntry {
 void show_step(int32_t index, const char* image) {
     if (LIST.count < 2)
         return;
-    char* line = str_position();
-    *line = 0;
-    str_concat("[");
-    int_to_str(index + 1, str_position());
-    str_concat("/");
-    int_to_str(LIST.count, str_position());
-    str_concat("] ");
-    str_concat(LIST.names[index]);
-    str_concat(" -> ");
-    str_concat(image);
+    char line[TEXT_MESSAGE_ROOM];
+    text_format(line, sizeof line, "[%d/%d] %s -> %s", (int)(index + 1), (int)LIST.count,
+                LIST.names[index], image);
     out_line(line);
-    str_set_position(line);
 }
 
 // What happened to the picture of entry e (the list's number index), as one picture alone would
@@ -203,9 +187,9 @@ int32_t convert_batch(int32_t first, const char* out_dir, int32_t threads, int32
     while (enough_memory && first + count < LIST.count && count < BATCH_MOST &&
            bytes_held < BATCH_BYTES) {
         BatchEntry* e = &entries[count++];
-        char* start = str_position();
-        e->image = text_copy(image_name(LIST.names[first + count - 1], out_dir));
-        str_set_position(start);
+        char image[TEXT_NAME_ROOM];
+        e->named = image_name(image, sizeof image, LIST.names[first + count - 1], out_dir);
+        e->image = text_copy(image);
         e->convert = e->write = -1;
         ConvertJob job = {};
         unsigned char* bytes = 0;
@@ -226,7 +210,7 @@ int32_t convert_batch(int32_t first, const char* out_dir, int32_t threads, int32
         if (e->convert < 0 || converts[e->convert].outcome != PICTURE_DECODED)
             continue;
         WriteJob job = {};
-        job.full = path_full(e->image);
+        job.full = e->named ? path_full(e->image) : 0;
         if (!job.full)
             continue; // a name no file can have: it cannot be created
         job.temporary = file_temporary_name(job.full);
@@ -310,14 +294,10 @@ int tool_convert(int count, char** args) {
         }
     }
     if (LIST.count > 1) {
-        char* start = str_position();
-        str_concat("Converted ");
-        int_to_str(converted, str_position());
-        str_concat(" of ");
-        int_to_str(LIST.count, str_position());
-        str_concat(" bitmaps");
-        out_line(start);
-        str_set_position(start);
+        char line[TEXT_MESSAGE_ROOM];
+        text_format(line, sizeof line, "Converted %d of %d bitmaps", (int)converted,
+                    (int)LIST.count);
+        out_line(line);
     }
     return failed || converted < LIST.count ? TOOL_FAILED : TOOL_DONE;
 }

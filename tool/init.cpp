@@ -30,44 +30,41 @@ void add_found(const char*, int32_t, const char* file_name) {
     names_add(&INIT.found, "", 0, file_name);
 }
 
-// The files of the folder matching pattern (letter case aside), in name order.
+// The files of the folder matching pattern (letter case aside), in name order. None when the
+// folder and pattern together make a name too long to use.
 int32_t find(const char* pattern) {
     names_clear(&INIT.found);
-    // The pattern may end right at the current position.
-    char* start = str_position();
-    str_step();
-    path_each_match(text_join(INIT.folder, pattern), &add_found);
-    str_set_position(start);
+    char joined[TEXT_NAME_ROOM];
+    if (!text_join(joined, sizeof joined, INIT.folder, pattern))
+        return 0;
+    path_each_match(joined, &add_found);
     names_sort(&INIT.found, 0);
     return INIT.found.count;
 }
 
-// The file base + extension in the folder, spelt as it is there (letter case aside); produced
-// in the string area, 0 when there is none. A name with wildcards in it matches only itself.
-char* beside(const char* base, const char* extension) {
-    char* start = str_position();
-    *start = 0;
-    str_concat(base);
-    str_concat(extension);
-    if (text_has_wildcard(start) || find(start) == 0) {
-        names_clear(&INIT.found);
-        str_set_position(start);
-        return 0;
-    }
-    char* name = str_left(INIT.found.names[0], str_length(INIT.found.names[0]), start);
+// The file base + extension in the folder, spelt as it is there (letter case aside), into out
+// (room bytes); 0 when there is none. A name with wildcards in it matches only itself.
+int beside(char* out, int32_t room, const char* base, const char* extension) {
+    char name[TEXT_NAME_ROOM];
+    int found = text_format(name, sizeof name, "%s%s", base, extension) &&
+                !text_has_wildcard(name) && find(name) != 0 &&
+                text_format(out, room, "%s", INIT.found.names[0]);
     names_clear(&INIT.found);
-    return name;
+    return found;
 }
 
 // The screen image image (in the folder) as the PNG base.png; 1 when written.
 int image_to_png(const char* image, const char* base) {
-    char* start = str_position();
-    char* image_name = text_join(INIT.folder, image);
-    str_step();
+    char image_name[TEXT_NAME_ROOM], png[TEXT_NAME_ROOM];
+    // A name too long to use is one that cannot be opened.
+    int named = text_join(image_name, sizeof image_name, INIT.folder, image);
+    named = text_join(png, sizeof png, INIT.folder, base) && named;
+    named = text_add(png, sizeof png, ".png") && named;
+    char* full = named ? path_full(image_name) : 0;
     unsigned char* bytes = 0;
     uint32_t size = 0;
-    int read = file_read_whole_block(path_full(image_name), SCREEN_IMAGE_SIZE, SCREEN_IMAGE_SIZE,
-                                     &bytes, &size);
+    int read = file_read_whole_block(full, SCREEN_IMAGE_SIZE, SCREEN_IMAGE_SIZE, &bytes, &size);
+    heap_free(full);
     int done = 0;
     if (read != FILE_DONE) {
         out_error(image_name, read == FILE_WRONG_SIZE ? "Error: Not a screen image file"
@@ -79,17 +76,11 @@ int image_to_png(const char* image, const char* base) {
             uint32_t bitmap_size =
                 bitmap_file_header(bitmap, SCREEN_IMAGE_WIDTH, SCREEN_IMAGE_HEIGHT);
             bitmap_file_from_image(bytes, bitmap + BITMAP_FILE_HEADER_BYTES);
-            char* png = text_join(INIT.folder, base);
-            str_concat(".png");
             done = artwork_write(png, bitmap, bitmap_size);
             if (done) {
-                str_step();
-                char* line = str_position();
-                *line = 0;
-                str_concat(image_name);
-                str_concat(" -> ");
-                str_concat(png);
-                str_concat(" (made from the screen image)");
+                char line[TEXT_MESSAGE_ROOM];
+                text_format(line, sizeof line, "%s -> %s (made from the screen image)", image_name,
+                            png);
                 out_line(line);
             }
             heap_free(bitmap);
@@ -98,101 +89,71 @@ int image_to_png(const char* image, const char* base) {
         }
     }
     heap_free(bytes);
-    str_set_position(start);
     return done;
 }
 
-// The picture of base for the pack, named as it lies in the folder: base.bmp, base.png, or a
-// PNG made now from base.IMG. Produced in the string area; 0 when there is none.
-char* picture_of(const char* base) {
-    char* start = str_position();
-    char* picture = beside(base, ".bmp");
-    if (!picture)
-        picture = beside(base, ".png");
-    if (picture)
-        return picture;
-    char* image = beside(base, ".IMG");
-    if (image) {
-        str_step();
-        if (image_to_png(image, base)) {
-            str_set_position(start);
-            *start = 0;
-            str_concat(base);
-            str_concat(".png");
-            return start;
-        }
-        INIT.failed = 1;
-    }
-    str_set_position(start);
+// The picture of base for the pack, named as it lies in the folder, into out (room bytes):
+// base.bmp, base.png, or a PNG made now from base.IMG. 0 when there is none.
+int picture_of(char* out, int32_t room, const char* base) {
+    if (beside(out, room, base, ".bmp") || beside(out, room, base, ".png"))
+        return 1;
+    char image[TEXT_NAME_ROOM];
+    if (!beside(image, sizeof image, base, ".IMG"))
+        return 0;
+    if (image_to_png(image, base))
+        return text_format(out, room, "%s.png", base);
+    INIT.failed = 1;
     return 0;
 }
 
 // The level file (in the folder) as a level of the pack.
 void add_level(const char* file) {
-    char* start = str_position();
-    char* level = text_join(INIT.folder, file);
-    str_step();
+    char level[TEXT_NAME_ROOM], base[TEXT_NAME_ROOM];
+    // A name too long to use is one that cannot be opened.
+    int named = text_join(level, sizeof level, INIT.folder, file);
+    named = text_base_name(base, sizeof base, file) && named;
     LevelFields fields;
     LevelTexts texts;
-    int read = tool_level_read(level, &fields, &texts);
+    int read = named ? tool_level_read(level, &fields, &texts) : (int)FILE_NOT_OPENED;
     if (read != FILE_DONE) {
         char message[TEXT_MESSAGE_ROOM];
         text_format(message, sizeof message, "Error: %s", tool_level_problem(read));
         out_error(level, message);
         INIT.failed = 1;
-        str_set_position(start);
         return;
     }
-    char* base = text_base_name(file);
-    str_step();
-    char* picture = picture_of(base);
-    if (!picture) {
-        str_step();
-        char* message = str_position();
-        *message = 0;
-        str_concat("Warning: No picture ");
-        str_concat(base);
-        str_concat(".bmp, ");
-        str_concat(base);
-        str_concat(".png or ");
-        str_concat(base);
-        str_concat(".IMG beside it; the pack names ");
-        str_concat(base);
-        str_concat(".png");
+    char picture[TEXT_NAME_ROOM];
+    if (!picture_of(picture, sizeof picture, base)) {
+        char message[TEXT_MESSAGE_ROOM];
+        text_format(message, sizeof message,
+                    "Warning: No picture %s.bmp, %s.png or %s.IMG beside it; the pack names %s.png",
+                    base, base, base, base);
         out_error(level, message);
-        str_step();
-        picture = str_position();
-        *picture = 0;
-        str_concat(base);
-        str_concat(".png");
+        text_format(picture, sizeof picture, "%s.png", base);
     }
-    str_step();
     if (!pack_add(PACK_LEVEL, base, picture, &fields)) {
         out_error(0, "Error: Not enough memory");
         INIT.failed = 1;
     }
-    str_set_position(start);
 }
 
 // The backdrops that the levels name and that are in the folder, once each.
 void add_backdrops(void) {
     int32_t levels = pack_count();
+    char base[TEXT_NAME_ROOM], picture[TEXT_NAME_ROOM];
     for (int32_t i = 0; i < levels; ++i) {
         const char* backdrop = pack_entry(i)->fields.backdrop_name;
-        if (!backdrop || !str_has_extension(backdrop, ".img"))
+        if (!backdrop || !str_has_extension(backdrop, ".img") ||
+            !text_base_name(base, sizeof base, backdrop))
             continue;
-        char* start = str_position();
-        char* base = text_base_name(backdrop);
-        str_step();
         int known = 0;
         for (int32_t k = 0; k < pack_count() && !known; ++k)
             known = text_same_name(pack_entry(k)->name, base);
-        char* picture = known ? 0 : picture_of(base);
-        if (picture && !pack_add(PACK_BACKDROP, base, picture, 0)) {
+        if (!known && picture_of(picture, sizeof picture, base) &&
+            !pack_add(PACK_BACKDROP, base, picture, 0)) {
             out_error(0, "Error: Not enough memory");
             INIT.failed = 1;
         }
-        str_set_position(start);
     }
 }
 } // namespace
@@ -209,19 +170,19 @@ int tool_pack_init(int count, char** args) {
         out_error(INIT.folder, "Error: Directory not found");
         return TOOL_FAILED;
     }
-    char* start = str_position();
-    char* pack = text_join(INIT.folder, PACK_FILE_NAME);
-    str_step();
-    char* full = path_full(pack);
+    char pack[TEXT_NAME_ROOM];
+    // A name too long to use is one that cannot be created.
+    char* full = text_join(pack, sizeof pack, INIT.folder, PACK_FILE_NAME) ? path_full(pack) : 0;
     OsFileFacts facts;
     if (full && file_facts(full, &facts) && facts.kind != OS_MISSING) {
         out_error(pack, "Error: The pack file already exists; nothing was written");
-        str_set_position(start);
+        heap_free(full);
         return TOOL_FAILED;
     }
     if (find("*.LVL") == 0) {
         out_error(INIT.folder[0] ? INIT.folder : ".", "Error: No level files (.LVL) here");
-        str_set_position(start);
+        names_release(&INIT.found);
+        heap_free(full);
         return TOOL_FAILED;
     }
     // The list is taken over before add_level searches again for pictures.
@@ -253,20 +214,14 @@ int tool_pack_init(int count, char** args) {
         out_error(pack, store_write_error_text(written));
         status = TOOL_FAILED;
     } else {
-        char* line = str_position();
-        *line = 0;
-        str_concat("Wrote ");
-        str_concat(pack);
-        str_concat(": ");
-        int_to_str(levels, str_position());
-        str_concat(levels == 1 ? " level, " : " levels, ");
-        int_to_str(backdrops, str_position());
-        str_concat(backdrops == 1 ? " backdrop" : " backdrops");
+        char line[TEXT_MESSAGE_ROOM];
+        text_format(line, sizeof line, "Wrote %s: %d%s%d%s", pack, (int)levels,
+                    levels == 1 ? " level, " : " levels, ", (int)backdrops,
+                    backdrops == 1 ? " backdrop" : " backdrops");
         out_line(line);
     }
     names_release(&INIT.found);
     heap_free(full);
     pack_release();
-    str_set_position(start);
     return status;
 }

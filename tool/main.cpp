@@ -4,21 +4,14 @@
 #include "out.h"
 #include "path.h"
 #include "program.h"
-#include "str.h"
 #include "text.h"
 
 namespace {
-// "unknown command "x"" and the like, built in the string area.
+// "unknown command "x"" and the like.
 int unknown(const char* topic, const char* what, const char* word) {
-    char* start = str_position();
-    *start = 0;
-    str_concat(what);
-    str_concat(" \"");
-    str_concat(word);
-    str_concat("\"");
-    int status = help_usage(topic, start);
-    str_set_position(start);
-    return status;
+    char problem[TEXT_MESSAGE_ROOM];
+    text_format(problem, sizeof problem, "%s \"%s\"", what, word);
+    return help_usage(topic, problem);
 }
 
 int run_level(int count, char** args) {
