@@ -74,7 +74,10 @@ int artwork_problem(char* out, int32_t room, int outcome, int32_t width, int32_t
 }
 
 int artwork_file(const char* name, unsigned char** bytes, uint32_t* size) {
-    return file_read_whole_block(path_full(name), 0, PICTURE_FILE_MAX, bytes, size);
+    char* full = path_full(name);
+    int read = file_read_whole_block(full, 0, PICTURE_FILE_MAX, bytes, size);
+    heap_free(full);
+    return read;
 }
 
 void artwork_file_error(const char* name, int read) {
@@ -124,7 +127,9 @@ int artwork_write(const char* name, const unsigned char* bitmap, uint32_t size) 
         }
         bytes = png;
     }
-    int written = store_write(path_full(name), bytes, size);
+    char* full = path_full(name);
+    int written = store_write(full, bytes, size);
+    heap_free(full);
     png_free(png);
     if (written != FILE_DONE) {
         out_error(name, store_write_error_text(written));
