@@ -1,5 +1,6 @@
 // Pictures in and out of the command-line tool.
 #include "artwork.h"
+#include <string.h>
 #include "heap.h"
 #include "out.h"
 #include "path.h"
@@ -54,21 +55,12 @@ void release(Loaded* l) {
 const char* const ARTWORK_TRANSLUCENT =
     "Picture has pixels that are not fully opaque; their transparency is ignored";
 
+// The older form: the bounded one written at the current position, which is left on its
+// terminator.
 char* artwork_problem(int outcome, int32_t width, int32_t height) {
     char* start = str_position();
-    *start = 0;
-    if (outcome == PICTURE_WRONG_SIZE) {
-        str_concat("Picture is ");
-        int_to_str(width, str_position());
-        str_concat(" x ");
-        int_to_str(height, str_position());
-        str_concat(" pixels; it has to be 320 x 240");
-    } else if (outcome == PICTURE_RLE) {
-        str_concat("RLE-compressed bitmaps are not read; save the picture uncompressed");
-    } else {
-        str_concat(CANNOT_READ);
-    }
-    return start;
+    artwork_problem(start, (int32_t)str_free() + 1, outcome, width, height);
+    return str_commit((uint32_t)strlen(start));
 }
 
 int artwork_problem(char* out, int32_t room, int outcome, int32_t width, int32_t height) {
@@ -82,7 +74,10 @@ int artwork_problem(char* out, int32_t room, int outcome, int32_t width, int32_t
 }
 
 int artwork_file(const char* name, unsigned char** bytes, uint32_t* size) {
-    return file_read_whole_block(path_full(name), 0, PICTURE_FILE_MAX, bytes, size);
+    char* full = path_full(name);
+    int read = file_read_whole_block(full, 0, PICTURE_FILE_MAX, bytes, size);
+    heap_free(full);
+    return read;
 }
 
 void artwork_file_error(const char* name, int read) {
@@ -94,20 +89,18 @@ void artwork_file_error(const char* name, int read) {
 }
 
 int artwork_report(const char* name, int outcome, int32_t width, int32_t height, int translucent) {
-    char* start = str_position();
-    *start = 0;
+    char message[TEXT_MESSAGE_ROOM];
     // The screen image has no alpha: such pixels keep their colour, and the user may not expect
     // that.
     if (outcome == PICTURE_DECODED && translucent) {
-        str_concat("Warning: ");
-        str_concat(ARTWORK_TRANSLUCENT);
+        text_format(message, sizeof message, "Warning: %s", ARTWORK_TRANSLUCENT);
+        out_error(name, message);
     } else if (outcome != PICTURE_DECODED) {
-        str_concat("Error: ");
-        artwork_problem(outcome, width, height);
+        char problem[TEXT_MESSAGE_ROOM];
+        artwork_problem(problem, sizeof problem, outcome, width, height);
+        text_format(message, sizeof message, "Error: %s", problem);
+        out_error(name, message);
     }
-    if (*start)
-        out_error(name, start);
-    str_set_position(start);
     return outcome == PICTURE_DECODED;
 }
 
@@ -134,7 +127,9 @@ int artwork_write(const char* name, const unsigned char* bitmap, uint32_t size) 
         }
         bytes = png;
     }
-    int written = store_write(path_full(name), bytes, size);
+    char* full = path_full(name);
+    int written = store_write(full, bytes, size);
+    heap_free(full);
     png_free(png);
     if (written != FILE_DONE) {
         out_error(name, store_write_error_text(written));

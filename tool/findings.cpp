@@ -4,7 +4,6 @@
 #include "json.h"
 #include "order.h"
 #include "out.h"
-#include "str.h"
 #include "text.h"
 
 namespace {
@@ -34,14 +33,11 @@ void release(Finding* f) {
     heap_free(f->message);
 }
 
-// "levels[3] "cave"" or "levels[3]".
-void append_entry(const Finding* f) {
-    str_concat(f->entry);
-    if (f->name) {
-        str_concat(" \"");
-        str_concat(f->name);
-        str_concat("\"");
-    }
+// "levels[3] "cave"" or "levels[3]", after the text in line.
+void append_entry(char* line, int32_t room, const Finding* f) {
+    text_add(line, room, "%s", f->entry);
+    if (f->name)
+        text_add(line, room, " \"%s\"", f->name);
 }
 
 // Where a finding's entry stands: findings about no entry first, then backdrops[i] and
@@ -139,20 +135,17 @@ void findings_print(void) {
     sort_by_entry();
     for (int32_t i = 0; i < FINDINGS.count; ++i) {
         const Finding* f = &FINDINGS.list[i];
-        char* line = str_position();
-        *line = 0;
+        char line[TEXT_MESSAGE_ROOM];
+        line[0] = 0;
         if (f->entry) {
-            append_entry(f);
-            str_concat(": ");
+            append_entry(line, sizeof line, f);
+            text_add(line, sizeof line, ": ");
         }
-        if (f->key) {
-            str_concat(f->key);
-            str_concat(": ");
-        }
-        str_concat(f->severity == FINDING_ERROR ? "Error: " : "Warning: ");
-        str_concat(f->message);
+        if (f->key)
+            text_add(line, sizeof line, "%s: ", f->key);
+        text_add(line, sizeof line, "%s%s",
+                 f->severity == FINDING_ERROR ? "Error: " : "Warning: ", f->message);
         out_error(f->file, line);
-        str_set_position(line);
     }
     if (FINDINGS.lost)
         out_error(0, "Error: Not enough memory to keep every message");

@@ -1,9 +1,9 @@
 // Help and usage texts of wumpo-tool, one topic per command. The list of level fields is made
 // from the level record's own field table, so it cannot drift from what the commands take.
 #include "help.h"
+#include <string.h>
 #include "tool.h"
 #include "out.h"
-#include "str.h"
 #include "text.h"
 
 namespace {
@@ -204,19 +204,16 @@ const HelpTopic* topic_of(const char* name) {
 // "  name                  label", one line per field of the level record.
 void print_fields(void) {
     out_text("\nFields:\n");
-    char* start = str_position();
+    static const char SPACES[] = "                      "; // the name's column: 22 wide
+    const int32_t column = (int32_t)sizeof SPACES - 1;
     for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
         const LevelFieldInfo* info = level_field_info(i);
-        *start = 0;
-        str_set_position(start);
-        str_concat("  ");
-        str_concat(info->name);
-        for (int32_t n = str_length(info->name); n < 22; ++n)
-            str_concat(" ");
-        str_concat(info->label);
-        out_line(start);
+        size_t n = strlen(info->name);
+        int pad = n < (size_t)column ? (int)(column - (int32_t)n) : 0;
+        char line[TEXT_MESSAGE_ROOM];
+        text_format(line, sizeof line, "  %s%.*s%s", info->name, pad, SPACES, info->label);
+        out_line(line);
     }
-    str_set_position(start);
 }
 
 // "wumpo-tool", or "wumpo-tool TOPIC".

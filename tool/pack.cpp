@@ -1,6 +1,6 @@
 // The pack file and a level's JSON, read through the JSON module into entries whose texts live
 // in this module's text store; and the checks of a level's values. Pure but for the runtime heap
-// and the string area: no file is opened here.
+// (and the string area of the two labels' older forms): no file is opened here.
 #include "pack.h"
 #include <string.h>
 #include "order.h"
@@ -61,7 +61,7 @@ const char* keep(const char* text, uint32_t n) {
 }
 
 const char* keep_text(const char* text) {
-    return text ? keep(text, (uint32_t)str_length(text)) : 0;
+    return text ? keep(text, (uint32_t)strlen(text)) : 0;
 }
 
 // Adds e (its texts already kept) to the entries; 0 when the heap refuses.
@@ -85,23 +85,21 @@ void report(int32_t severity, const Place* at, const char* key, const char* mess
 }
 
 // The key as the messages show it: ASCII as it is, anything else as '?', cut at
-// KEY_NAME_MOST; produced in the string area.
-char* key_shown(const JsonText* key) {
-    char* start = str_position();
+// KEY_NAME_MOST, so it always fits the KEY_SHOWN_ROOM bytes at out.
+enum { KEY_SHOWN_ROOM = KEY_NAME_MOST + 1 };
+const char* key_shown(const JsonText* key, char* out) {
     uint32_t n = key->count < KEY_NAME_MOST ? key->count : (uint32_t)KEY_NAME_MOST;
-    char piece[2] = {0, 0};
-    *start = 0;
     for (uint32_t i = 0; i < n; ++i) {
         uint32_t u = (uint32_t)key->units[i];
-        piece[0] = u >= 0x20 && u < 0x7F ? (char)u : '?';
-        str_concat(piece);
+        out[i] = u >= 0x20 && u < 0x7F ? (char)u : '?';
     }
-    return start;
+    out[n] = 0;
+    return out;
 }
 
 // Edits (one character changed, added, dropped, or two neighbours swapped) from a to b.
 uint32_t distance(const JsonText* a, const char* b) {
-    uint32_t m = a->count, n = (uint32_t)str_length(b);
+    uint32_t m = a->count, n = (uint32_t)strlen(b);
     if (m > KEY_NAME_MOST || n > KEY_NAME_MOST)
         return 99;
     uint32_t rows[3][KEY_NAME_MOST + 1];
@@ -161,26 +159,18 @@ const char* nearest_key(const JsonText* key, int32_t kind) {
 
 // "Unknown key (did you mean "start_x"?)", under the key as given.
 void report_unknown(const Place* at, const JsonText* key, int32_t kind) {
-    char* start = str_position();
-    char* shown = key_shown(key);
-    str_step();
-    char* message = str_position();
-    *message = 0;
-    str_concat("Unknown key");
+    char shown[KEY_SHOWN_ROOM];
+    char message[TEXT_MESSAGE_ROOM];
+    text_format(message, sizeof message, "Unknown key");
     const char* near = nearest_key(key, kind);
-    if (near) {
-        str_concat(" (did you mean \"");
-        str_concat(near);
-        str_concat("\"?)");
-    }
-    report(FINDING_ERROR, at, shown, message);
-    str_set_position(start);
+    if (near)
+        text_add(message, sizeof message, " (did you mean \"%s\"?)", near);
+    report(FINDING_ERROR, at, key_shown(key, shown), message);
 }
 
 void report_twice(const Place* at, const JsonText* key) {
-    char* start = str_position();
-    report(FINDING_ERROR, at, key_shown(key), "Given twice");
-    str_set_position(start);
+    char shown[KEY_SHOWN_ROOM];
+    report(FINDING_ERROR, at, key_shown(key, shown), "Given twice");
 }
 
 // Member a's key before member b's: shorter first, then by their UTF-16 units.
@@ -216,30 +206,27 @@ unsigned char* given_twice(const JsonValue* object, uint32_t count) {
 const char* read_text(const JsonValue* v, const Place* at, const char* key, const char* label,
                       int file_name) {
     JsonText text = {0, 0};
-    char* start = str_position();
-    *start = 0;
-    str_concat(label);
+    char message[TEXT_MESSAGE_ROOM];
     if (!json_text(v, &text)) {
-        str_concat(" has to be a text in double quotes");
-        report(FINDING_ERROR, at, key, start);
-        str_set_position(start);
+        text_format(message, sizeof message, "%s has to be a text in double quotes", label);
+        report(FINDING_ERROR, at, key, message);
         return 0;
     }
     char* block = 0;
     int outcome = file_name ? json_file_name(&text, &block) : json_code_page(&text, &block);
     const char* kept = outcome == JSON_CODE_PAGE_DONE ? keep_text(block) : 0;
     heap_free(block);
+    if (kept)
+        return kept;
+    const char* problem = ": not enough memory";
     if (outcome == JSON_CODE_PAGE_LOST)
-        str_concat(file_name ? " is not a name the system can take"
-                             : " has a character that the level file's code page does not have");
+        problem = file_name ? " is not a name the system can take"
+                            : " has a character that the level file's code page does not have";
     else if (outcome == JSON_CODE_PAGE_ZERO)
-        str_concat(" has the character \\u0000, which would end it");
-    else if (!kept)
-        str_concat(": not enough memory");
-    if (!kept)
-        report(FINDING_ERROR, at, key, start);
-    str_set_position(start);
-    return kept;
+        problem = " has the character \\u0000, which would end it";
+    text_format(message, sizeof message, "%s%s", label, problem);
+    report(FINDING_ERROR, at, key, message);
+    return 0;
 }
 
 // A file name of its own: no folder part, none of the characters Windows refuses in names.
@@ -265,8 +252,8 @@ const char* name_problem(const char* name) {
     if (!plain_name(name))
         return "The name has to be a file name without a folder, and none of "
                "\\ / : * ? \" < > | or control characters";
-    int32_t n = str_length(name);
-    if (n > NAME_MOST)
+    size_t n = strlen(name);
+    if (n > (size_t)NAME_MOST)
         return "The name is longer than 225 bytes: its files' names would pass the 255 bytes a "
                "file name may have";
     if (name[n - 1] == '.' || name[n - 1] == ' ')
@@ -298,14 +285,12 @@ const char* name_problem(const char* name) {
 // One level field from its JSON value into f; reports what is wrong with it.
 void read_field(const JsonValue* v, int32_t index, const Place* at, LevelFields* f) {
     const LevelFieldInfo* info = level_field_info(index);
-    char* start = str_position();
-    char* label = pack_field_label(index);
-    str_step();
+    char label[TEXT_NAME_ROOM];
+    pack_field_label(label, sizeof label, index);
     if (info->kind == LEVEL_KIND_TEXT) {
         const char* text = read_text(v, at, info->name, label, 0);
         if (text)
             *level_field_text(f, index) = text;
-        str_set_position(start);
         return;
     }
     int64_t n = 0;
@@ -317,20 +302,19 @@ void read_field(const JsonValue* v, int32_t index, const Place* at, LevelFields*
         else
             rule = " has to be 0 or 1";
     } else if (whole && n >= -32768 && n <= 65535) {
-        const char* kept = keep_text(int_to_str((int32_t)n, str_position()));
+        char number[12]; // "-32768" at most
+        text_format(number, sizeof number, "%d", (int)n);
+        const char* kept = keep_text(number);
         if (kept)
             *level_field_text(f, index) = kept;
     } else {
         rule = " has to be a whole number from -32768 to 65535";
     }
     if (rule) {
-        str_set_position(start);
-        char* message = str_position();
-        pack_field_label(index);
-        str_concat(rule);
+        char message[TEXT_MESSAGE_ROOM];
+        text_format(message, sizeof message, "%s%s", label, rule);
         report(FINDING_ERROR, at, info->name, message);
     }
-    str_set_position(start);
 }
 
 // Reads the members of an entry or a level object into e; 1 when no error was found in it.
@@ -405,16 +389,10 @@ void read_list(const JsonValue* list, const char* key, int32_t kind) {
     }
     uint32_t count = json_count(list);
     for (uint32_t i = 0; i < count; ++i) {
-        char* start = str_position();
-        *start = 0;
-        str_concat(key);
-        str_concat("[");
-        int_to_str((int32_t)i, str_position());
-        str_concat("]");
-        str_step();
         PackEntry e = {kind == OBJECT_LEVEL ? PACK_LEVEL : PACK_BACKDROP, (int32_t)i, 0, 0, {}, 0};
-        read_object(json_element(list, i), kind, start, &e);
-        str_set_position(start);
+        char entry[TEXT_NAME_ROOM];
+        pack_entry_label(entry, sizeof entry, &e);
+        read_object(json_element(list, i), kind, entry, &e);
         // Every entry is kept, a broken one with what could be read of it, so the checks that
         // follow still see the others' names and pictures.
         if (!append(&e))
@@ -423,16 +401,10 @@ void read_list(const JsonValue* list, const char* key, int32_t kind) {
 }
 
 void report_parse(const JsonError* error) {
-    char* start = str_position();
-    *start = 0;
-    str_concat("Not JSON: line ");
-    int_to_str((int32_t)error->line, str_position());
-    str_concat(", column ");
-    int_to_str((int32_t)error->column, str_position());
-    str_concat(": ");
-    str_concat(error->problem);
-    findings_add(FINDING_ERROR, 0, 0, 0, start);
-    str_set_position(start);
+    char message[TEXT_MESSAGE_ROOM];
+    text_format(message, sizeof message, "Not JSON: line %d, column %d: %s", (int)error->line,
+                (int)error->column, error->problem);
+    findings_add(FINDING_ERROR, 0, 0, 0, message);
 }
 
 // The word of a field as the level file keeps it: the low 16 bits, read back signed.
@@ -448,19 +420,17 @@ void check_place(const char* entry, const char* name, const LevelFields* f, int3
         return;
     const char* key = level_field_info(index)->name;
     int horizontal = index == LEVEL_FIELD_START_X || index == LEVEL_FIELD_EXIT_X;
-    char* start = str_position();
-    *start = 0;
-    str_concat(sprite);
-    str_concat(horizontal ? " at x = " : " at y = ");
-    int_to_str(v, str_position());
-    str_concat(horizontal ? " is not wholly on the 320-pixel-wide picture (x from "
-                          : " is not wholly on the picture below the 20-pixel status bar (y from ");
-    int_to_str(low, str_position());
-    str_concat(" to ");
-    int_to_str(high, str_position());
-    str_concat(")");
-    findings_add(FINDING_WARNING, entry, name, key, start);
-    str_set_position(start);
+    char message[TEXT_MESSAGE_ROOM];
+    if (horizontal)
+        text_format(message, sizeof message,
+                    "%s at x = %d is not wholly on the 320-pixel-wide picture (x from %d to %d)",
+                    sprite, (int)v, (int)low, (int)high);
+    else
+        text_format(message, sizeof message,
+                    "%s at y = %d is not wholly on the picture below the 20-pixel status bar (y "
+                    "from %d to %d)",
+                    sprite, (int)v, (int)low, (int)high);
+    findings_add(FINDING_WARNING, entry, name, key, message);
 }
 } // namespace
 
@@ -620,23 +590,18 @@ void pack_release(void) {
     PACK = PackState{0, 0, 0, 0, 0, 0};
 }
 
+// The older forms: the bounded one written at the current position, which is left on its
+// terminator.
 char* pack_entry_label(const PackEntry* e) {
     char* start = str_position();
-    *start = 0;
-    str_concat(e->kind == PACK_LEVEL ? "levels[" : "backdrops[");
-    int_to_str(e->index, str_position());
-    str_concat("]");
-    return start;
+    pack_entry_label(start, (int32_t)str_free() + 1, e);
+    return str_commit((uint32_t)strlen(start));
 }
 
 char* pack_field_label(int32_t index) {
-    if (index == LEVEL_FIELD_BACKDROP_NAME)
-        return str_left("Name of backdrop", 16, str_position());
-    const char* label = level_field_info(index)->label;
-    int32_t n = str_length(label);
-    if (n > 0 && (label[n - 1] == ':' || label[n - 1] == '?'))
-        --n;
-    return str_left(label, n, str_position());
+    char* start = str_position();
+    pack_field_label(start, (int32_t)str_free() + 1, index);
+    return str_commit((uint32_t)strlen(start));
 }
 
 int pack_entry_label(char* out, int32_t room, const PackEntry* e) {
@@ -655,20 +620,16 @@ int pack_field_label(char* out, int32_t room, int32_t index) {
 }
 
 void pack_check_level(const char* entry, const char* name, const LevelFields* f) {
-    char* start = str_position();
+    char message[TEXT_MESSAGE_ROOM];
     if (!level_backdrop_check(f->backdrop_name))
         findings_add(FINDING_ERROR, entry, name, "backdrop_name",
                      "Name of backdrop has to be 12 characters or fewer");
     int32_t create = word(f, LEVEL_FIELD_WUMPO_TO_CREATE);
     int32_t save = word(f, LEVEL_FIELD_WUMPO_TO_SAVE);
     if (save > create) {
-        *start = 0;
-        int_to_str(save, str_position());
-        str_concat(" Wumpo to save, but only ");
-        int_to_str(create, str_position());
-        str_concat(" are created");
-        findings_add(FINDING_ERROR, entry, name, "wumpo_to_save", start);
-        str_set_position(start);
+        text_format(message, sizeof message, "%d Wumpo to save, but only %d are created", (int)save,
+                    (int)create);
+        findings_add(FINDING_ERROR, entry, name, "wumpo_to_save", message);
     }
     if (f->anti_gravity != 0 && f->anti_gravity != 1)
         findings_add(FINDING_ERROR, entry, name, "anti_gravity",
@@ -681,13 +642,11 @@ void pack_check_level(const char* entry, const char* name, const LevelFields* f)
     check_place(entry, name, f, LEVEL_FIELD_EXIT_Y, "The exit (20 x 40)", 20, 240 - 40);
     if (word(f, LEVEL_FIELD_LEVEL_TIME) == 0)
         findings_add(FINDING_WARNING, entry, name, "level_time", "Level time in seconds is 0");
-    int32_t length = str_length(f->description);
-    if (length > LEVEL_DESCRIPTION_LENGTH) {
-        *start = 0;
-        str_concat("Level Description has ");
-        int_to_str(length, str_position());
-        str_concat(" characters; the level file keeps the first 23");
-        findings_add(FINDING_WARNING, entry, name, "description", start);
-        str_set_position(start);
+    size_t length = f->description ? strlen(f->description) : 0;
+    if (length > (size_t)LEVEL_DESCRIPTION_LENGTH) {
+        text_format(message, sizeof message,
+                    "Level Description has %d characters; the level file keeps the first 23",
+                    (int)length);
+        findings_add(FINDING_WARNING, entry, name, "description", message);
     }
 }

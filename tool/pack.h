@@ -47,7 +47,8 @@ const char* pack_write(uint32_t* size);
 // Gives back everything the pack holds.
 void pack_release(void);
 
-// "levels[3]" or "backdrops[0]", produced in the string area.
+// "levels[3]" or "backdrops[0]". The bounded form writes it into out (room bytes) and returns 1
+// when it fit whole; the older one produces it in the string area.
 char* pack_entry_label(const PackEntry* e);
 int pack_entry_label(char* out, int32_t room, const PackEntry* e);
 // Checks a level's values as a designer would want them before playing it, to the findings list
@@ -57,6 +58,7 @@ int pack_entry_label(char* out, int32_t room, const PackEntry* e);
 // file cuts.
 void pack_check_level(const char* entry, const char* name, const LevelFields* f);
 // The form's label of a field without its final colon or question mark ("Wumpo Start X"), as
-// the messages name it; produced in the string area.
+// the messages name it: written into out (room bytes, 1 when it fit whole) by the bounded form,
+// produced in the string area by the older one.
 char* pack_field_label(int32_t index);
 int pack_field_label(char* out, int32_t room, int32_t index);
