@@ -55,14 +55,6 @@ void release(Loaded* l) {
 const char* const ARTWORK_TRANSLUCENT =
     "Picture has pixels that are not fully opaque; their transparency is ignored";
 
-// The older form: the bounded one written at the current position, which is left on its
-// terminator.
-char* artwork_problem(int outcome, int32_t width, int32_t height) {
-    char* start = str_position();
-    artwork_problem(start, (int32_t)str_free() + 1, outcome, width, height);
-    return str_commit((uint32_t)strlen(start));
-}
-
 int artwork_problem(char* out, int32_t room, int outcome, int32_t width, int32_t height) {
     if (outcome == PICTURE_WRONG_SIZE)
         return text_format(out, room, "Picture is %d x %d pixels; it has to be 320 x 240",
@@ -74,10 +66,7 @@ int artwork_problem(char* out, int32_t room, int outcome, int32_t width, int32_t
 }
 
 int artwork_file(const char* name, unsigned char** bytes, uint32_t* size) {
-    char* full = path_full(name);
-    int read = file_read_whole_block(full, 0, PICTURE_FILE_MAX, bytes, size);
-    heap_free(full);
-    return read;
+    return path_read_block(name, 0, PICTURE_FILE_MAX, bytes, size);
 }
 
 void artwork_file_error(const char* name, int read) {

@@ -24,10 +24,7 @@ void artwork_file_error(const char* name, int read);
 int artwork_report(const char* name, int outcome, int32_t width, int32_t height, int translucent);
 // What keeps a picture whose decoding gave outcome (a PictureOutcome other than PICTURE_DECODED)
 // from being converted, without the "Error: " the tool's messages put before it: "Picture is
-// 640 x 480 pixels; it has to be 320 x 240", the RLE refusal, or "Cannot read picture". The
-// bounded form writes it into out (room bytes) and returns 1 when it fit whole; the older one
-// produces it in the temporary string area at its current position.
-char* artwork_problem(int outcome, int32_t width, int32_t height);
+// 640 x 480 pixels; it has to be 320 x 240", the RLE refusal, or "Cannot read picture".
 int artwork_problem(char* out, int32_t room, int outcome, int32_t width, int32_t height);
 // The warning's text for a picture with pixels that are not fully opaque, without "Warning: ".
 extern const char* const ARTWORK_TRANSLUCENT;

@@ -104,9 +104,9 @@ int read_json(const char* name, LevelFields* f, const char** anti_gravity) {
     unsigned char* bytes = 0;
     uint32_t size = 0;
     int standard_input = text_equal(name, "-");
-    int read = standard_input ? out_read_input(LEVEL_JSON_MOST, &bytes, &size)
-                              : file_read_whole_block(path_full(name), 0, LEVEL_JSON_MOST, &bytes,
-                                                      &size) == FILE_DONE;
+    int read = standard_input
+                   ? out_read_input(LEVEL_JSON_MOST, &bytes, &size)
+                   : path_read_block(name, 0, LEVEL_JSON_MOST, &bytes, &size) == FILE_DONE;
     if (!read) {
         out_error(standard_input ? "standard input" : name,
                   standard_input ? "Error: Can't read" : "Error: Can't open file");

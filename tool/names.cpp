@@ -2,7 +2,7 @@
 #include "names.h"
 #include "heap.h"
 #include "order.h"
-#include "str.h"
+#include <string.h>
 #include "text.h"
 
 int names_before(const void* data, int32_t a, int32_t b) {
@@ -19,7 +19,7 @@ int names_add(NameList* list, const char* prefix, int32_t prefix_length, const c
         list->names = (char**)grown;
         list->capacity = capacity;
     }
-    int32_t n = str_length(name);
+    int32_t n = (int32_t)strlen(name);
     char* copy = (char*)heap_allocate((size_t)prefix_length + (size_t)n + 1);
     if (!copy)
         return 0;

@@ -1,6 +1,6 @@
 // The pack file and a level's JSON, read through the JSON module into entries whose texts live
-// in this module's text store; and the checks of a level's values. Pure but for the runtime heap
-// (and the string area of the two labels' older forms): no file is opened here.
+// in this module's text store; and the checks of a level's values. Pure but for the runtime heap:
+// no file is opened here.
 #include "pack.h"
 #include <string.h>
 #include "order.h"
@@ -588,20 +588,6 @@ void pack_release(void) {
         PACK.chunks = next;
     }
     PACK = PackState{0, 0, 0, 0, 0, 0};
-}
-
-// The older forms: the bounded one written at the current position, which is left on its
-// terminator.
-char* pack_entry_label(const PackEntry* e) {
-    char* start = str_position();
-    pack_entry_label(start, (int32_t)str_free() + 1, e);
-    return str_commit((uint32_t)strlen(start));
-}
-
-char* pack_field_label(int32_t index) {
-    char* start = str_position();
-    pack_field_label(start, (int32_t)str_free() + 1, index);
-    return str_commit((uint32_t)strlen(start));
 }
 
 int pack_entry_label(char* out, int32_t room, const PackEntry* e) {

@@ -47,9 +47,7 @@ const char* pack_write(uint32_t* size);
 // Gives back everything the pack holds.
 void pack_release(void);
 
-// "levels[3]" or "backdrops[0]". The bounded form writes it into out (room bytes) and returns 1
-// when it fit whole; the older one produces it in the string area.
-char* pack_entry_label(const PackEntry* e);
+// "levels[3]" or "backdrops[0]".
 int pack_entry_label(char* out, int32_t room, const PackEntry* e);
 // Checks a level's values as a designer would want them before playing it, to the findings list
 // under entry and name (either may be 0): a backdrop name the game cannot hold, more Wumpo to
@@ -58,7 +56,5 @@ int pack_entry_label(char* out, int32_t room, const PackEntry* e);
 // file cuts.
 void pack_check_level(const char* entry, const char* name, const LevelFields* f);
 // The form's label of a field without its final colon or question mark ("Wumpo Start X"), as
-// the messages name it: written into out (room bytes, 1 when it fit whole) by the bounded form,
-// produced in the string area by the older one.
-char* pack_field_label(int32_t index);
+// the messages name it.
 int pack_field_label(char* out, int32_t room, int32_t index);

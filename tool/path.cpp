@@ -36,6 +36,14 @@ char* path_full(const char* name) {
     return file_full_name(name);
 }
 
+int path_read_block(const char* name, uint32_t least, uint32_t most, unsigned char** block,
+                    uint32_t* size) {
+    char* full = path_full(name);
+    int read = full ? file_read_whole_block(full, least, most, block, size) : (int)FILE_NOT_OPENED;
+    heap_free(full);
+    return read;
+}
+
 int path_is_directory(const char* name) {
     char* full = path_full(name);
     OsFileFacts facts;

@@ -19,6 +19,9 @@ void path_start(void);
 // The absolute form of name, taken relative to the current directory, in a runtime heap block;
 // 0 for an empty or unusable name, or when the heap refuses.
 char* path_full(const char* name);
+// file_read_whole_block of the file the user named (relative to the current directory).
+int path_read_block(const char* name, uint32_t least, uint32_t most, unsigned char** block,
+                    uint32_t* size);
 // 1 when name (relative to the current directory) is an existing directory.
 int path_is_directory(const char* name);
 // Calls found with each plain file (not a directory) whose name matches the wildcard pattern

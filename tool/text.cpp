@@ -3,7 +3,6 @@
 #include <stdio.h>
 #include <string.h>
 #include "heap.h"
-#include "str.h"
 
 namespace {
 const char HEX[] = "0123456789ABCDEF";
@@ -45,13 +44,6 @@ uint32_t escape(uint32_t c, int keep_high, char* out) {
     for (int i = 0; i < 4; ++i)
         out[2 + i] = HEX[(c >> (12 - 4 * i)) & 15u];
     return 6;
-}
-
-// Appends one escaped code at the current position.
-void append_escaped(uint32_t c, int keep_high) {
-    char piece[8];
-    piece[escape(c, keep_high, piece)] = 0;
-    str_concat(piece);
 }
 
 // The small letter of a capital of the Latin-1 part of the code page (A-Z, and the accented
@@ -129,85 +121,9 @@ int text_has_wildcard(const char* text) {
     return 0;
 }
 
-char* text_quote(const char* text) {
-    char* start = str_position();
-    *start = 0;
-    str_concat("\"");
-    for (const unsigned char* p = (const unsigned char*)(text ? text : ""); *p; ++p)
-        append_escaped(*p, 1);
-    str_concat("\"");
-    return start;
-}
-
-char* text_quote_wide(const wchar_t* units, int32_t count) {
-    char* start = str_position();
-    *start = 0;
-    str_concat("\"");
-    for (int32_t i = 0; i < count; ++i)
-        append_escaped((uint32_t)(uint16_t)units[i], 0);
-    str_concat("\"");
-    return start;
-}
-
-char* text_base_name(const char* path) {
-    const char* name = last_separator_end(path ? path : "");
-    int32_t n = str_length(name);
-    int32_t cut = n;
-    for (int32_t i = n - 1; i > 0; --i) {
-        if (name[i] == '.') {
-            cut = i;
-            break;
-        }
-    }
-    // A name that starts with its only dot (".bmp") is all extension.
-    if (cut == n && n > 0 && name[0] == '.')
-        cut = 0;
-    return str_left(name, cut, str_position());
-}
-
-char* text_folder(const char* path) {
-    const char* p = path ? path : "";
-    return str_left(p, text_folder_length(p), str_position());
-}
-
 int32_t text_folder_length(const char* path) {
     const char* p = path ? path : "";
     return (int32_t)(last_separator_end(p) - p);
-}
-
-char* text_in_folder(const char* folder, const char* name) {
-    const char* n = name ? name : "";
-#ifdef _WIN32
-    int absolute = n[0] == '\\' || n[0] == '/' || (n[0] && n[1] == ':');
-#else
-    int absolute = n[0] == '/';
-#endif
-    if (absolute)
-        return str_left(n, str_length(n), str_position());
-    return text_join(folder, n);
-}
-
-char* text_join(const char* directory, const char* name) {
-    char* start = str_position();
-    *start = 0;
-    str_concat(directory);
-    int32_t n = str_length(directory);
-    if (n > 0 && directory[n - 1] != JOIN[0] && directory[n - 1] != '/')
-        str_concat(JOIN);
-    str_concat(name);
-    return start;
-}
-
-char* text_field_name(const char* argument, const char** value) {
-    if (!argument)
-        return 0;
-    int32_t n = 0;
-    while (argument[n] && argument[n] != '=')
-        ++n;
-    if (!argument[n])
-        return 0;
-    *value = argument + n + 1;
-    return str_left(argument, n, str_position());
 }
 
 int text_matches(const char* pattern, const char* name) {
@@ -321,7 +237,7 @@ int32_t text_units_of_utf8(const char* text, wchar_t* out, int32_t room) {
 char* text_copy(const char* text) {
     if (!text)
         return 0;
-    int32_t n = str_length(text);
+    int32_t n = (int32_t)strlen(text);
     char* block = (char*)heap_allocate((size_t)n + 1);
     for (int32_t i = 0; block && i < n; ++i)
         block[i] = text[i];

@@ -1,7 +1,6 @@
 // Text rules of the command-line tool: comparing argument words, quoting the level file's texts
-// in the two listings, and building file names. Pure: results are produced in the temporary
-// string area by the producer contract of str.h (written at the current position, position left
-// on the terminator).
+// in the two listings, building file names, and formatting messages. Pure: every result goes into
+// a buffer the caller gives, with its room, or into a heap block of its own.
 #pragma once
 #include <stdarg.h>
 #include <stdint.h>
@@ -40,33 +39,25 @@ int text_name_before(const char* a, const char* b);
 int text_has_wildcard(const char* text);
 // The text in double quotes with \" \\ \t \n \r and \u00XX for the other control characters;
 // bytes from 0x80 up are kept as they are (the listing is in the system's code page).
-char* text_quote(const char* text);
 int text_quote(char* out, int32_t room, const char* text);
 // count UTF-16 units as a JSON string: the escapes of text_quote, and \uXXXX for every unit from
 // 0x7F up, so the result is plain ASCII whatever the console's code page.
-char* text_quote_wide(const wchar_t* units, int32_t count);
 int text_quote_wide(char* out, int32_t room, const wchar_t* units, int32_t count);
 // The file name part of path (after its last \, / or : on Windows, its last / on POSIX systems)
 // without its last extension.
-char* text_base_name(const char* path);
 int text_base_name(char* out, int32_t room, const char* path);
 // The folder part of path with its final separator ("levels/"; "levels\" on Windows), or empty.
-char* text_folder(const char* path);
 int text_folder(char* out, int32_t room, const char* path);
 // The length of that folder part: where the last part of path starts.
 int32_t text_folder_length(const char* path);
 // name as seen from where folder is: name itself when it is absolute (or drive-relative on
 // Windows), else folder and name joined as text_join does.
-char* text_in_folder(const char* folder, const char* name);
 int text_in_folder(char* out, int32_t room, const char* folder, const char* name);
 // directory and name joined with a backslash, a slash on POSIX systems (none added when directory
 // is empty or already ends in a separator).
-char* text_join(const char* directory, const char* name);
 int text_join(char* out, int32_t room, const char* directory, const char* name);
-// The text before the first '=' of argument, or 0 (nothing produced) when it has none; *value is
-// then set to the text after it.
-char* text_field_name(const char* argument, const char** value);
-// Bounded: 0 also when the argument has no '='.
+// The text before the first '=' of argument; *value is then set to the text after it. 0 also
+// when the argument has no '=' (*value is then left alone).
 int text_field_name(char* out, int32_t room, const char* argument, const char** value);
 // 1 when name matches the wildcard pattern as Windows matches file names: * any run of
 // characters, ? any one, letter case aside (ASCII and Latin-1 letters), and a final ".*" also

@@ -21,8 +21,7 @@ int tool_view(int count, char** args) {
 
     unsigned char* image = 0;
     uint32_t size = 0;
-    int read = file_read_whole_block(path_full(image_name), SCREEN_IMAGE_SIZE, SCREEN_IMAGE_SIZE,
-                                     &image, &size);
+    int read = path_read_block(image_name, SCREEN_IMAGE_SIZE, SCREEN_IMAGE_SIZE, &image, &size);
     if (read != FILE_DONE) {
         // The image has no header: its size is the only sign that it is one.
         out_error(image_name, read == FILE_WRONG_SIZE ? "Error: Not a screen image file"
