@@ -964,6 +964,14 @@ TEST_CASE("tool check: every finding with its entry and key, as text and as JSON
                        "BAD.LVL: backdrop_name: Warning: SPACE.IMG is not a file beside the "
                        "level file\n");
         CHECK(r.out == "Checked 2 level files: 2 errors, 2 warnings\n");
+        // Beside a level file in another folder: the folder goes into the name looked for, and
+        // not into the message.
+        test_make_dir(dir + "far");
+        test_write_file(dir + "far/BAD.LVL", test_read_file(dir + "BAD.LVL"));
+        r = tool(dir, {"check", std::string("far") + TEST_SEPARATOR + "BAD.LVL"});
+        CHECK(
+            r.err.find("backdrop_name: Warning: SPACE.IMG is not a file beside the level file\n") !=
+            std::string::npos);
         CHECK(tool(dir, {"check", "GOOD.LVL", "wumpo-pack.json"}).status == 2);
     }
 }
