@@ -1,6 +1,6 @@
 // Writing and reading the level record through the current file, one value at a time, in the
 // order the game's format fixes. The texts are produced in the temporary string area.
-#include "level_record.h"
+#include "level.h"
 #include "file.h"
 #include "str.h"
 

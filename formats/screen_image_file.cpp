@@ -1,5 +1,5 @@
 // The screen image conversion between files: a bitmap file in, an image file out, through the
-// file runtime (the pure parts are in screen_image_pure.cpp). Owns the transfer buffer that
+// file runtime (the pure parts are in screen_image.cpp). Owns the transfer buffer that
 // carries the pixel rows in and the finished image out, each in one system call; the picture
 // itself lives in the PixelArray between the two, because rows come in and columns go out.
 #include "screen_image.h"

@@ -2,7 +2,7 @@
 #include "level_creator.h"
 #include "file.h"
 #include "gadget.h"
-#include "level_record.h"
+#include "level.h"
 #include "message.h"
 #include "screen_image.h"
 #include "str.h"
@@ -45,10 +45,8 @@ int number_valid(const char* text) {
 // "Error: <label> has to be ...", the label without its colon.
 void report_number(int32_t gadget) {
     char* start = str_position();
-    const char* label = level_field_label(gadget);
-    int32_t n = str_length(label);
-    if (n > 0 && label[n - 1] == ':')
-        --n;
+    int32_t n = 0;
+    const char* label = level_field_message_label(level_field_of_gadget(gadget), &n);
     str_concat("Error: ");
     str_left(label, n, str_position());
     str_concat(" has to be a whole number from -32768 to 65535");

@@ -2,7 +2,7 @@
 #include "level_creator.h"
 #include "file.h"
 #include "gadget.h"
-#include "level_record.h"
+#include "level.h"
 #include "message.h"
 #include "str.h"
 

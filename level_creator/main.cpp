@@ -2,6 +2,7 @@
 // three command buttons, the two Browse buttons and clicks on the preview until the window is
 // closed.
 #include "level_creator.h"
+#include "level.h"
 #include "event.h"
 #include "form.h"
 #include "gadget.h"
@@ -26,7 +27,7 @@ const FormRow FORM[] = {
     {FORM_BROWSE, GADGET_BROWSE_BITMAP, 400, 98, 80, 20, "Browse...", 3, "Open Level Bitmap",
      BITMAP_FILES, FORM_DROP_FILL},
     {FORM_TEXT, GADGET_LABEL, 5, 145, 300, 40, "Name of backdrop to use: (SPACE.IMG = default)", 0},
-    {FORM_STRING, 22, 5, 165, 475, 20, "SPACE.IMG", 0},
+    {FORM_STRING, 22, 5, 165, 475, 20, LEVEL_STARTING_BACKDROP, 0},
     {FORM_BUTTON, 4, 5, 260, 475, 20, "Create Level!", FORM_DEFAULT},
     {FORM_PAGE, 2, 0, 0, 0, 0, "Start && Exit Positions", 0},
     {FORM_TEXT, GADGET_LABEL, 340, 10, 130, 40, "Wumpo Start X:", 0},

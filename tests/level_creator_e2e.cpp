@@ -4,7 +4,7 @@
 #include <doctest.h>
 #include "app_checks.h"
 #include "file.h"
-#include "level_record.h"
+#include "level.h"
 #include "str.h"
 #include "test_bitmaps.h"
 #include "test_status_bar.h"

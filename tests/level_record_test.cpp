@@ -2,7 +2,7 @@
 // round trip, and the checks the callers apply before writing.
 #include <doctest.h>
 #include "file.h"
-#include "level_record.h"
+#include "level.h"
 #include "str.h"
 #include "test_support.h"
 #include <string>
@@ -274,4 +274,19 @@ TEST_CASE("level record: the field table names, finds and addresses every field 
     CHECK(level_field_text(&f, LEVEL_FIELD_GRAVITY_SWITCH_TIMES) == &f.gravity_switch_times);
     CHECK(std::string(level_field_info(LEVEL_FIELD_START_X)->label) == "Wumpo Start X:");
     CHECK(level_field_info(LEVEL_FIELD_BACKDROP_NAME)->gadget == 22);
+
+    // How messages name a field: the form's label without its colon or question mark, the
+    // backdrop's without its note on the default; the Level Creator finds it by gadget number.
+    int32_t n = 0;
+    const char* label = level_field_message_label(level_field_of_gadget(5), &n);
+    CHECK(std::string(label, (size_t)n) == "Wumpo Start X");
+    label = level_field_message_label(LEVEL_FIELD_ANTI_GRAVITY, &n);
+    CHECK(std::string(label, (size_t)n) == "Anti-Gravity mode");
+    label = level_field_message_label(LEVEL_FIELD_BACKDROP_NAME, &n);
+    CHECK(std::string(label, (size_t)n) == "Name of backdrop");
+    CHECK(level_field_message_label(LEVEL_FIELD_COUNT, &n) == nullptr);
+    CHECK(level_field_of_gadget(4) == -1);
+    level_starting_values(&f);
+    CHECK(std::string(f.backdrop_name) == "SPACE.IMG");
+    CHECK((std::string(f.description) == "" && f.anti_gravity == 0));
 }

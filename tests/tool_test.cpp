@@ -4,7 +4,7 @@
 // messages on standard error, progress on standard output, and the files, compared with what the
 // programs' own code makes or with pictures decoded here independently.
 #include <doctest.h>
-#include "level_record.h"
+#include "level.h"
 #include "os.h"
 #include "path.h"
 #include "screen_image.h"

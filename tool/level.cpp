@@ -69,9 +69,10 @@ void print_json(LevelFields* f) {
 // "Error: Wumpo Start X has to be ...": the label without its final colon or question mark, as
 // the Level Creator words it.
 void report_value(const char* file, int32_t index, const char* rule) {
-    char label[TEXT_MESSAGE_ROOM], message[TEXT_MESSAGE_ROOM];
-    pack_field_label(label, sizeof label, index);
-    text_format(message, sizeof message, "Error: %s%s", label, rule);
+    int32_t n = 0;
+    const char* label = level_field_message_label(index, &n);
+    char message[TEXT_MESSAGE_ROOM];
+    text_format(message, sizeof message, "Error: %.*s%s", (int)n, label, rule);
     out_error(file, message);
 }
 
@@ -211,7 +212,7 @@ int tool_level_create(int count, char** args) {
         return help_usage("level create", "a level file name is needed");
     const char* file = args[0];
     LevelFields fields;
-    pack_starting_values(&fields);
+    level_starting_values(&fields);
     const char* anti_gravity = "0";
     // The JSON first, wherever --from stands: the fields named on the command line go over it.
     const char* from = 0;

@@ -285,8 +285,10 @@ const char* name_problem(const char* name) {
 // One level field from its JSON value into f; reports what is wrong with it.
 void read_field(const JsonValue* v, int32_t index, const Place* at, LevelFields* f) {
     const LevelFieldInfo* info = level_field_info(index);
+    int32_t label_length = 0;
+    const char* name = level_field_message_label(index, &label_length);
     char label[TEXT_NAME_ROOM];
-    pack_field_label(label, sizeof label, index);
+    text_format(label, sizeof label, "%.*s", (int)label_length, name);
     if (info->kind == LEVEL_KIND_TEXT) {
         const char* text = read_text(v, at, info->name, label, 0);
         if (text)
@@ -321,7 +323,7 @@ void read_field(const JsonValue* v, int32_t index, const Place* at, LevelFields*
 int read_object(const JsonValue* object, int32_t kind, const char* entry, PackEntry* e) {
     int32_t errors = findings_errors();
     Place at = {entry, 0};
-    pack_starting_values(&e->fields);
+    level_starting_values(&e->fields);
     e->is_object = json_type(object) == JSON_OBJECT;
     if (!e->is_object) {
         report(FINDING_ERROR, &at, 0,
@@ -434,10 +436,6 @@ void check_place(const char* entry, const char* name, const LevelFields* f, int3
 }
 } // namespace
 
-void pack_starting_values(LevelFields* f) {
-    *f = LevelFields{"", {"", "", "", "", "", "", "", ""}, 0, "SPACE.IMG", ""};
-}
-
 int pack_read(const unsigned char* bytes, uint32_t size) {
     pack_start();
     JsonError error;
@@ -491,7 +489,7 @@ int pack_read(const unsigned char* bytes, uint32_t size) {
 
 int pack_read_level(const unsigned char* bytes, uint32_t size, LevelFields* f) {
     pack_start();
-    pack_starting_values(f);
+    level_starting_values(f);
     JsonError error;
     const JsonValue* root = json_parse(bytes, size, &error);
     if (!root) {
@@ -525,7 +523,7 @@ int pack_add(int32_t kind, const char* name, const char* picture, const LevelFie
     PackEntry e = {kind, 0, keep_text(name), keep_text(picture), {}, 1};
     for (int32_t i = 0; i < PACK.count; ++i)
         e.index += PACK.entries[i].kind == kind;
-    pack_starting_values(&e.fields);
+    level_starting_values(&e.fields);
     if (f) {
         e.fields.anti_gravity = f->anti_gravity;
         for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
@@ -593,16 +591,6 @@ void pack_release(void) {
 int pack_entry_label(char* out, int32_t room, const PackEntry* e) {
     return text_format(out, room, "%s[%d]", e->kind == PACK_LEVEL ? "levels" : "backdrops",
                        (int)e->index);
-}
-
-int pack_field_label(char* out, int32_t room, int32_t index) {
-    if (index == LEVEL_FIELD_BACKDROP_NAME)
-        return text_format(out, room, "Name of backdrop");
-    const char* label = level_field_info(index)->label;
-    size_t n = strlen(label);
-    if (n > 0 && (label[n - 1] == ':' || label[n - 1] == '?'))
-        --n;
-    return text_format(out, room, "%.*s", (int)n, label);
 }
 
 void pack_check_level(const char* entry, const char* name, const LevelFields* f) {

@@ -5,7 +5,7 @@
 // the findings list. Owns the pack of one run: its entries and their texts.
 #pragma once
 #include <stdint.h>
-#include "level_record.h"
+#include "level.h"
 
 #define PACK_FILE_NAME "wumpo-pack.json"
 
@@ -19,9 +19,6 @@ struct PackEntry {
     LevelFields fields;  // levels: texts of the form's fields, starting values where left out
     int is_object;       // 0 for an entry that is not even a JSON object (its checks are moot)
 };
-
-// The form's starting values: every field empty but the backdrop (SPACE.IMG), the box clear.
-void pack_starting_values(LevelFields* f);
 
 // Reads the pack file's size bytes; problems go to the findings list. Returns 1 when it is a
 // JSON object at all (the entries are then those read, each with what could be read of it), 0
@@ -55,6 +52,3 @@ int pack_entry_label(char* out, int32_t room, const PackEntry* e);
 // below the status bar, an anti-gravity byte that the form cannot show, a description the level
 // file cuts.
 void pack_check_level(const char* entry, const char* name, const LevelFields* f);
-// The form's label of a field without its final colon or question mark ("Wumpo Start X"), as
-// the messages name it.
-int pack_field_label(char* out, int32_t room, int32_t index);

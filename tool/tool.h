@@ -3,7 +3,7 @@
 // arguments after its own name and returns the exit status.
 #pragma once
 #include <stdint.h>
-#include "level_record.h"
+#include "level.h"
 // Every command answers --help and reports a wrong command line through the help module.
 #include "help.h"
 

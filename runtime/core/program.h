@@ -47,7 +47,7 @@ void program_end(void);
 
 // The start and end steps of the runtime modules beside the core, provided by the runtime
 // library the program links: the window toolkit's (runtime/ui/modules.cpp) starts its modules
-// around the file module in the order the programs have always had, the core's alone
+// around the file module, the window module last, the core's alone
 // (runtime/core/modules_core.cpp) only the file module. 1 when every table was allocated.
 int program_modules_start(void);
 // Closes what the modules hold that the system would not release by itself (the windows).

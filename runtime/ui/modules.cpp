@@ -1,5 +1,6 @@
 // The start and end steps of the runtime modules in a program with the window toolkit: the
-// toolkit's modules around the file module, in the order both programs have always started them.
+// toolkit's modules around the file module, the window module last, so that every table a
+// window's creation uses is there before the first window can be made.
 #include "file.h"
 #include "gadget.h"
 #include "image.h"

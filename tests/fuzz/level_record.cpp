@@ -4,7 +4,7 @@
 // directory that comes with an open). Every text must
 // come back terminated inside the string area, and every number must be the word in the file.
 #include "file.h"
-#include "level_record.h"
+#include "level.h"
 #include "os.h"
 #include "program.h"
 #include "str.h"

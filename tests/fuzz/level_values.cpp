@@ -3,7 +3,7 @@
 // command does; a number is checked against a reading of the rule written here, and a number the
 // check takes must be stored as that value (its low 16 bits); a backdrop name is taken exactly
 // when it has 12 characters or fewer.
-#include "level_record.h"
+#include "level.h"
 #include "program.h"
 #include "str.h"
 #include "text.h"
@@ -47,28 +47,24 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string words((const char*)data, size);
-    char* start = str_position();
     for (size_t at = 0; at <= words.size();) {
         size_t end = words.find('\0', at);
         if (end == std::string::npos)
             end = words.size();
         std::string word = words.substr(at, end - at);
         at = end + 1;
-        // The name is produced in the string area, which a longer word would not fit.
-        if (word.size() >= STR_AREA_SIZE / 2)
-            continue;
-
         const char* value = 0;
-        char* name = text_field_name(word.c_str(), &value);
+        char name[TEXT_NAME_ROOM];
+        int whole = text_field_name(name, sizeof name, word.c_str(), &value);
         size_t equals = word.find('=');
-        if ((name == 0) != (equals == std::string::npos))
+        // Refused only without an '=' or when the name does not fit the room.
+        if (!whole != (equals == std::string::npos || equals >= sizeof name))
             abort();
-        if (!name)
+        if (!whole)
             continue;
         if (word.compare(0, equals, name) != 0 || value != word.c_str() + equals + 1)
             abort();
         int32_t index = level_field_find(name);
-        str_set_position(start);
         if (index < 0)
             continue;
         const LevelFieldInfo* info = level_field_info(index);
@@ -86,6 +82,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 abort();
         }
     }
-    str_set_position(start);
     return 0;
 }

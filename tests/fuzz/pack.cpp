@@ -6,7 +6,7 @@
 // every state record has its names. The pack reader's entries cannot outnumber the input's bytes.
 #include "findings.h"
 #include "json.h"
-#include "level_record.h"
+#include "level.h"
 #include "pack.h"
 #include "program.h"
 #include "state.h"

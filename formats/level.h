@@ -1,7 +1,8 @@
-// The level record: the 56 bytes of a .LVL file that the game reads, written and read value by
-// value through the current file, and the table of its fields (record name, form label, gadget)
-// that the Level Creator and the command-line tool share, with the checks they apply before
-// writing. This header is pure; only level_record.cpp touches the file runtime.
+// The level module: the 56 bytes of a .LVL file that the game reads, the table of their fields
+// (record name, form label, gadget) that the Level Creator and the command-line tool share, the
+// checks they apply before writing, and the record made and taken apart in memory (level.cpp,
+// pure). Only level_record.cpp touches the file runtime: it writes and reads the record value by
+// value through the current file, as the forms do.
 #pragma once
 #include <stdint.h>
 
@@ -94,8 +95,17 @@ void level_record_read(LevelFields* f);
 
 // The field at index (LevelFieldIndex), or 0 outside 0..LEVEL_FIELD_COUNT-1.
 const LevelFieldInfo* level_field_info(int32_t index);
-// The form's label of the field in gadget number gadget (e.g. "Wumpo Start X:"), or 0.
-const char* level_field_label(int32_t gadget);
+// The index of the field in gadget number gadget, or -1.
+int32_t level_field_of_gadget(int32_t gadget);
+// The field's label as the messages name it: the first *length characters of the text returned,
+// the form's label without its final colon or question mark ("Wumpo Start X"), and "Name of
+// backdrop" for the backdrop's long label. 0 outside 0..LEVEL_FIELD_COUNT-1.
+const char* level_field_message_label(int32_t index, int32_t* length);
+
+// The backdrop a new level names, in the Level Creator's form and in a pack alike.
+#define LEVEL_STARTING_BACKDROP "SPACE.IMG"
+// The values a new level starts with: every text empty but the backdrop's, the check box clear.
+void level_starting_values(LevelFields* f);
 // Index of the field with that record name, or -1.
 int32_t level_field_find(const char* name);
 // Address of the text member of f for a text or word field, 0 for the check box or outside.

@@ -1,7 +1,7 @@
 // The level record's field table, the checks applied to the form's texts before a record is
-// written, and the record's bytes made in memory. Pure: no platform call, so the rules are tested
-// on their own.
-#include "level_record.h"
+// written, and the record's bytes made and read in memory. Pure: no platform call, so the rules are
+// tested on their own.
+#include "level.h"
 #include "str.h"
 
 namespace {
@@ -45,12 +45,33 @@ const LevelFieldInfo* level_field_info(int32_t index) {
     return &FIELDS[index];
 }
 
-const char* level_field_label(int32_t gadget) {
+int32_t level_field_of_gadget(int32_t gadget) {
     for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
         if (FIELDS[i].gadget == gadget)
-            return FIELDS[i].label;
+            return i;
     }
-    return 0;
+    return -1;
+}
+
+const char* level_field_message_label(int32_t index, int32_t* length) {
+    if (index < 0 || index >= LEVEL_FIELD_COUNT)
+        return 0;
+    // The form's label says what the default is; a message needs only the field's name.
+    static const char BACKDROP[] = "Name of backdrop";
+    if (index == LEVEL_FIELD_BACKDROP_NAME) {
+        *length = (int32_t)sizeof BACKDROP - 1;
+        return BACKDROP;
+    }
+    const char* label = FIELDS[index].label;
+    int32_t n = str_length(label);
+    if (n > 0 && (label[n - 1] == ':' || label[n - 1] == '?'))
+        --n;
+    *length = n;
+    return label;
+}
+
+void level_starting_values(LevelFields* f) {
+    *f = LevelFields{"", {"", "", "", "", "", "", "", ""}, 0, LEVEL_STARTING_BACKDROP, ""};
 }
 
 int32_t level_field_find(const char* name) {
