@@ -102,6 +102,23 @@ int32_t level_field_of_gadget(int32_t gadget);
 // backdrop" for the backdrop's long label. 0 outside 0..LEVEL_FIELD_COUNT-1.
 const char* level_field_message_label(int32_t index, int32_t* length);
 
+// What the game shows over a level's 320 x 240 picture, as both previews draw it and the pack's
+// placement warnings measure it: the start cloud and the exit at the level's positions (their
+// pictures are files of the programs' images folder), and the status bar over the top rows.
+#define LEVEL_START_SPRITE "cloud.bmp"
+#define LEVEL_EXIT_SPRITE "exit.bmp"
+#define LEVEL_EXIT_GRAVITY_SPRITE "exitgrav.bmp" // the exit of a level with anti-gravity on
+#define LEVEL_STATUS_BAR "statbar.bmp"
+enum LevelScene {
+    LEVEL_PICTURE_WIDTH = 320,
+    LEVEL_PICTURE_HEIGHT = 240,
+    LEVEL_START_WIDTH = 40, // the start cloud's picture
+    LEVEL_START_HEIGHT = 14,
+    LEVEL_EXIT_WIDTH = 20, // both exits' pictures
+    LEVEL_EXIT_HEIGHT = 40,
+    LEVEL_STATUS_BAR_HEIGHT = 20
+};
+
 // The backdrop a new level names, in the Level Creator's form and in a pack alike.
 #define LEVEL_STARTING_BACKDROP "SPACE.IMG"
 // The values a new level starts with: every text empty but the backdrop's, the check box clear.

@@ -2,6 +2,7 @@
 // bar (with the level's own numbers) where the game will show them, and the start and exit placed
 // by clicking on that picture. Nothing is written and nothing is reported.
 #include "level_creator.h"
+#include "level.h"
 #include "event.h"
 #include "gadget.h"
 #include "heap.h"
@@ -48,12 +49,12 @@ void level_preview(void) {
     char* start = str_position();
     image_load(IMAGE_PREVIEW_PICTURE, gadget_get_text(GADGET_BITMAP_NAME));
     str_set_position(start);
-    image_load(IMAGE_START_SPRITE, "images/cloud.bmp");
+    image_load(IMAGE_START_SPRITE, "images/" LEVEL_START_SPRITE);
     if (gadget_get_state(GADGET_ANTI_GRAVITY) == 1)
-        image_load(IMAGE_EXIT_SPRITE, "images/exitgrav.bmp");
+        image_load(IMAGE_EXIT_SPRITE, "images/" LEVEL_EXIT_GRAVITY_SPRITE);
     else
-        image_load(IMAGE_EXIT_SPRITE, "images/exit.bmp");
-    image_load(IMAGE_STATUS_BAR, "images/statbar.bmp");
+        image_load(IMAGE_EXIT_SPRITE, "images/" LEVEL_EXIT_SPRITE);
+    image_load(IMAGE_STATUS_BAR, "images/" LEVEL_STATUS_BAR);
     status_bar_numbers();
 
     sprite_move(GADGET_START_SPRITE, GADGET_START_X, GADGET_START_Y);

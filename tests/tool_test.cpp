@@ -524,6 +524,11 @@ TEST_CASE("tool preview: the level bitmap, the sprites where Preview Level puts 
     Decoded exitgrav = decode(test_read_file(images + "exitgrav.bmp"));
     Decoded bar = decode(test_read_file(images + "statbar.bmp"));
     REQUIRE(exit.file != exitgrav.file);
+    // The sizes the pack's placement warnings measure are the sprites' own.
+    CHECK((cloud.width == LEVEL_START_WIDTH && cloud.height == LEVEL_START_HEIGHT));
+    CHECK((exit.width == LEVEL_EXIT_WIDTH && exit.height == LEVEL_EXIT_HEIGHT));
+    CHECK((exitgrav.width == LEVEL_EXIT_WIDTH && exitgrav.height == LEVEL_EXIT_HEIGHT));
+    CHECK((bar.width == LEVEL_PICTURE_WIDTH && bar.height == LEVEL_STATUS_BAR_HEIGHT));
     Picture picture = varied_picture(9);
     test_write_file(dir + "level.bmp", bitmap_file(picture));
 

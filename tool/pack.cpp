@@ -425,13 +425,13 @@ void check_place(const char* entry, const char* name, const LevelFields* f, int3
     char message[TEXT_MESSAGE_ROOM];
     if (horizontal)
         text_format(message, sizeof message,
-                    "%s at x = %d is not wholly on the 320-pixel-wide picture (x from %d to %d)",
-                    sprite, (int)v, (int)low, (int)high);
+                    "%s at x = %d is not wholly on the %d-pixel-wide picture (x from %d to %d)",
+                    sprite, (int)v, (int)LEVEL_PICTURE_WIDTH, (int)low, (int)high);
     else
         text_format(message, sizeof message,
-                    "%s at y = %d is not wholly on the picture below the 20-pixel status bar (y "
+                    "%s at y = %d is not wholly on the picture below the %d-pixel status bar (y "
                     "from %d to %d)",
-                    sprite, (int)v, (int)low, (int)high);
+                    sprite, (int)v, (int)LEVEL_STATUS_BAR_HEIGHT, (int)low, (int)high);
     findings_add(FINDING_WARNING, entry, name, key, message);
 }
 } // namespace
@@ -608,12 +608,19 @@ void pack_check_level(const char* entry, const char* name, const LevelFields* f)
     if (f->anti_gravity != 0 && f->anti_gravity != 1)
         findings_add(FINDING_ERROR, entry, name, "anti_gravity",
                      "Anti-Gravity mode has to be 0 or 1");
-    // The sprites' sizes are those of images/cloud.bmp (40 x 14) and exit.bmp (20 x 40); the
-    // status bar covers the top 20 rows.
-    check_place(entry, name, f, LEVEL_FIELD_START_X, "The start cloud (40 x 14)", 0, 320 - 40);
-    check_place(entry, name, f, LEVEL_FIELD_START_Y, "The start cloud (40 x 14)", 20, 240 - 14);
-    check_place(entry, name, f, LEVEL_FIELD_EXIT_X, "The exit (20 x 40)", 0, 320 - 20);
-    check_place(entry, name, f, LEVEL_FIELD_EXIT_Y, "The exit (20 x 40)", 20, 240 - 40);
+    char start[64], exit[64];
+    text_format(start, sizeof start, "The start cloud (%d x %d)", (int)LEVEL_START_WIDTH,
+                (int)LEVEL_START_HEIGHT);
+    text_format(exit, sizeof exit, "The exit (%d x %d)", (int)LEVEL_EXIT_WIDTH,
+                (int)LEVEL_EXIT_HEIGHT);
+    check_place(entry, name, f, LEVEL_FIELD_START_X, start, 0,
+                LEVEL_PICTURE_WIDTH - LEVEL_START_WIDTH);
+    check_place(entry, name, f, LEVEL_FIELD_START_Y, start, LEVEL_STATUS_BAR_HEIGHT,
+                LEVEL_PICTURE_HEIGHT - LEVEL_START_HEIGHT);
+    check_place(entry, name, f, LEVEL_FIELD_EXIT_X, exit, 0,
+                LEVEL_PICTURE_WIDTH - LEVEL_EXIT_WIDTH);
+    check_place(entry, name, f, LEVEL_FIELD_EXIT_Y, exit, LEVEL_STATUS_BAR_HEIGHT,
+                LEVEL_PICTURE_HEIGHT - LEVEL_EXIT_HEIGHT);
     if (word(f, LEVEL_FIELD_LEVEL_TIME) == 0)
         findings_add(FINDING_WARNING, entry, name, "level_time", "Level time in seconds is 0");
     size_t length = f->description ? strlen(f->description) : 0;

@@ -68,21 +68,23 @@ int tool_preview(int count, char** args) {
         out_error(level_name, message);
         return TOOL_FAILED;
     }
-    int32_t start_x = picture_position(level.words[0]);
-    int32_t start_y = picture_position(level.words[1]);
-    int32_t exit_x = picture_position(level.words[2]);
-    int32_t exit_y = picture_position(level.words[3]);
+    int32_t start_x = picture_position(*level_field_text(&level, LEVEL_FIELD_START_X));
+    int32_t start_y = picture_position(*level_field_text(&level, LEVEL_FIELD_START_Y));
+    int32_t exit_x = picture_position(*level_field_text(&level, LEVEL_FIELD_EXIT_X));
+    int32_t exit_y = picture_position(*level_field_text(&level, LEVEL_FIELD_EXIT_Y));
     // Only the state 1 is a ticked box; any other byte shows the plain exit.
-    const char* exit_sprite =
-        level.anti_gravity == 1 ? PATH_IMAGES "exitgrav.bmp" : PATH_IMAGES "exit.bmp";
-    StatusBarValues numbers = {str_to_int(level.words[7]), str_to_int(level.words[5]),
-                               str_to_int(level.words[6]), str_to_int(level.words[4])};
+    const char* exit_sprite = level.anti_gravity == 1 ? PATH_IMAGES LEVEL_EXIT_GRAVITY_SPRITE
+                                                      : PATH_IMAGES LEVEL_EXIT_SPRITE;
+    StatusBarValues numbers = {str_to_int(*level_field_text(&level, LEVEL_FIELD_LEVEL_TIME)),
+                               str_to_int(*level_field_text(&level, LEVEL_FIELD_WUMPO_TO_CREATE)),
+                               str_to_int(*level_field_text(&level, LEVEL_FIELD_WUMPO_TO_SAVE)),
+                               str_to_int(*level_field_text(&level, LEVEL_FIELD_DRAW_MATERIAL))};
 
     BitmapPicture picture, cloud, exit, status_bar;
     if (!artwork_read(bitmap_name, &picture) ||
-        !read_program_picture(PATH_IMAGES "cloud.bmp", &cloud) ||
+        !read_program_picture(PATH_IMAGES LEVEL_START_SPRITE, &cloud) ||
         !read_program_picture(exit_sprite, &exit) ||
-        !read_program_picture(PATH_IMAGES "statbar.bmp", &status_bar))
+        !read_program_picture(PATH_IMAGES LEVEL_STATUS_BAR, &status_bar))
         return TOOL_FAILED;
 
     unsigned char* canvas =
