@@ -116,9 +116,7 @@ void add_level(const char* file) {
     LevelTexts texts;
     int read = named ? tool_level_read(level, &fields, &texts) : (int)FILE_NOT_OPENED;
     if (read != FILE_DONE) {
-        char message[TEXT_MESSAGE_ROOM];
-        text_format(message, sizeof message, "Error: %s", tool_level_problem(read));
-        out_error(level, message);
+        tool_level_report(level, read);
         INIT.failed = 1;
         return;
     }

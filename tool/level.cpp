@@ -167,6 +167,12 @@ const char* tool_level_problem(int outcome) {
     return outcome == FILE_WRONG_SIZE ? "Not a level file" : "Can't open level file";
 }
 
+void tool_level_report(const char* name, int outcome) {
+    char message[TEXT_MESSAGE_ROOM];
+    text_format(message, sizeof message, "Error: %s", tool_level_problem(outcome));
+    out_error(name, message);
+}
+
 int tool_level_show(int count, char** args) {
     if (help_wanted(count, args))
         return help_print("level show");
@@ -193,9 +199,7 @@ int tool_level_show(int count, char** args) {
     LevelTexts texts;
     int read = tool_level_read(file, &fields, &texts);
     if (read != FILE_DONE) {
-        char message[TEXT_MESSAGE_ROOM];
-        text_format(message, sizeof message, "Error: %s", tool_level_problem(read));
-        out_error(file, message);
+        tool_level_report(file, read);
         return TOOL_FAILED;
     }
     if (json)

@@ -63,9 +63,7 @@ int tool_preview(int count, char** args) {
     LevelTexts texts;
     int read = tool_level_read(level_name, &level, &texts);
     if (read != FILE_DONE) {
-        char message[TEXT_MESSAGE_ROOM];
-        text_format(message, sizeof message, "Error: %s", tool_level_problem(read));
-        out_error(level_name, message);
+        tool_level_report(level_name, read);
         return TOOL_FAILED;
     }
     int32_t start_x = picture_position(*level_field_text(&level, LEVEL_FIELD_START_X));

@@ -40,3 +40,5 @@ int tool_pack_init(int count, char** args);
 int tool_level_read(const char* name, LevelFields* f, LevelTexts* texts);
 // "Can't open level file" or "Not a level file", for what tool_level_read gave.
 const char* tool_level_problem(int outcome);
+// "name: Error: " and that problem on standard error.
+void tool_level_report(const char* name, int outcome);
