@@ -41,7 +41,15 @@ enum BuildLimits {
     PICTURE_FILE_MOST = 64 * 1024 * 1024,
     // Pictures are read and converted a few at a time: at most two per thread, and no more
     // bytes than this unless one picture alone is larger.
-    BATCH_BYTES_MOST = 96 * 1024 * 1024
+    BATCH_BYTES_MOST = 96 * 1024 * 1024,
+    // A build keeps the images it makes for writing, up to this many bytes (400 images; a
+    // pack's first build makes them in one go). The images after those are made again, a batch
+    // at a time, when they are written, so that a pack of any size holds no more than this and
+    // a batch; check keeps none.
+    IMAGE_BYTES_KEPT_MOST = 64 * 1024 * 1024,
+    // Images made again are made and written this many at a time at least (5 MB): each batch
+    // waits for its slowest conversion and then its slowest write.
+    REMADE_BATCH_LEAST = 32
 };
 
 enum OutputKind { OUTPUT_LEVEL, OUTPUT_IMAGE };
@@ -68,6 +76,7 @@ struct Output {
     char* temporary;
     int32_t write;
     int failed;
+    int changed; // its picture's bytes changed between its conversion and its write
 };
 
 struct BuildState {
@@ -86,8 +95,12 @@ struct BuildState {
     int32_t count;
     ConvertJob* jobs;
     int32_t job_count;
-    int32_t* job_output; // each job's output
-    int32_t converted;   // jobs finished in the batches before the current one
+    int32_t* job_output;  // each job's output
+    int32_t converted;    // jobs finished in the batches before the current one
+    int32_t kept;         // the jobs, from the first, that have an image of their own
+    unsigned char** pool; // the images lent to a batch's jobs that have none of their own
+    int32_t pool_count;
+    int32_t writes_before, write_count; // for the progress of writes handed over in parts
     int32_t levels, backdrops;
 };
 BuildState BUILD;
@@ -434,6 +447,7 @@ int prepare_jobs(void) {
         (int32_t*)heap_reallocate_table(0, (uint64_t)BUILD.count + 1, sizeof(int32_t));
     if (!BUILD.jobs || !BUILD.job_output)
         return 0;
+    int32_t kept_most = BUILD.building ? IMAGE_BYTES_KEPT_MOST / SCREEN_IMAGE_SIZE : 0;
     for (int32_t i = 0; i < BUILD.count; ++i) {
         Output* o = &BUILD.outputs[i];
         if (!o->decision.convert)
@@ -443,13 +457,38 @@ int prepare_jobs(void) {
         job->outcome = JOB_NOT_DONE; // until its batch runs
         job->check_hash = o->decision.check_hash;
         job->known_hash = o->decision.record ? o->decision.record->hash : 0;
-        job->image = (unsigned char*)heap_allocate(SCREEN_IMAGE_SIZE);
-        if (!job->image)
-            return 0;
+        if (BUILD.job_count < kept_most) {
+            job->image = (unsigned char*)heap_allocate(SCREEN_IMAGE_SIZE);
+            if (!job->image)
+                return 0;
+            BUILD.kept = BUILD.job_count + 1;
+        }
         BUILD.job_output[BUILD.job_count] = i;
         o->job = BUILD.job_count++;
     }
+    if (BUILD.job_count == BUILD.kept)
+        return 1;
+    int32_t pool_most = 2 * BUILD.threads;
+    if (BUILD.building && pool_most < REMADE_BATCH_LEAST)
+        pool_most = REMADE_BATCH_LEAST;
+    BUILD.pool =
+        (unsigned char**)heap_reallocate_table(0, (uint64_t)pool_most, sizeof(unsigned char*));
+    if (!BUILD.pool)
+        return 0;
+    while (BUILD.pool_count < pool_most) {
+        unsigned char* image = (unsigned char*)heap_allocate(SCREEN_IMAGE_SIZE);
+        if (!image)
+            return 0;
+        BUILD.pool[BUILD.pool_count++] = image;
+    }
     return 1;
+}
+
+// Lends the pool's images to the jobs of a batch (first to end) that have none of their own,
+// or takes them back (lend 0) once the batch is done.
+void lend_images(int32_t first, int32_t end, int lend) {
+    for (int32_t i = first < BUILD.kept ? BUILD.kept : first; i < end; ++i)
+        BUILD.jobs[i].image = lend ? BUILD.pool[i - first] : 0;
 }
 
 // Reads the picture of each job from first on, until the batch is full; returns the end of the
@@ -484,14 +523,16 @@ void show_batch_progress(int32_t finished, int32_t) {
     show_progress(BUILD.converted + finished, BUILD.job_count);
 }
 
-// Every job, batch by batch, so that only a batch's pictures are held at once (their images are
-// kept). Stops after the batch an interrupt came in.
+// Every job, batch by batch, so that only a batch's pictures are held at once (and, past the
+// kept ones, its images). Stops after the batch an interrupt came in.
 void convert_all(void) {
     for (int32_t first = 0; first < BUILD.job_count && !os_interrupted();) {
         int32_t end = read_batch(first);
         BUILD.converted = first;
+        lend_images(first, end, 1);
         jobs_convert(BUILD.jobs + first, end - first, BUILD.threads,
                      BUILD.json ? 0 : &show_batch_progress);
+        lend_images(first, end, 0);
         for (int32_t i = first; i < end; ++i) {
             heap_free((void*)BUILD.jobs[i].bytes);
             BUILD.jobs[i].bytes = 0;
@@ -560,16 +601,26 @@ int make_folder(const char* full) {
     return file_facts(path, &facts) && facts.kind == OS_DIRECTORY;
 }
 
-void show_writing(int32_t finished, int32_t count) {
-    show_count("Writing files: ", finished, count);
+void show_writing(int32_t finished, int32_t) {
+    show_count("Writing files: ", BUILD.writes_before + finished, BUILD.write_count);
+}
+
+// 1 when the output is an image made anew whose image was not kept: it is made again when
+// written.
+int remade(const Output* o) {
+    return o->kind == OUTPUT_IMAGE && o->job >= 0 && o->job >= BUILD.kept &&
+           BUILD.jobs[o->job].outcome == PICTURE_DECODED;
 }
 
 // Hands every output whose bytes may be new to the write jobs: a level file whose 56 bytes the
-// state does not vouch for, an image made anew. Returns how many; -1 when memory is short.
-int32_t plan_writes(WriteJob* writes) {
+// state does not vouch for, an image made anew; first those whose bytes are at hand, then (from
+// *later on) the images to make again. Returns how many; -1 when memory is short.
+int32_t plan_writes(WriteJob* writes, int32_t* later) {
     int32_t n = 0;
     for (int32_t i = 0; i < BUILD.count; ++i) {
         Output* o = &BUILD.outputs[i];
+        if (remade(o))
+            continue;
         const unsigned char* bytes = 0;
         uint32_t count = 0;
         if (o->kind == OUTPUT_LEVEL) {
@@ -593,7 +644,77 @@ int32_t plan_writes(WriteJob* writes) {
         writes[n] = job;
         o->write = n++;
     }
+    *later = n;
+    for (int32_t i = 0; i < BUILD.count; ++i) {
+        Output* o = &BUILD.outputs[i];
+        if (!remade(o))
+            continue;
+        o->temporary = file_temporary_name(o->full);
+        if (!o->temporary)
+            return -1;
+        // Its bytes are lent when its image is made again.
+        WriteJob job = {o->full,      o->temporary,   0, SCREEN_IMAGE_SIZE,
+                        !BUILD.force, WRITE_NOT_DONE, {}};
+        writes[n] = job;
+        o->write = n++;
+    }
     return n;
+}
+
+// Makes again the images of the outputs whose writes are writes[first] to writes[count - 1] (in
+// the outputs' order), a batch at a time, and writes each batch at once, so that no more of them
+// are held than a batch's. A picture whose bytes are no longer the ones converted (changed
+// while the build ran) is not written: that output fails, and the next build converts it anew.
+void write_remade(WriteJob* writes, int32_t first, int32_t count) {
+    Output* batch[2 * JOBS_MOST];
+    ConvertJob again[2 * JOBS_MOST];
+    WriteJob ready[2 * JOBS_MOST];
+    int32_t ready_write[2 * JOBS_MOST]; // each ready one's place in writes
+    int32_t next = 0;                   // the output whose write is the next one
+    for (int32_t w = first; w < count && !os_interrupted();) {
+        uint64_t held = 0;
+        int32_t n = 0;
+        while (w + n < count && n < BUILD.pool_count) {
+            while (BUILD.outputs[next].write != w + n)
+                ++next;
+            Output* o = &BUILD.outputs[next];
+            if (n > 0 && held + o->picture_facts.size > BATCH_BYTES_MOST)
+                break;
+            again[n] = ConvertJob{};
+            again[n].image = BUILD.pool[n];
+            unsigned char* bytes = 0;
+            uint32_t size = 0;
+            if (file_read_whole_block(o->picture_full, 0, PICTURE_FILE_MOST, &bytes, &size) ==
+                FILE_DONE) {
+                again[n].bytes = bytes;
+                again[n].size = size;
+                held += size;
+            }
+            batch[n++] = o;
+        }
+        jobs_convert(again, n, BUILD.threads, 0);
+        int32_t m = 0;
+        for (int32_t k = 0; k < n; ++k) {
+            heap_free((void*)again[k].bytes);
+            if (again[k].outcome == JOB_NOT_DONE)
+                continue; // interrupted, or no memory: not tried
+            if (again[k].outcome != PICTURE_DECODED || again[k].hash != batch[k]->hash) {
+                batch[k]->changed = 1;
+                writes[batch[k]->write].outcome = WRITE_NOT_WRITTEN;
+                continue;
+            }
+            ready_write[m] = batch[k]->write;
+            ready[m] = writes[batch[k]->write];
+            ready[m++].bytes = again[k].image;
+        }
+        BUILD.writes_before = w;
+        jobs_write(ready, m, SCREEN_IMAGE_SIZE, BUILD.threads, &show_writing);
+        for (int32_t r = 0; r < m; ++r) {
+            writes[ready_write[r]].outcome = ready[r].outcome;
+            writes[ready_write[r]].facts = ready[r].facts;
+        }
+        w += n;
+    }
 }
 
 struct WriteTally {
@@ -628,7 +749,9 @@ WriteTally report_writes(const WriteJob* writes) {
         default:
             ++tally.failed;
             o->failed = 1;
-            out_error(o->shown, jobs_write_error_text(job->outcome));
+            out_error(o->shown, o->changed ? "Error: Its picture changed while the build ran; the "
+                                             "next build converts it"
+                                           : jobs_write_error_text(job->outcome));
             break;
         }
     }
@@ -717,7 +840,8 @@ int write_outputs(void) {
         (WriteJob*)heap_reallocate_table(0, (uint64_t)BUILD.count + 1, sizeof(WriteJob));
     StateFile* records =
         (StateFile*)heap_reallocate_table(0, (uint64_t)BUILD.count + 1, sizeof(StateFile));
-    int32_t count = writes && records ? plan_writes(writes) : -1;
+    int32_t later = 0;
+    int32_t count = writes && records ? plan_writes(writes, &later) : -1;
     // A state name that was cut is never written: the build stops as when memory is short.
     char state_full[TEXT_NAME_ROOM];
     int named =
@@ -735,7 +859,9 @@ int write_outputs(void) {
         heap_free(records);
         return TOOL_FAILED;
     }
-    jobs_write(writes, count, SCREEN_IMAGE_SIZE, BUILD.threads, &show_writing);
+    BUILD.write_count = count;
+    jobs_write(writes, later, SCREEN_IMAGE_SIZE, BUILD.threads, &show_writing);
+    write_remade(writes, later, count);
     out_progress_end();
     WriteTally tally = report_writes(writes);
     heap_free(writes);
@@ -794,6 +920,9 @@ void release_run(void) {
         heap_free((void*)BUILD.jobs[i].bytes);
         heap_free(BUILD.jobs[i].image);
     }
+    for (int32_t i = 0; i < BUILD.pool_count; ++i)
+        heap_free(BUILD.pool[i]);
+    heap_free(BUILD.pool);
     heap_free(BUILD.outputs);
     heap_free(BUILD.jobs);
     heap_free(BUILD.job_output);
