@@ -33,6 +33,100 @@ int same_text(const char* a, const char* b) {
     return *a == *b;
 }
 
+// In the order they are applied: the form's fields as it checks them (the words, the check box,
+// which the form's own gadget keeps to two states, the last word, the backdrop), then the pack's.
+// A message's marks: %L the field's label as messages name it, %v the field's word as the level
+// file keeps it, %c the Wumpo to create, %N the sprite ("The start cloud", "The exit"), %w and
+// %h its size, %l and %u where its corner may be, %P the picture's width, %B the status bar's
+// height, %n the description's length, %D what the file keeps of it.
+const LevelRuleInfo RULES[] = {
+    {LEVEL_FIELD_START_X, LEVEL_RULE_WORD, LEVEL_RULE_ERROR,
+     "%L has to be a whole number from -32768 to 65535"},
+    {LEVEL_FIELD_START_Y, LEVEL_RULE_WORD, LEVEL_RULE_ERROR,
+     "%L has to be a whole number from -32768 to 65535"},
+    {LEVEL_FIELD_EXIT_X, LEVEL_RULE_WORD, LEVEL_RULE_ERROR,
+     "%L has to be a whole number from -32768 to 65535"},
+    {LEVEL_FIELD_EXIT_Y, LEVEL_RULE_WORD, LEVEL_RULE_ERROR,
+     "%L has to be a whole number from -32768 to 65535"},
+    {LEVEL_FIELD_DRAW_MATERIAL, LEVEL_RULE_WORD, LEVEL_RULE_ERROR,
+     "%L has to be a whole number from -32768 to 65535"},
+    {LEVEL_FIELD_WUMPO_TO_CREATE, LEVEL_RULE_WORD, LEVEL_RULE_ERROR,
+     "%L has to be a whole number from -32768 to 65535"},
+    {LEVEL_FIELD_WUMPO_TO_SAVE, LEVEL_RULE_WORD, LEVEL_RULE_ERROR,
+     "%L has to be a whole number from -32768 to 65535"},
+    {LEVEL_FIELD_LEVEL_TIME, LEVEL_RULE_WORD, LEVEL_RULE_ERROR,
+     "%L has to be a whole number from -32768 to 65535"},
+    {LEVEL_FIELD_ANTI_GRAVITY, LEVEL_RULE_CHECK_BOX, LEVEL_RULE_ERROR, "%L has to be 0 or 1"},
+    {LEVEL_FIELD_GRAVITY_SWITCH_TIMES, LEVEL_RULE_WORD, LEVEL_RULE_ERROR,
+     "%L has to be a whole number from -32768 to 65535"},
+    {LEVEL_FIELD_BACKDROP_NAME, LEVEL_RULE_BACKDROP, LEVEL_RULE_ERROR,
+     "%L has to be 12 characters or fewer"},
+    {LEVEL_FIELD_WUMPO_TO_SAVE, LEVEL_RULE_SAVE, LEVEL_RULE_PACK_ERROR,
+     "%v Wumpo to save, but only %c are created"},
+    {LEVEL_FIELD_START_X, LEVEL_RULE_START, LEVEL_RULE_PACK_WARNING,
+     "%N (%w x %h) at x = %v is not wholly on the %P-pixel-wide picture (x from %l to %u)"},
+    {LEVEL_FIELD_START_Y, LEVEL_RULE_START, LEVEL_RULE_PACK_WARNING,
+     "%N (%w x %h) at y = %v is not wholly on the picture below the %B-pixel status bar (y from %l "
+     "to %u)"},
+    {LEVEL_FIELD_EXIT_X, LEVEL_RULE_EXIT, LEVEL_RULE_PACK_WARNING,
+     "%N (%w x %h) at x = %v is not wholly on the %P-pixel-wide picture (x from %l to %u)"},
+    {LEVEL_FIELD_EXIT_Y, LEVEL_RULE_EXIT, LEVEL_RULE_PACK_WARNING,
+     "%N (%w x %h) at y = %v is not wholly on the picture below the %B-pixel status bar (y from %l "
+     "to %u)"},
+    {LEVEL_FIELD_LEVEL_TIME, LEVEL_RULE_TIME, LEVEL_RULE_PACK_WARNING, "%L is 0"},
+    {LEVEL_FIELD_DESCRIPTION, LEVEL_RULE_DESCRIPTION, LEVEL_RULE_PACK_WARNING,
+     "%L has %n characters; the level file keeps the first %D"},
+};
+const int32_t RULE_COUNT = (int32_t)(sizeof RULES / sizeof RULES[0]);
+
+// A message made in out, room bytes: each piece is added while it fits, and a piece that does not
+// is cut, the text always ended.
+struct Message {
+    char* out;
+    int32_t room, used;
+    int whole;
+};
+
+void add_text(Message* m, const char* text, int32_t n) {
+    for (int32_t i = 0; i < n && text[i]; ++i) {
+        if (m->used + 1 >= m->room) {
+            m->whole = 0;
+            break;
+        }
+        m->out[m->used++] = text[i];
+    }
+    if (m->room > 0)
+        m->out[m->used] = 0;
+}
+
+void add(Message* m, const char* text) {
+    add_text(m, text, 0x7FFFFFFF);
+}
+
+void add_number(Message* m, int32_t value) {
+    char digits[12]; // "-2147483648"
+    add(m, int_to_str(value, digits));
+}
+
+// The word of a field as the level file keeps it: the low 16 bits, read back signed.
+int32_t kept_word(const LevelFields* f, int32_t field) {
+    return (int16_t)(uint16_t)str_to_int(*level_field_text((LevelFields*)f, field));
+}
+
+int32_t text_length(const char* text) {
+    return text ? str_length(text) : 0;
+}
+
+// Where a sprite's corner may be, on one axis, for the picture below the status bar.
+void place_range(const LevelRuleInfo* rule, int32_t* low, int32_t* high) {
+    int horizontal = rule->field == LEVEL_FIELD_START_X || rule->field == LEVEL_FIELD_EXIT_X;
+    int start = rule->kind == LEVEL_RULE_START;
+    int32_t size = horizontal ? (start ? LEVEL_START_WIDTH : LEVEL_EXIT_WIDTH)
+                              : (start ? LEVEL_START_HEIGHT : LEVEL_EXIT_HEIGHT);
+    *low = horizontal ? 0 : LEVEL_STATUS_BAR_HEIGHT;
+    *high = (horizontal ? LEVEL_PICTURE_WIDTH : LEVEL_PICTURE_HEIGHT) - size;
+}
+
 void put_word(unsigned char* at, int32_t value) {
     at[0] = (unsigned char)value;
     at[1] = (unsigned char)(value >> 8);
@@ -201,4 +295,106 @@ void level_record_texts(const unsigned char record[LEVEL_RECORD_SIZE], LevelText
     f->backdrop_name = texts->backdrop_name;
     record_word(record, LEVEL_GRAVITY_SWITCH_OFFSET, texts->gravity_switch_times);
     f->gravity_switch_times = texts->gravity_switch_times;
+}
+
+int32_t level_rule_count(void) {
+    return RULE_COUNT;
+}
+
+const LevelRuleInfo* level_rule_info(int32_t index) {
+    return index >= 0 && index < RULE_COUNT ? &RULES[index] : 0;
+}
+
+int32_t level_rule_find(int32_t field, int32_t kind) {
+    for (int32_t i = 0; i < RULE_COUNT; ++i) {
+        if (RULES[i].field == field && RULES[i].kind == kind)
+            return i;
+    }
+    return -1;
+}
+
+int level_rule_holds(int32_t index, const LevelFields* f) {
+    const LevelRuleInfo* rule = level_rule_info(index);
+    if (!rule)
+        return 1;
+    int32_t low = 0, high = 0;
+    switch (rule->kind) {
+    case LEVEL_RULE_WORD:
+        return level_number_check(*level_field_text((LevelFields*)f, rule->field));
+    case LEVEL_RULE_CHECK_BOX:
+        return f->anti_gravity == 0 || f->anti_gravity == 1;
+    case LEVEL_RULE_BACKDROP:
+        return level_backdrop_check(f->backdrop_name);
+    case LEVEL_RULE_SAVE:
+        return kept_word(f, LEVEL_FIELD_WUMPO_TO_SAVE) <= kept_word(f, LEVEL_FIELD_WUMPO_TO_CREATE);
+    case LEVEL_RULE_START:
+    case LEVEL_RULE_EXIT:
+        place_range(rule, &low, &high);
+        return kept_word(f, rule->field) >= low && kept_word(f, rule->field) <= high;
+    case LEVEL_RULE_TIME:
+        return kept_word(f, LEVEL_FIELD_LEVEL_TIME) != 0;
+    default:
+        return text_length(f->description) <= LEVEL_DESCRIPTION_LENGTH;
+    }
+}
+
+int level_rule_message(int32_t index, const LevelFields* f, char* out, int32_t room) {
+    Message m = {out, room, 0, room > 0};
+    if (room > 0)
+        out[0] = 0;
+    const LevelRuleInfo* rule = level_rule_info(index);
+    if (!rule)
+        return m.whole;
+    int32_t low = 0, high = 0;
+    place_range(rule, &low, &high);
+    int start = rule->kind == LEVEL_RULE_START;
+    for (const char* p = rule->message; *p; ++p) {
+        if (*p != '%') {
+            add_text(&m, p, 1);
+            continue;
+        }
+        int32_t n = 0;
+        const char* label = 0;
+        switch (*++p) {
+        case 'L':
+            label = level_field_message_label(rule->field, &n);
+            add_text(&m, label, n);
+            continue;
+        case 'N':
+            add(&m, start ? "The start cloud" : "The exit");
+            continue;
+        case 'v':
+            n = kept_word(f, rule->field);
+            break;
+        case 'c':
+            n = kept_word(f, LEVEL_FIELD_WUMPO_TO_CREATE);
+            break;
+        case 'w':
+            n = start ? LEVEL_START_WIDTH : LEVEL_EXIT_WIDTH;
+            break;
+        case 'h':
+            n = start ? LEVEL_START_HEIGHT : LEVEL_EXIT_HEIGHT;
+            break;
+        case 'l':
+            n = low;
+            break;
+        case 'u':
+            n = high;
+            break;
+        case 'P':
+            n = LEVEL_PICTURE_WIDTH;
+            break;
+        case 'B':
+            n = LEVEL_STATUS_BAR_HEIGHT;
+            break;
+        case 'n':
+            n = text_length(f->description);
+            break;
+        default:
+            n = LEVEL_DESCRIPTION_LENGTH;
+            break;
+        }
+        add_number(&m, n);
+    }
+    return m.whole;
 }

@@ -119,6 +119,11 @@ enum LevelScene {
     LEVEL_STATUS_BAR_HEIGHT = 20
 };
 
+// What a reader of level files says of one it cannot take: a file that cannot be opened, and one
+// of any length but the record's, which would fill the form with whatever it holds.
+#define LEVEL_FILE_NOT_OPENED "Can't open level file"
+#define LEVEL_FILE_WRONG_SIZE "Not a level file"
+
 // The backdrop a new level names, in the Level Creator's form and in a pack alike.
 #define LEVEL_STARTING_BACKDROP "SPACE.IMG"
 // The values a new level starts with: every text empty but the backdrop's, the check box clear.
@@ -127,6 +132,41 @@ void level_starting_values(LevelFields* f);
 int32_t level_field_find(const char* name);
 // Address of the text member of f for a text or word field, 0 for the check box or outside.
 const char** level_field_text(LevelFields* f, int32_t index);
+
+// The rules a level's values are held to before anything is written, one row each, in the order
+// they are applied. The game's own limits (LEVEL_RULE_ERROR) are what every writer refuses:
+// Create Level stops at the first that a field breaks, wumpo-tool names every one. A pack is
+// also told of values that no level could mean (LEVEL_RULE_PACK_ERROR) or that the game takes
+// but a designer would hardly mean (LEVEL_RULE_PACK_WARNING).
+enum LevelRuleKind {
+    LEVEL_RULE_WORD,       // a whole number from -32768 to 65535, as level_number_check says
+    LEVEL_RULE_CHECK_BOX,  // 0 or 1
+    LEVEL_RULE_BACKDROP,   // 12 characters or fewer, as level_backdrop_check says
+    LEVEL_RULE_SAVE,       // no more Wumpo to save than are created
+    LEVEL_RULE_START,      // the start cloud wholly on the picture below the status bar
+    LEVEL_RULE_EXIT,       // the exit likewise
+    LEVEL_RULE_TIME,       // a level time other than 0
+    LEVEL_RULE_DESCRIPTION // a description the level file keeps whole
+};
+enum LevelRuleSeverity { LEVEL_RULE_ERROR, LEVEL_RULE_PACK_ERROR, LEVEL_RULE_PACK_WARNING };
+struct LevelRuleInfo {
+    int32_t field;       // LevelFieldIndex: the field the rule is about
+    int32_t kind;        // LevelRuleKind
+    int32_t severity;    // LevelRuleSeverity
+    const char* message; // what is wrong, as level_rule_message fills it in
+};
+// How many rules there are, and the one at index (0 outside).
+int32_t level_rule_count(void);
+const LevelRuleInfo* level_rule_info(int32_t index);
+// The rule of that kind about that field, or -1.
+int32_t level_rule_find(int32_t field, int32_t kind);
+// 1 when f keeps the rule at index. A word is judged by its text, as the form holds it, and
+// placed or compared as the level file keeps it (the low 16 bits, signed).
+int level_rule_holds(int32_t index, const LevelFields* f);
+// What is wrong when f breaks the rule at index, into out (room bytes), without the severity:
+// "Wumpo Start X has to be a whole number from -32768 to 65535", "3 Wumpo to save, but only 2
+// are created". 1 when it was written whole, 0 when cut to fit.
+int level_rule_message(int32_t index, const LevelFields* f, char* out, int32_t room);
 
 // 1 when text may go into a word field: empty, only spaces, or a whole number from -32768 to
 // 65535 with one optional sign and spaces allowed around it. 0 otherwise.

@@ -8,9 +8,6 @@
 #include "str.h"
 
 namespace {
-// The numeric fields, in the order they are checked.
-const int32_t NUMERIC_FIELDS[] = {5, 6, 7, 8, 9, 10, 11, 12, GADGET_SWITCH_GRAVITY};
-
 // The record's texts are all held in the string area while it is written. Each is reduced as soon
 // as it is read to what the record stores (the description to its 23 characters, a number to its
 // value's decimal text), so together they take a few hundred bytes whatever the fields hold; held
@@ -36,42 +33,37 @@ char* field_number(int32_t gadget) {
     return text;
 }
 
-// A field read is cut at GADGET_TEXT_MAX characters, so a number that long may have lost digits
-// that the check never saw: refused rather than stored as some other value.
-int number_valid(const char* text) {
-    return str_length(text) < GADGET_TEXT_MAX && level_number_check(text);
-}
-
-// "Error: <label> has to be ...", the label without its colon.
-void report_number(int32_t gadget) {
-    char* start = str_position();
-    int32_t n = 0;
-    const char* label = level_field_message_label(level_field_of_gadget(gadget), &n);
-    str_concat("Error: ");
-    str_left(label, n, str_position());
-    str_concat(" has to be a whole number from -32768 to 65535");
-    message_box("Level Settings", start, 0);
-    str_set_position(start);
+// "Error: Wumpo Start X has to be ...", from the level's rule that the form's text broke.
+void report_rule(int32_t rule, const LevelFields* f) {
+    char message[128] = "Error: ";
+    level_rule_message(rule, f, message + 7, (int32_t)sizeof message - 7);
+    message_box("Level Settings", message, 0);
 }
 
 // The game stores 16-bit words and looks the backdrop up by name: a value that would be cut or
-// wrapped is refused before anything is written, rather than stored as something else.
+// wrapped is refused before anything is written, rather than stored as something else. The
+// level's rules are applied one field at a time, in their order, stopping at the first broken;
+// the check box's rule always holds, its gadget having two states.
 int settings_valid(void) {
     char* start = str_position();
-    for (int32_t gadget : NUMERIC_FIELDS) {
-        int ok = number_valid(gadget_get_text(gadget));
+    for (int32_t i = 0; i < level_rule_count(); ++i) {
+        const LevelRuleInfo* rule = level_rule_info(i);
+        if (rule->severity != LEVEL_RULE_ERROR || rule->kind == LEVEL_RULE_CHECK_BOX)
+            continue;
+        LevelFields f = {};
+        const char* text = gadget_get_text(level_field_info(rule->field)->gadget);
+        *level_field_text(&f, rule->field) = text;
+        // A field read is cut at GADGET_TEXT_MAX characters, so a number that long may have
+        // lost digits that the rule never saw: refused rather than stored as some other value.
+        int ok = level_rule_holds(i, &f) &&
+                 !(rule->kind == LEVEL_RULE_WORD && str_length(text) >= GADGET_TEXT_MAX);
         str_set_position(start);
         if (!ok) {
-            report_number(gadget);
+            report_rule(i, &f);
             return 0;
         }
     }
-    int ok = level_backdrop_check(gadget_get_text(GADGET_BACKDROP));
-    str_set_position(start);
-    if (!ok)
-        message_box("Level Settings", "Error: Name of backdrop has to be 12 characters or fewer",
-                    0);
-    return ok;
+    return 1;
 }
 
 void write_level_file(void) {

@@ -11,14 +11,14 @@ void level_load(void) {
     char* name = gadget_get_text(GADGET_LOAD_NAME);
     if (!file_open_read(0, name)) {
         str_set_position(start);
-        message_box("File Access", "Error: Can't open level file", 0);
+        message_box("File Access", "Error: " LEVEL_FILE_NOT_OPENED, 0);
         return;
     }
     // Any other length would fill the form with whatever the file holds.
     if (file_size() != LEVEL_RECORD_SIZE) {
         file_close(0);
         str_set_position(start);
-        message_box("File Access", "Error: Not a level file", 0);
+        message_box("File Access", "Error: " LEVEL_FILE_WRONG_SIZE, 0);
         return;
     }
     int32_t n = str_length(name);

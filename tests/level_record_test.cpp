@@ -253,6 +253,62 @@ TEST_CASE("level record: the number and backdrop checks") {
     CHECK(level_backdrop_check("LONGBACKDROP1.IMG") == 0);
 }
 
+TEST_CASE("level rules: one table of what every writer refuses and what a pack is told of") {
+    // The form applies the game's limits in its own order: the words by gadget number, the
+    // switch times, then the backdrop (the check box's rule aside).
+    std::vector<int32_t> gadgets;
+    for (int32_t i = 0; i < level_rule_count(); ++i) {
+        const LevelRuleInfo* rule = level_rule_info(i);
+        if (rule->severity == LEVEL_RULE_ERROR && rule->kind != LEVEL_RULE_CHECK_BOX)
+            gadgets.push_back(level_field_info(rule->field)->gadget);
+    }
+    CHECK(gadgets == std::vector<int32_t>{5, 6, 7, 8, 9, 10, 11, 12, 25, 22});
+    CHECK(level_rule_info(level_rule_count()) == nullptr);
+    CHECK(level_rule_find(LEVEL_FIELD_DESCRIPTION, LEVEL_RULE_WORD) == -1);
+
+    // Every rule broken at once, as a hostile level file or a pack may give them; a word is
+    // placed as the file keeps it (65535 is -1).
+    LevelFields f = {};
+    f.description = "A description longer than 23";
+    const char* words[LEVEL_WORD_COUNT] = {"300", "10", "65535", "201", "70000", "2", "3", "0"};
+    for (int32_t i = 0; i < LEVEL_WORD_COUNT; ++i)
+        f.words[i] = words[i];
+    f.anti_gravity = 2;
+    f.backdrop_name = "LONGBACKDROP.IMG";
+    f.gravity_switch_times = "1.5";
+    std::vector<std::string> broken;
+    for (int32_t i = 0; i < level_rule_count(); ++i) {
+        char message[160];
+        if (!level_rule_holds(i, &f) && level_rule_message(i, &f, message, sizeof message))
+            broken.push_back(
+                std::string(level_rule_info(i)->severity == LEVEL_RULE_PACK_WARNING ? "W " : "E ") +
+                message);
+    }
+    CHECK(broken ==
+          std::vector<std::string>{
+              "E Amount of draw material has to be a whole number from -32768 to 65535",
+              "E Anti-Gravity mode has to be 0 or 1",
+              "E Switch Gravity Times has to be a whole number from -32768 to 65535",
+              "E Name of backdrop has to be 12 characters or fewer",
+              "E 3 Wumpo to save, but only 2 are created",
+              "W The start cloud (40 x 14) at x = 300 is not wholly on the 320-pixel-wide picture "
+              "(x from 0 to 280)",
+              "W The start cloud (40 x 14) at y = 10 is not wholly on the picture below the "
+              "20-pixel status bar (y from 20 to 226)",
+              "W The exit (20 x 40) at x = -1 is not wholly on the 320-pixel-wide picture (x from "
+              "0 to 300)",
+              "W The exit (20 x 40) at y = 201 is not wholly on the picture below the 20-pixel "
+              "status bar (y from 20 to 200)",
+              "W Level time in seconds is 0",
+              "W Level Description has 28 characters; the level file keeps the first 23"});
+
+    // A message that does not fit is cut, and says so.
+    char small[10];
+    CHECK(level_rule_message(level_rule_find(LEVEL_FIELD_DRAW_MATERIAL, LEVEL_RULE_WORD), &f, small,
+                             sizeof small) == 0);
+    CHECK(std::string(small) == "Amount of");
+}
+
 TEST_CASE("level record: the field table names, finds and addresses every field in file order") {
     LevelFields f = empty_fields();
     int32_t previous = -1;

@@ -66,16 +66,6 @@ void print_json(LevelFields* f) {
     out_line("}");
 }
 
-// "Error: Wumpo Start X has to be ...": the label without its final colon or question mark, as
-// the Level Creator words it.
-void report_value(const char* file, int32_t index, const char* rule) {
-    int32_t n = 0;
-    const char* label = level_field_message_label(index, &n);
-    char message[TEXT_MESSAGE_ROOM];
-    text_format(message, sizeof message, "Error: %.*s%s", (int)n, label, rule);
-    out_error(file, message);
-}
-
 // Sets one field from "name=value"; TOOL_DONE, or the usage status after reporting.
 int assign(LevelFields* f, const char** anti_gravity, const char* argument) {
     const char* value = 0;
@@ -123,24 +113,16 @@ int read_json(const char* name, LevelFields* f, const char** anti_gravity) {
 
 // Applies the Level Creator's checks, reporting every refused value. 1 when all are good.
 int values_valid(const char* file, LevelFields* f, const char* anti_gravity) {
+    // The check box has two states, and the byte holds the state: any other text is neither.
+    f->anti_gravity = text_equal(anti_gravity, "0") ? 0 : text_equal(anti_gravity, "1") ? 1 : -1;
     int valid = 1;
-    for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
-        int32_t kind = level_field_info(i)->kind;
-        if (kind == LEVEL_KIND_WORD && !level_number_check(*level_field_text(f, i))) {
-            report_value(file, i, " has to be a whole number from -32768 to 65535");
-            valid = 0;
-        } else if (kind == LEVEL_KIND_CHECK) {
-            // The check box has two states; the byte holds the state.
-            if (text_equal(anti_gravity, "0") || text_equal(anti_gravity, "1")) {
-                f->anti_gravity = anti_gravity[0] - '0';
-            } else {
-                report_value(file, i, " has to be 0 or 1");
-                valid = 0;
-            }
-        }
-    }
-    if (!level_backdrop_check(f->backdrop_name)) {
-        out_error(file, "Error: Name of backdrop has to be 12 characters or fewer");
+    for (int32_t i = 0; i < level_rule_count(); ++i) {
+        if (level_rule_info(i)->severity != LEVEL_RULE_ERROR || level_rule_holds(i, f))
+            continue;
+        char message[TEXT_MESSAGE_ROOM];
+        text_format(message, sizeof message, "Error: ");
+        level_rule_message(i, f, message + 7, (int32_t)sizeof message - 7);
+        out_error(file, message);
         valid = 0;
     }
     return valid;
@@ -164,7 +146,7 @@ int tool_level_read(const char* name, LevelFields* f, LevelTexts* texts) {
 }
 
 const char* tool_level_problem(int outcome) {
-    return outcome == FILE_WRONG_SIZE ? "Not a level file" : "Can't open level file";
+    return outcome == FILE_WRONG_SIZE ? LEVEL_FILE_WRONG_SIZE : LEVEL_FILE_NOT_OPENED;
 }
 
 void tool_level_report(const char* name, int outcome) {

@@ -285,37 +285,39 @@ const char* name_problem(const char* name) {
 // One level field from its JSON value into f; reports what is wrong with it.
 void read_field(const JsonValue* v, int32_t index, const Place* at, LevelFields* f) {
     const LevelFieldInfo* info = level_field_info(index);
-    int32_t label_length = 0;
-    const char* name = level_field_message_label(index, &label_length);
-    char label[TEXT_NAME_ROOM];
-    text_format(label, sizeof label, "%.*s", (int)label_length, name);
     if (info->kind == LEVEL_KIND_TEXT) {
+        int32_t label_length = 0;
+        const char* name = level_field_message_label(index, &label_length);
+        char label[TEXT_NAME_ROOM];
+        text_format(label, sizeof label, "%.*s", (int)label_length, name);
         const char* text = read_text(v, at, info->name, label, 0);
         if (text)
             *level_field_text(f, index) = text;
         return;
     }
+    // A number is held to the level's rule as the form's text of it would be; anything else
+    // breaks it.
     int64_t n = 0;
     int whole = json_whole(v, &n);
-    const char* rule = 0;
-    if (info->kind == LEVEL_KIND_CHECK) {
-        if (whole && (n == 0 || n == 1))
-            f->anti_gravity = (int32_t)n;
-        else
-            rule = " has to be 0 or 1";
-    } else if (whole && n >= -32768 && n <= 65535) {
-        char number[12]; // "-32768" at most
-        text_format(number, sizeof number, "%d", (int)n);
+    int check_box = info->kind == LEVEL_KIND_CHECK;
+    int32_t rule = level_rule_find(index, check_box ? LEVEL_RULE_CHECK_BOX : LEVEL_RULE_WORD);
+    char number[24]; // "-9223372036854775808"
+    LevelFields value = {};
+    if (check_box)
+        value.anti_gravity = whole && (n == 0 || n == 1) ? (int32_t)n : -1;
+    else
+        *level_field_text(&value, index) =
+            whole && text_format(number, sizeof number, "%lld", (long long)n) ? number : "?";
+    if (!level_rule_holds(rule, &value)) {
+        char message[TEXT_MESSAGE_ROOM];
+        level_rule_message(rule, &value, message, sizeof message);
+        report(FINDING_ERROR, at, info->name, message);
+    } else if (check_box) {
+        f->anti_gravity = value.anti_gravity;
+    } else {
         const char* kept = keep_text(number);
         if (kept)
             *level_field_text(f, index) = kept;
-    } else {
-        rule = " has to be a whole number from -32768 to 65535";
-    }
-    if (rule) {
-        char message[TEXT_MESSAGE_ROOM];
-        text_format(message, sizeof message, "%s%s", label, rule);
-        report(FINDING_ERROR, at, info->name, message);
     }
 }
 
@@ -409,31 +411,6 @@ void report_parse(const JsonError* error) {
     findings_add(FINDING_ERROR, 0, 0, 0, message);
 }
 
-// The word of a field as the level file keeps it: the low 16 bits, read back signed.
-int32_t word(const LevelFields* f, int32_t index) {
-    return (int16_t)(uint16_t)str_to_int(*level_field_text((LevelFields*)f, index));
-}
-
-// A warning that a sprite's corner at value (of the field index) is outside low..high.
-void check_place(const char* entry, const char* name, const LevelFields* f, int32_t index,
-                 const char* sprite, int32_t low, int32_t high) {
-    int32_t v = word(f, index);
-    if (v >= low && v <= high)
-        return;
-    const char* key = level_field_info(index)->name;
-    int horizontal = index == LEVEL_FIELD_START_X || index == LEVEL_FIELD_EXIT_X;
-    char message[TEXT_MESSAGE_ROOM];
-    if (horizontal)
-        text_format(message, sizeof message,
-                    "%s at x = %d is not wholly on the %d-pixel-wide picture (x from %d to %d)",
-                    sprite, (int)v, (int)LEVEL_PICTURE_WIDTH, (int)low, (int)high);
-    else
-        text_format(message, sizeof message,
-                    "%s at y = %d is not wholly on the picture below the %d-pixel status bar (y "
-                    "from %d to %d)",
-                    sprite, (int)v, (int)LEVEL_STATUS_BAR_HEIGHT, (int)low, (int)high);
-    findings_add(FINDING_WARNING, entry, name, key, message);
-}
 } // namespace
 
 int pack_read(const unsigned char* bytes, uint32_t size) {
@@ -594,40 +571,13 @@ int pack_entry_label(char* out, int32_t room, const PackEntry* e) {
 }
 
 void pack_check_level(const char* entry, const char* name, const LevelFields* f) {
-    char message[TEXT_MESSAGE_ROOM];
-    if (!level_backdrop_check(f->backdrop_name))
-        findings_add(FINDING_ERROR, entry, name, "backdrop_name",
-                     "Name of backdrop has to be 12 characters or fewer");
-    int32_t create = word(f, LEVEL_FIELD_WUMPO_TO_CREATE);
-    int32_t save = word(f, LEVEL_FIELD_WUMPO_TO_SAVE);
-    if (save > create) {
-        text_format(message, sizeof message, "%d Wumpo to save, but only %d are created", (int)save,
-                    (int)create);
-        findings_add(FINDING_ERROR, entry, name, "wumpo_to_save", message);
-    }
-    if (f->anti_gravity != 0 && f->anti_gravity != 1)
-        findings_add(FINDING_ERROR, entry, name, "anti_gravity",
-                     "Anti-Gravity mode has to be 0 or 1");
-    char start[64], exit[64];
-    text_format(start, sizeof start, "The start cloud (%d x %d)", (int)LEVEL_START_WIDTH,
-                (int)LEVEL_START_HEIGHT);
-    text_format(exit, sizeof exit, "The exit (%d x %d)", (int)LEVEL_EXIT_WIDTH,
-                (int)LEVEL_EXIT_HEIGHT);
-    check_place(entry, name, f, LEVEL_FIELD_START_X, start, 0,
-                LEVEL_PICTURE_WIDTH - LEVEL_START_WIDTH);
-    check_place(entry, name, f, LEVEL_FIELD_START_Y, start, LEVEL_STATUS_BAR_HEIGHT,
-                LEVEL_PICTURE_HEIGHT - LEVEL_START_HEIGHT);
-    check_place(entry, name, f, LEVEL_FIELD_EXIT_X, exit, 0,
-                LEVEL_PICTURE_WIDTH - LEVEL_EXIT_WIDTH);
-    check_place(entry, name, f, LEVEL_FIELD_EXIT_Y, exit, LEVEL_STATUS_BAR_HEIGHT,
-                LEVEL_PICTURE_HEIGHT - LEVEL_EXIT_HEIGHT);
-    if (word(f, LEVEL_FIELD_LEVEL_TIME) == 0)
-        findings_add(FINDING_WARNING, entry, name, "level_time", "Level time in seconds is 0");
-    size_t length = f->description ? strlen(f->description) : 0;
-    if (length > (size_t)LEVEL_DESCRIPTION_LENGTH) {
-        text_format(message, sizeof message,
-                    "Level Description has %d characters; the level file keeps the first 23",
-                    (int)length);
-        findings_add(FINDING_WARNING, entry, name, "description", message);
+    for (int32_t i = 0; i < level_rule_count(); ++i) {
+        if (level_rule_holds(i, f))
+            continue;
+        const LevelRuleInfo* rule = level_rule_info(i);
+        char message[TEXT_MESSAGE_ROOM];
+        level_rule_message(i, f, message, sizeof message);
+        findings_add(rule->severity == LEVEL_RULE_PACK_WARNING ? FINDING_WARNING : FINDING_ERROR,
+                     entry, name, level_field_info(rule->field)->name, message);
     }
 }

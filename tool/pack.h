@@ -46,9 +46,10 @@ void pack_release(void);
 
 // "levels[3]" or "backdrops[0]".
 int pack_entry_label(char* out, int32_t room, const PackEntry* e);
-// Checks a level's values as a designer would want them before playing it, to the findings list
-// under entry and name (either may be 0): a backdrop name the game cannot hold, more Wumpo to
-// save than come out, a level time of 0, the start cloud or the exit not wholly on the picture
-// below the status bar, an anti-gravity byte that the form cannot show, a description the level
-// file cuts.
+// Checks a level's values by every rule of the level module, as a designer would want them before
+// playing it, to the findings list under entry and name (either may be 0): a backdrop name the
+// game cannot hold, an anti-gravity byte that the form cannot show, more Wumpo to save than come
+// out, the start cloud or the exit not wholly on the picture below the status bar, a level time
+// of 0, a description the level file cuts. (The words of a pack were held to their rule as they
+// were read; those of a level file always keep it.)
 void pack_check_level(const char* entry, const char* name, const LevelFields* f);
