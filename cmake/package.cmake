@@ -1,5 +1,6 @@
 # Lays out the release folder and zips it: the programs, images/, samples/ and the Windows
-# read-me. Run with cmake -P and -DBIN_DIR= -DREADME= -DSTAGE_DIR= -DNAME= -DZIP=
+# read-me, and the licence as LICENSE.txt with Windows line ends (so that any Windows editor shows
+# it as written). Run with cmake -P and -DBIN_DIR= -DREADME= -DLICENSE= -DSTAGE_DIR= -DNAME= -DZIP=
 # -DPROGRAMS=a,b,c (the .exe names without extension).
 file(REMOVE_RECURSE "${STAGE_DIR}")
 set(folder "${STAGE_DIR}/${NAME}")
@@ -13,6 +14,9 @@ foreach(program IN LISTS PROGRAMS)
 endforeach()
 file(COPY "${BIN_DIR}/images" "${BIN_DIR}/samples" DESTINATION "${folder}")
 file(COPY "${README}" DESTINATION "${folder}")
+file(READ "${LICENSE}" licence)
+string(REPLACE "\n" "\r\n" licence "${licence}")
+file(WRITE "${folder}/LICENSE.txt" "${licence}")
 get_filename_component(zip_dir "${ZIP}" DIRECTORY)
 file(MAKE_DIRECTORY "${zip_dir}")
 file(REMOVE "${ZIP}")

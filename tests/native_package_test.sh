@@ -24,6 +24,7 @@ check "the tarball is wumpo-tool-${version}-linux-x86_64.tar.gz" test -f "$tgz"
 pictures="cloud.bmp exit.bmp exitgrav.bmp logo.bmp statbar.bmp"
 expected=$({
     echo "usr/bin/wumpo-tool"
+    echo "usr/share/doc/wumpo-tool/copyright"
     for p in $pictures; do echo "usr/share/wumpo-tools/images/$p"; done
 } | LC_ALL=C sort)
 root=$scratch/root
@@ -31,6 +32,11 @@ check "the Debian package unpacks" dpkg-deb -x "$deb" "$root"
 actual=$(cd "$root" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 check "it holds the tool and its pictures, nothing else" [ "$actual" = "$expected" ]
 [ "$actual" = "$expected" ] || diff <(echo "$expected") <(echo "$actual")
+check "its copyright file gives the licence in Debian's machine-readable form" bash -c \
+    "head -1 '$root/usr/share/doc/wumpo-tool/copyright' | grep -q copyright-format/1.0 &&
+     grep -qx 'License: Expat' '$root/usr/share/doc/wumpo-tool/copyright' &&
+     grep -qx ' Permission is hereby granted, free of charge, to any person obtaining a copy' \
+         '$root/usr/share/doc/wumpo-tool/copyright'"
 check "it names the libraries it needs" bash -c "dpkg-deb -f '$deb' Depends | grep -q libc6"
 check "the tarball holds the same under one folder" bash -c \
     "[ \"\$(tar tzf '$tgz' | grep -v '/\$' | sed 's|^wumpo-tool-${version}-linux-x86_64/|usr/|' \

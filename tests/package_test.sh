@@ -15,7 +15,8 @@ run() { "$source_dir/cmake/wine-run" "$build/wineprefix" "$loader" "$@"; }
 
 (cd "$scratch" && cmake -E tar xf "$zip")
 folder=$scratch/$name
-expected="README.txt
+expected="LICENSE.txt
+README.txt
 backdrop-convertor.exe
 images/cloud.bmp
 images/exit.bmp
@@ -27,9 +28,10 @@ samples/backdrop1.bmp
 samples/level1.bmp
 wumpo-tool.exe"
 actual=$(cd "$folder" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
-check "package holds the programs, images, samples and read-me" [ "$actual" = "$expected" ]
+check "package holds the programs, images, samples, read-me and licence" [ "$actual" = "$expected" ]
 [ "$actual" = "$expected" ] || diff <(echo "$expected") <(echo "$actual")
-check "read-me has Windows line ends" grep -q $'\r$' "$folder/README.txt"
+check "read-me and licence have Windows line ends" \
+    bash -c "grep -q $'\r$' '$folder/README.txt' && grep -qx $'SOFTWARE.\r' '$folder/LICENSE.txt'"
 
 win_folder="$(windows "$folder")\\"
 check "Level Creator runs from the package" \
