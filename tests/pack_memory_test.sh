@@ -26,9 +26,11 @@ levels=1000
 } >wumpo-pack.json
 
 cap=$((128 * 1024 * 1024))
-# The cap must bite, or the steps below would pass whatever the tool holds.
-check "the cap refuses a program 160 MB" \
-    bash -c "! prlimit --data=$cap python3 -c 'bytearray(160 << 20)' 2>/dev/null"
+# The cap must bite, or the steps below would pass whatever the tool holds: a string doubled up to
+# 134 MB is held without it, and refused with it.
+grow='BEGIN { s = "x"; while (length(s) < 100000000) s = s s }'
+check "a program holds 134 MB without the cap" awk "$grow"
+check "the cap refuses it" bash -c "! prlimit --data=$cap awk '$grow' 2>/dev/null"
 check "check converts every picture within the cap" \
     bash -c "prlimit --data=$cap '$tool' check >check.out 2>&1"
 tail -1 check.out
