@@ -9,6 +9,7 @@ WUMPO_NATIVE_PACKAGES=(
     g++-multilib lib32asan8 lib32ubsan1 lib32z1-dev # the native32 build: gcc -m32, its sanitizers, zlib
     imagemagick                                   # pictures of every kind for the picture tests; screenshots
     dpkg-dev file                                 # CPack's .deb: dpkg-shlibdeps, which needs file
+    lintian                                       # the .deb checked as a distribution checks it
     clang-format                                  # the committed code style
 )
 WUMPO_PACKAGES=(

@@ -24,19 +24,43 @@ check "the tarball is wumpo-tool-${version}-linux-x86_64.tar.gz" test -f "$tgz"
 pictures="cloud.bmp exit.bmp exitgrav.bmp logo.bmp statbar.bmp"
 expected=$({
     echo "usr/bin/wumpo-tool"
+    echo "usr/share/bash-completion/completions/wumpo-tool"
+    echo "usr/share/doc/wumpo-tool/changelog.gz"
     echo "usr/share/doc/wumpo-tool/copyright"
+    echo "usr/share/man/man1/wumpo-tool.1.gz"
     for p in $pictures; do echo "usr/share/wumpo-tools/images/$p"; done
 } | LC_ALL=C sort)
 root=$scratch/root
 check "the Debian package unpacks" dpkg-deb -x "$deb" "$root"
 actual=$(cd "$root" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
-check "it holds the tool and its pictures, nothing else" [ "$actual" = "$expected" ]
+check "it holds the tool, its pictures, manual page, completion and papers, nothing else" [ "$actual" = "$expected" ]
 [ "$actual" = "$expected" ] || diff <(echo "$expected") <(echo "$actual")
 check "its copyright file gives the licence in Debian's machine-readable form" bash -c \
     "head -1 '$root/usr/share/doc/wumpo-tool/copyright' | grep -q copyright-format/1.0 &&
      grep -qx 'License: Expat' '$root/usr/share/doc/wumpo-tool/copyright' &&
      grep -qx ' Permission is hereby granted, free of charge, to any person obtaining a copy' \
          '$root/usr/share/doc/wumpo-tool/copyright'"
+# lintian, as a distribution runs it on a package it takes: no error, no warning. The one thing
+# it cannot pass yet is the placeholder maintainer address (see native_package.cmake), told here.
+lintian_skip=()
+if dpkg-deb -f "$deb" Maintainer | grep -q '@localhost>$'; then
+    echo "Note: the maintainer address is still the placeholder; lintian's bogus-mail-host tags" \
+        "are left out"
+    lintian_skip=(--suppress-tags bogus-mail-host,bogus-mail-host-in-debian-changelog)
+fi
+check "lintian finds no error and no warning" \
+    lintian --fail-on error,warning "${lintian_skip[@]}" "$deb"
+check "the manual page has every command's help, as --help gives it" bash -c \
+    "[ \"\$(zcat '$root/usr/share/man/man1/wumpo-tool.1.gz' | grep -c '^Usage: wumpo')\" = 8 ] &&
+     zcat '$root/usr/share/man/man1/wumpo-tool.1.gz' | grep -q '^.SS pack init\$'"
+check "the completion offers the commands and each one's files" bash -c \
+    "source '$root/usr/share/bash-completion/completions/wumpo-tool' && cd '$scratch' &&
+     mkdir -p c && touch c/a.LVL c/b.json c/n.txt &&
+     COMP_WORDS=(wumpo-tool b) COMP_CWORD=1 && _wumpo_tool && [ \"\${COMPREPLY[*]}\" = build ] &&
+     COMP_WORDS=(wumpo-tool check c/) COMP_CWORD=2 && _wumpo_tool &&
+     [ \"\$(printf '%s\\n' \"\${COMPREPLY[@]}\" | sort | tr '\\n' ' ')\" = 'c/a.LVL c/b.json ' ]"
+check "the installed tool says its version" bash -c \
+    "[ \"\$('$root/usr/bin/wumpo-tool' --version)\" = 'wumpo-tool $version' ]"
 check "it names the libraries it needs" bash -c "dpkg-deb -f '$deb' Depends | grep -q libc6"
 check "the tarball holds the same under one folder" bash -c \
     "[ \"\$(tar tzf '$tgz' | grep -v '/\$' | sed 's|^wumpo-tool-${version}-linux-x86_64/|usr/|' \

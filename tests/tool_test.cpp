@@ -993,6 +993,8 @@ TEST_CASE("tool help: the tool and every command; wrong command lines exit 2") {
           "build [PACK.json]", "check [PACK.json", "pack init [DIR]"})
         CHECK(r.out.find(std::string("  ") + command) != std::string::npos);
     std::string every = r.out;
+    r = tool(dir, {"--version"});
+    CHECK((r.status == 0 && r.out == "wumpo-tool " WUMPO_TOOL_VERSION "\n"));
 
     struct Topic {
         std::vector<std::string> args;

@@ -6,6 +6,10 @@
 #include "program.h"
 #include "text.h"
 
+#ifndef WUMPO_TOOL_VERSION
+#define WUMPO_TOOL_VERSION "0"
+#endif
+
 namespace {
 // "unknown command "x"" and the like.
 int unknown(const char* topic, const char* what, const char* word) {
@@ -43,6 +47,10 @@ int tool_run(int count, char** args) {
     const char* command = args[0];
     if (text_equal(command, "--help") || text_equal(command, "-h") || text_equal(command, "help"))
         return help_print("");
+    if (text_equal(command, "--version")) {
+        out_line("wumpo-tool " WUMPO_TOOL_VERSION);
+        return TOOL_DONE;
+    }
     if (text_equal(command, "convert"))
         return tool_convert(count - 1, args + 1);
     if (text_equal(command, "view"))
