@@ -958,6 +958,9 @@ const char* pack_name(const char* given, char* joined, int32_t room) {
 // Steps 1 to 5 for the pack the user named (given; 0 for none). Returns the exit status.
 int run_pack(const char* given) {
     os_watch_interrupt();
+    // No run takes more threads than this (jobs.h), and a batch's tables are sized by it.
+    if (BUILD.threads > JOBS_MOST)
+        BUILD.threads = JOBS_MOST;
     char joined[TEXT_NAME_ROOM];
     const char* pack = pack_name(given, joined, sizeof joined);
     // A name that was cut names another file: it is shown, and the pack file cannot be opened.
