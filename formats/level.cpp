@@ -113,10 +113,6 @@ int32_t kept_word(const LevelFields* f, int32_t field) {
     return (int16_t)(uint16_t)str_to_int(*level_field_text((LevelFields*)f, field));
 }
 
-int32_t text_length(const char* text) {
-    return text ? str_length(text) : 0;
-}
-
 // Where a sprite's corner may be, on one axis, for the picture below the status bar.
 void place_range(const LevelRuleInfo* rule, int32_t* low, int32_t* high) {
     int horizontal = rule->field == LEVEL_FIELD_START_X || rule->field == LEVEL_FIELD_EXIT_X;
@@ -334,7 +330,7 @@ int level_rule_holds(int32_t index, const LevelFields* f) {
     case LEVEL_RULE_TIME:
         return kept_word(f, LEVEL_FIELD_LEVEL_TIME) != 0;
     default:
-        return text_length(f->description) <= LEVEL_DESCRIPTION_LENGTH;
+        return str_length(f->description) <= LEVEL_DESCRIPTION_LENGTH;
     }
 }
 
@@ -388,7 +384,7 @@ int level_rule_message(int32_t index, const LevelFields* f, char* out, int32_t r
             n = LEVEL_STATUS_BAR_HEIGHT;
             break;
         case 'n':
-            n = text_length(f->description);
+            n = str_length(f->description);
             break;
         default:
             n = LEVEL_DESCRIPTION_LENGTH;

@@ -461,11 +461,11 @@ int prepare_jobs(void) {
             job->image = (unsigned char*)heap_allocate(SCREEN_IMAGE_SIZE);
             if (!job->image)
                 return 0;
-            BUILD.kept = BUILD.job_count + 1;
         }
         BUILD.job_output[BUILD.job_count] = i;
         o->job = BUILD.job_count++;
     }
+    BUILD.kept = BUILD.job_count < kept_most ? BUILD.job_count : kept_most;
     if (BUILD.job_count == BUILD.kept)
         return 1;
     int32_t pool_most = 2 * BUILD.threads;
@@ -491,30 +491,43 @@ void lend_images(int32_t first, int32_t end, int lend) {
         BUILD.jobs[i].image = lend ? BUILD.pool[i - first] : 0;
 }
 
+// 1 when a batch that holds taken pictures (held bytes) has no room for o's: it has most, or
+// o's would pass the batch's bytes (a batch takes one picture, however large).
+int batch_full(int32_t taken, int32_t most, uint64_t held, const Output* o) {
+    return taken >= most || (taken > 0 && held + o->picture_facts.size > BATCH_BYTES_MOST);
+}
+
+// Reads o's picture whole into job, adding its size to *held; the file layer's outcome (job is
+// left without bytes unless FILE_DONE).
+int read_picture(const Output* o, ConvertJob* job, uint64_t* held) {
+    unsigned char* bytes = 0;
+    uint32_t size = 0;
+    int read = file_read_whole_block(o->picture_full, 0, PICTURE_FILE_MOST, &bytes, &size);
+    if (read == FILE_DONE) {
+        job->bytes = bytes;
+        job->size = size;
+        *held += size;
+    }
+    return read;
+}
+
 // Reads the picture of each job from first on, until the batch is full; returns the end of the
 // batch. A picture that cannot be read is reported, and its job left without bytes.
 int32_t read_batch(int32_t first) {
     uint64_t bytes_held = 0;
     int32_t end = first;
-    while (end < BUILD.job_count && end - first < 2 * BUILD.threads) {
+    while (end < BUILD.job_count) {
         Output* o = &BUILD.outputs[BUILD.job_output[end]];
-        if (end > first && bytes_held + o->picture_facts.size > BATCH_BYTES_MOST)
+        if (batch_full(end - first, 2 * BUILD.threads, bytes_held, o))
             break;
-        ConvertJob* job = &BUILD.jobs[end++];
-        unsigned char* bytes = 0;
-        uint32_t size = 0;
-        int read = file_read_whole_block(o->picture_full, 0, PICTURE_FILE_MOST, &bytes, &size);
+        int read = read_picture(o, &BUILD.jobs[end++], &bytes_held);
         if (read != FILE_DONE) {
             char message[TEXT_MESSAGE_ROOM];
             text_format(message, sizeof message, "%s\"%s\"",
                         read == FILE_WRONG_SIZE ? "Cannot read picture " : "Cannot open ",
                         o->picture_shown);
             report(FINDING_ERROR, pack_entry(o->entry), "picture", message);
-            continue;
         }
-        job->bytes = bytes;
-        job->size = size;
-        bytes_held += size;
     }
     return end;
 }
@@ -608,7 +621,8 @@ void show_writing(int32_t finished, int32_t) {
 // 1 when the output is an image made anew whose image was not kept: it is made again when
 // written.
 int remade(const Output* o) {
-    return o->kind == OUTPUT_IMAGE && o->job >= 0 && o->job >= BUILD.kept &&
+    // kept is never below 0, so an output with no job (-1) is never one.
+    return o->kind == OUTPUT_IMAGE && o->job >= BUILD.kept &&
            BUILD.jobs[o->job].outcome == PICTURE_DECODED;
 }
 
@@ -674,22 +688,15 @@ void write_remade(WriteJob* writes, int32_t first, int32_t count) {
     for (int32_t w = first; w < count && !os_interrupted();) {
         uint64_t held = 0;
         int32_t n = 0;
-        while (w + n < count && n < BUILD.pool_count) {
+        while (w + n < count) {
             while (BUILD.outputs[next].write != w + n)
                 ++next;
             Output* o = &BUILD.outputs[next];
-            if (n > 0 && held + o->picture_facts.size > BATCH_BYTES_MOST)
+            if (batch_full(n, BUILD.pool_count, held, o))
                 break;
             again[n] = ConvertJob{};
             again[n].image = BUILD.pool[n];
-            unsigned char* bytes = 0;
-            uint32_t size = 0;
-            if (file_read_whole_block(o->picture_full, 0, PICTURE_FILE_MOST, &bytes, &size) ==
-                FILE_DONE) {
-                again[n].bytes = bytes;
-                again[n].size = size;
-                held += size;
-            }
+            read_picture(o, &again[n], &held); // a picture that cannot be read fails its write
             batch[n++] = o;
         }
         jobs_convert(again, n, BUILD.threads, 0);
