@@ -103,14 +103,34 @@ void add(Message* m, const char* text) {
     add_text(m, text, 0x7FFFFFFF);
 }
 
-void add_number(Message* m, int32_t value) {
+// value in decimal into out; the string runtime's int_to_str would write into its own area.
+char* decimal(int32_t value, char out[12]) {
     char digits[12]; // "-2147483648"
-    add(m, int_to_str(value, digits));
+    int32_t n = 0;
+    uint32_t magnitude = value < 0 ? 0u - (uint32_t)value : (uint32_t)value;
+    do {
+        digits[n++] = (char)('0' + magnitude % 10u);
+        magnitude /= 10u;
+    } while (magnitude);
+    int32_t at = 0;
+    if (value < 0)
+        out[at++] = '-';
+    while (n)
+        out[at++] = digits[--n];
+    out[at] = 0;
+    return out;
 }
 
-// The word of a field as the level file keeps it: the low 16 bits, read back signed.
+void add_number(Message* m, int32_t value) {
+    char digits[12];
+    add(m, decimal(value, digits));
+}
+
+// The word of a field as the level file keeps it.
 int32_t kept_word(const LevelFields* f, int32_t field) {
-    return (int16_t)(uint16_t)str_to_int(*level_field_text((LevelFields*)f, field));
+    LevelValues v;
+    level_value_take(&v, field, *level_field_text((LevelFields*)f, field));
+    return level_value_word(&v, field);
 }
 
 // Where a sprite's corner may be, on one axis, for the picture below the status bar.
@@ -229,21 +249,58 @@ int level_backdrop_check(const char* text) {
     return n <= LEVEL_BACKDROP_LENGTH;
 }
 
-void level_record_bytes(const LevelFields* f, unsigned char record[LEVEL_RECORD_SIZE]) {
+void level_value_take(LevelValues* v, int32_t index, const char* text) {
+    const LevelFieldInfo* info = level_field_info(index);
+    if (!info || info->kind == LEVEL_KIND_CHECK)
+        return;
+    if (info->kind == LEVEL_KIND_WORD) {
+        int16_t word = (int16_t)(uint16_t)str_to_int(text);
+        if (index == LEVEL_FIELD_GRAVITY_SWITCH_TIMES)
+            v->gravity_switch_times = word;
+        else
+            v->words[index - LEVEL_FIELD_START_X] = word;
+        return;
+    }
+    int description = index == LEVEL_FIELD_DESCRIPTION;
+    char* out = description ? v->description : v->backdrop_name;
+    int32_t most = description ? LEVEL_DESCRIPTION_LENGTH : LEVEL_BACKDROP_LENGTH;
+    int32_t n = 0;
+    for (; text && n < most && text[n]; ++n)
+        out[n] = text[n];
+    out[n] = 0;
+}
+
+int32_t level_value_word(const LevelValues* v, int32_t index) {
+    if (index == LEVEL_FIELD_GRAVITY_SWITCH_TIMES)
+        return v->gravity_switch_times;
+    if (index >= LEVEL_FIELD_START_X && index <= LEVEL_FIELD_LEVEL_TIME)
+        return v->words[index - LEVEL_FIELD_START_X];
+    return 0;
+}
+
+void level_values_of(const LevelFields* f, LevelValues* v) {
+    for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
+        if (i != LEVEL_FIELD_ANTI_GRAVITY)
+            level_value_take(v, i, *level_field_text((LevelFields*)f, i));
+    }
+    v->anti_gravity = (uint8_t)f->anti_gravity;
+}
+
+void level_encode(const LevelValues* v, unsigned char record[LEVEL_RECORD_SIZE]) {
     for (int32_t i = 0; i < LEVEL_RECORD_SIZE; ++i)
         record[i] = 0;
-    // As the writer's str_pad_right and str_left: cut at the length, spaces after a shorter
-    // description, zero bytes after a shorter backdrop name.
-    const char* text = f->description ? f->description : "";
+    // A text decoded from a damaged record may be longer than its field: cut, as the form's
+    // writer cuts what was typed.
+    const char* text = v->description;
     for (int32_t i = 0; i < LEVEL_DESCRIPTION_LENGTH; ++i)
         record[LEVEL_DESCRIPTION_OFFSET + i] = *text ? (unsigned char)*text++ : ' ';
     for (int32_t i = 0; i < LEVEL_WORD_COUNT; ++i)
-        put_word(record + LEVEL_START_X_OFFSET + 2 * i, str_to_int(f->words[i]));
-    record[LEVEL_ANTI_GRAVITY_OFFSET] = (unsigned char)f->anti_gravity;
-    text = f->backdrop_name ? f->backdrop_name : "";
+        put_word(record + LEVEL_START_X_OFFSET + 2 * i, v->words[i]);
+    record[LEVEL_ANTI_GRAVITY_OFFSET] = v->anti_gravity;
+    text = v->backdrop_name;
     for (int32_t i = 0; i < LEVEL_BACKDROP_LENGTH && text[i]; ++i)
         record[LEVEL_BACKDROP_OFFSET + i] = (unsigned char)text[i];
-    put_word(record + LEVEL_GRAVITY_SWITCH_OFFSET, str_to_int(f->gravity_switch_times));
+    put_word(record + LEVEL_GRAVITY_SWITCH_OFFSET, v->gravity_switch_times);
 }
 
 namespace {
@@ -259,38 +316,27 @@ void record_text(const unsigned char* record, int32_t offset, char* out) {
     out[n] = 0;
 }
 
-// The signed little-endian word at offset in decimal, as the file runtime reads a word.
-void record_word(const unsigned char* record, int32_t offset, char out[8]) {
-    int32_t value = (int16_t)(uint16_t)(record[offset] | record[offset + 1] << 8);
-    char digits[8];
-    int32_t n = 0;
-    uint32_t magnitude = value < 0 ? (uint32_t)-value : (uint32_t)value;
-    do {
-        digits[n++] = (char)('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude);
-    int32_t at = 0;
-    if (value < 0)
-        out[at++] = '-';
-    while (n)
-        out[at++] = digits[--n];
-    out[at] = 0;
+int16_t record_word(const unsigned char* record, int32_t offset) {
+    return (int16_t)(uint16_t)(record[offset] | record[offset + 1] << 8);
 }
 } // namespace
 
-void level_record_texts(const unsigned char record[LEVEL_RECORD_SIZE], LevelTexts* texts,
-                        LevelFields* f) {
-    record_text(record, LEVEL_DESCRIPTION_OFFSET, texts->description);
-    f->description = texts->description;
-    for (int32_t i = 0; i < LEVEL_WORD_COUNT; ++i) {
-        record_word(record, LEVEL_START_X_OFFSET + 2 * i, texts->words[i]);
-        f->words[i] = texts->words[i];
-    }
-    f->anti_gravity = record[LEVEL_ANTI_GRAVITY_OFFSET];
-    record_text(record, LEVEL_BACKDROP_OFFSET, texts->backdrop_name);
-    f->backdrop_name = texts->backdrop_name;
-    record_word(record, LEVEL_GRAVITY_SWITCH_OFFSET, texts->gravity_switch_times);
-    f->gravity_switch_times = texts->gravity_switch_times;
+void level_decode(const unsigned char record[LEVEL_RECORD_SIZE], LevelValues* v) {
+    record_text(record, LEVEL_DESCRIPTION_OFFSET, v->description);
+    for (int32_t i = 0; i < LEVEL_WORD_COUNT; ++i)
+        v->words[i] = record_word(record, LEVEL_START_X_OFFSET + 2 * i);
+    v->anti_gravity = record[LEVEL_ANTI_GRAVITY_OFFSET];
+    record_text(record, LEVEL_BACKDROP_OFFSET, v->backdrop_name);
+    v->gravity_switch_times = record_word(record, LEVEL_GRAVITY_SWITCH_OFFSET);
+}
+
+void level_fields_of(const LevelValues* v, LevelTexts* texts, LevelFields* f) {
+    f->description = v->description;
+    for (int32_t i = 0; i < LEVEL_WORD_COUNT; ++i)
+        f->words[i] = decimal(v->words[i], texts->words[i]);
+    f->anti_gravity = v->anti_gravity;
+    f->backdrop_name = v->backdrop_name;
+    f->gravity_switch_times = decimal(v->gravity_switch_times, texts->gravity_switch_times);
 }
 
 int32_t level_rule_count(void) {

@@ -1,8 +1,9 @@
 // The level module: the 56 bytes of a .LVL file that the game reads, the table of their fields
 // (record name, form label, gadget) that the Level Creator and the command-line tool share, the
-// checks they apply before writing, and the record made and taken apart in memory (level.cpp,
-// pure). Only level_record.cpp touches the file runtime: it writes and reads the record value by
-// value through the current file, as the forms do.
+// level's values and the form's texts they come from, the checks applied before writing, and the
+// record encoded and decoded in memory (level.cpp, pure). Only level_record.cpp touches the file
+// runtime: it writes and reads the record value by value through the current file, as the forms
+// do.
 #pragma once
 #include <stdint.h>
 
@@ -69,26 +70,44 @@ struct LevelFieldInfo {
     int32_t kind;      // LevelFieldKind
 };
 
-// Writes the 56 bytes onto the current file (freshly created), field by field. Produces its
-// working strings past the current position of the string area and restores the position, so the
-// texts of f must lie before it (a caller steps past each text it fetched).
-void level_record_write(const LevelFields* f);
-// The same 56 bytes as level_record_write, into record, with no file: pure, so a caller can
-// compare them with a file already on disk or hand them to another writer.
-void level_record_bytes(const LevelFields* f, unsigned char record[LEVEL_RECORD_SIZE]);
-// Room for the texts of one record as level_record_texts gives them: a text read to the record's
-// end at most, a word's decimal text ("-32768").
-struct LevelTexts {
+// The level as the game keeps it: values, as level_encode writes them and level_decode takes
+// them. A text is the file's bytes (Windows-1252) without its padding; one taken from a file runs
+// to its first 0x00, LF or CR byte, as every reader of the file runtime takes it, so a damaged
+// record's text may run on past its field (hence room for the whole record).
+struct LevelValues {
     char description[LEVEL_RECORD_SIZE + 1];
-    char words[LEVEL_WORD_COUNT][8];
+    int16_t words[LEVEL_WORD_COUNT]; // in the order of LevelFields' words
+    uint8_t anti_gravity;            // the byte as stored: 1 ticked, 0 clear
     char backdrop_name[LEVEL_RECORD_SIZE + 1];
-    char gravity_switch_times[8];
+    int16_t gravity_switch_times;
 };
-// The record's 56 bytes as level_record_read takes them from a file, with no file: pure. Each
-// text runs from its offset to its first 0x00, LF or CR byte (or the record's end), each word is a
-// signed 16-bit number in decimal; the texts of f point into texts.
-void level_record_texts(const unsigned char record[LEVEL_RECORD_SIZE], LevelTexts* texts,
-                        LevelFields* f);
+
+// The forms' rule for one field's text (not the check box's): a text cut to what its field keeps
+// (23 or 12 characters), a number read as the string runtime reads one and kept as its low 16
+// bits. A null text counts as empty. The rules (level_rule_holds) say which texts are refused;
+// this only says what a text becomes.
+void level_value_take(LevelValues* v, int32_t index, const char* text);
+// The word of a word field (LEVEL_KIND_WORD) of v; 0 for any other field.
+int32_t level_value_word(const LevelValues* v, int32_t index);
+// Every field of f by that rule, the check box's state as its low byte.
+void level_values_of(const LevelFields* f, LevelValues* v);
+// The 56 bytes of v: each text cut to its field, the description padded with spaces, the
+// backdrop name with zero bytes, the words little-endian. Pure.
+void level_encode(const LevelValues* v, unsigned char record[LEVEL_RECORD_SIZE]);
+// The values in the 56 bytes, as level_record_read takes them from a file. Pure.
+void level_decode(const unsigned char record[LEVEL_RECORD_SIZE], LevelValues* v);
+// Room for the texts of one level's values as level_fields_of gives them.
+struct LevelTexts {
+    char words[LEVEL_WORD_COUNT][12]; // a number's decimal text
+    char gravity_switch_times[12];
+};
+// The values as the form's texts: each word in decimal (into texts), the texts of v themselves.
+// f points into v and texts, which must outlive it.
+void level_fields_of(const LevelValues* v, LevelTexts* texts, LevelFields* f);
+
+// Writes the 56 bytes of v onto the current file (freshly created), value by value, as
+// level_encode lays them out.
+void level_record_write(const LevelValues* v);
 // Reads the current file from position 0 into f. Every text is produced at the current position
 // and stepped past, so all stay alive together; the caller restores the position when done.
 void level_record_read(LevelFields* f);

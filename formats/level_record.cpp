@@ -1,30 +1,33 @@
 // Writing and reading the level record through the current file, one value at a time, in the
-// order the game's format fixes. The texts are produced in the temporary string area.
+// order the game's format fixes. The texts read are produced in the temporary string area.
 #include "level.h"
 #include "file.h"
 #include "str.h"
 
-void level_record_write(const LevelFields* f) {
-    // The caller's texts may end right at the current position (a fetched text whose terminator
-    // the position rests on): step once so nothing produced here can overwrite one of them.
-    char* saved = str_position();
-    str_step();
-    char* start = str_position();
-
-    file_write_string(str_pad_right(f->description, LEVEL_DESCRIPTION_LENGTH, " ", start));
+void level_record_write(const LevelValues* v) {
+    // The description padded to its field here rather than in the string area, so the writer
+    // needs no room there whatever the caller keeps in it.
+    char description[LEVEL_DESCRIPTION_LENGTH + 1];
+    int32_t n = 0;
+    for (; n < LEVEL_DESCRIPTION_LENGTH && v->description[n]; ++n)
+        description[n] = v->description[n];
+    for (; n < LEVEL_DESCRIPTION_LENGTH; ++n)
+        description[n] = ' ';
+    description[n] = 0;
+    file_write_string(description);
     file_write_byte(0);
     for (int32_t i = 0; i < LEVEL_WORD_COUNT; ++i)
-        file_write_word(str_to_int(f->words[i]));
-    file_write_byte(f->anti_gravity);
+        file_write_word(v->words[i]);
+    file_write_byte(v->anti_gravity);
 
     // The name ends at its first zero byte; the fill keeps the terminator at offset 53.
-    file_write_string(str_left(f->backdrop_name, LEVEL_BACKDROP_LENGTH, start));
-    for (int32_t n = str_length(f->backdrop_name); n < LEVEL_BACKDROP_LENGTH; ++n)
+    for (n = 0; n < LEVEL_BACKDROP_LENGTH && v->backdrop_name[n]; ++n)
+        file_write_byte((unsigned char)v->backdrop_name[n]);
+    for (; n < LEVEL_BACKDROP_LENGTH; ++n)
         file_write_byte(0);
     file_write_byte(0);
 
-    file_write_word(str_to_int(f->gravity_switch_times));
-    str_set_position(saved);
+    file_write_word(v->gravity_switch_times);
 }
 
 void level_record_read(LevelFields* f) {

@@ -8,27 +8,8 @@
 #include "str.h"
 
 namespace {
-// The record's texts are all held in the string area while it is written. Each is reduced as soon
-// as it is read to what the record stores (the description to its 23 characters, a number to its
-// value's decimal text), so together they take a few hundred bytes whatever the fields hold; held
-// whole, long fields could fill the area and leave the writer no room, cutting a number or
-// dropping a text from the record.
 char* field_text(int32_t gadget) {
     char* text = gadget_get_text(gadget);
-    str_step();
-    return text;
-}
-
-char* field_description(void) {
-    char* text = gadget_get_text(GADGET_DESCRIPTION);
-    str_pad_right(text, LEVEL_DESCRIPTION_LENGTH, " ", text);
-    str_step();
-    return text;
-}
-
-char* field_number(int32_t gadget) {
-    char* text = gadget_get_text(gadget);
-    int_to_str(str_to_int(text), text);
     str_step();
     return text;
 }
@@ -76,14 +57,17 @@ void write_level_file(void) {
         message_box("File Access", "Error: Can't create file", 0);
         return;
     }
-    LevelFields fields;
-    fields.description = field_description();
-    for (int i = 0; i < 8; ++i)
-        fields.words[i] = field_number(GADGET_START_X + i);
-    fields.anti_gravity = (int32_t)gadget_get_state(GADGET_ANTI_GRAVITY);
-    fields.backdrop_name = field_text(GADGET_BACKDROP); // checked: 12 characters at most
-    fields.gravity_switch_times = field_number(GADGET_SWITCH_GRAVITY);
-    level_record_write(&fields);
+    // Each text becomes its value as soon as it is read, so the string area holds one field's
+    // text at a time whatever the fields hold.
+    LevelValues values;
+    for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
+        const LevelFieldInfo* info = level_field_info(i);
+        if (info->kind != LEVEL_KIND_CHECK)
+            level_value_take(&values, i, gadget_get_text(info->gadget));
+        str_set_position(start);
+    }
+    values.anti_gravity = (uint8_t)gadget_get_state(GADGET_ANTI_GRAVITY);
+    level_record_write(&values);
     str_set_position(start);
     if (file_close(0))
         message_box("Done", "Level data file created", 0);

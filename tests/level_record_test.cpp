@@ -5,6 +5,7 @@
 #include "level.h"
 #include "str.h"
 #include "test_support.h"
+#include <string.h>
 #include <string>
 #include <vector>
 
@@ -16,16 +17,30 @@ LevelFields empty_fields(void) {
     return f;
 }
 
-// The record as level_record_write writes it; level_record_bytes must make the same bytes in
-// memory.
+// The form's texts as values, written by level_record_write; level_encode must make the same
+// bytes in memory, and level_decode take back the values it was given.
 Bytes write_record(const std::string& path, const LevelFields& f) {
+    LevelValues v;
+    memset(&v, 0x55, sizeof v);
+    level_values_of(&f, &v);
     REQUIRE(file_create(0, path.c_str()) != 0);
-    level_record_write(&f);
+    level_record_write(&v);
     REQUIRE(file_close(0) == 1);
     Bytes written = test_read_file(path);
     Bytes made(LEVEL_RECORD_SIZE, 0xAA);
-    level_record_bytes(&f, made.data());
+    level_encode(&v, made.data());
     CHECK(made == written);
+    LevelValues back;
+    level_decode(made.data(), &back);
+    for (int i = 0; i < LEVEL_WORD_COUNT; ++i)
+        CHECK(back.words[i] == v.words[i]);
+    CHECK(back.gravity_switch_times == v.gravity_switch_times);
+    CHECK(back.anti_gravity == v.anti_gravity);
+    CHECK(std::string(back.backdrop_name) == v.backdrop_name);
+    // The description comes back with the spaces that fill its field.
+    std::string padded = v.description;
+    padded.resize(LEVEL_DESCRIPTION_LENGTH, ' ');
+    CHECK(std::string(back.description) == padded);
     return written;
 }
 
@@ -52,9 +67,11 @@ Loaded read_record(const std::string& path) {
     // The pure decoder takes the same texts from the same bytes.
     Bytes bytes = test_read_file(path);
     REQUIRE(bytes.size() == (size_t)LEVEL_RECORD_SIZE);
+    LevelValues v;
+    level_decode(bytes.data(), &v);
     LevelTexts texts;
     LevelFields g;
-    level_record_texts(bytes.data(), &texts, &g);
+    level_fields_of(&v, &texts, &g);
     CHECK(g.description == l.description);
     for (int i = 0; i < LEVEL_WORD_COUNT; ++i)
         CHECK(g.words[i] == l.words[i]);

@@ -638,7 +638,9 @@ int32_t plan_writes(WriteJob* writes, int32_t* later) {
         const unsigned char* bytes = 0;
         uint32_t count = 0;
         if (o->kind == OUTPUT_LEVEL) {
-            level_record_bytes(&pack_entry(o->entry)->fields, o->record);
+            LevelValues values;
+            level_values_of(&pack_entry(o->entry)->fields, &values);
+            level_encode(&values, o->record);
             o->hash = jobs_hash(o->record, LEVEL_RECORD_SIZE);
             o->known = 1;
             if (decide_write_level(&o->decision, o->hash)) {
@@ -1036,8 +1038,8 @@ int run_pack(const char* given) {
 }
 
 // Reads the level file name into f for check, reporting to the findings.
-int read_level_file(const char* name, LevelFields* f, LevelTexts* texts) {
-    int read = tool_level_read(name, f, texts);
+int read_level_file(const char* name, LevelValues* v) {
+    int read = tool_level_read(name, v);
     if (read != FILE_DONE)
         findings_add(FINDING_ERROR, 0, 0, 0, tool_level_problem(read));
     return read == FILE_DONE;
@@ -1048,9 +1050,11 @@ int check_level_files(int count, char** files) {
     findings_start(0);
     for (int i = 0; i < count; ++i) {
         findings_file(files[i]);
-        LevelFields f;
-        LevelTexts texts;
-        if (read_level_file(files[i], &f, &texts)) {
+        LevelValues values;
+        if (read_level_file(files[i], &values)) {
+            LevelTexts texts;
+            LevelFields f;
+            level_fields_of(&values, &texts, &f);
             pack_check_level(0, 0, &f);
             const char* backdrop = f.backdrop_name ? f.backdrop_name : "";
             // A name cut here is not looked for: the backdrop counts as not found.

@@ -112,9 +112,8 @@ void add_level(const char* file) {
     // A name too long to use is one that cannot be opened.
     int named = text_join(level, sizeof level, INIT.folder, file);
     named = text_base_name(base, sizeof base, file) && named;
-    LevelFields fields;
-    LevelTexts texts;
-    int read = named ? tool_level_read(level, &fields, &texts) : (int)FILE_NOT_OPENED;
+    LevelValues values;
+    int read = named ? tool_level_read(level, &values) : (int)FILE_NOT_OPENED;
     if (read != FILE_DONE) {
         tool_level_report(level, read);
         INIT.failed = 1;
@@ -129,6 +128,9 @@ void add_level(const char* file) {
         out_error(level, message);
         text_format(picture, sizeof picture, "%s.png", base);
     }
+    LevelTexts texts;
+    LevelFields fields;
+    level_fields_of(&values, &texts, &fields);
     if (!pack_add(PACK_LEVEL, base, picture, &fields)) {
         out_error(0, "Error: Not enough memory");
         INIT.failed = 1;

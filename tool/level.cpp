@@ -23,15 +23,12 @@ struct LevelToolState {
 LevelToolState LEVEL_TOOL;
 
 // The field's value into out, as the listing shows it.
-void put_value(char* out, int32_t room, LevelFields* f, int32_t index, int json) {
-    const LevelFieldInfo* info = level_field_info(index);
-    if (info->kind == LEVEL_KIND_CHECK) {
-        text_format(out, room, "%d", (int)f->anti_gravity);
-        return;
-    }
-    const char* text = *level_field_text(f, index);
-    if (info->kind == LEVEL_KIND_WORD) {
-        text_format(out, room, "%s", text ? text : "");
+void put_value(char* out, int32_t room, const LevelValues* v, int32_t index, int json) {
+    const char* text = index == LEVEL_FIELD_DESCRIPTION ? v->description : v->backdrop_name;
+    if (index == LEVEL_FIELD_ANTI_GRAVITY) {
+        text_format(out, room, "%d", (int)v->anti_gravity);
+    } else if (level_field_info(index)->kind == LEVEL_KIND_WORD) {
+        text_format(out, room, "%d", (int)level_value_word(v, index));
     } else if (!json) {
         text_quote(out, room, text);
     } else {
@@ -42,23 +39,23 @@ void put_value(char* out, int32_t room, LevelFields* f, int32_t index, int json)
 
 // "Wumpo Start X: 40": the form's label, then the value; labels that end in their own colon or
 // question mark get no second one.
-void print_text(LevelFields* f) {
+void print_text(const LevelValues* v) {
     for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
         const char* label = level_field_info(i)->label;
         size_t n = strlen(label);
         char value[TEXT_MESSAGE_ROOM], line[TEXT_MESSAGE_ROOM];
-        put_value(value, sizeof value, f, i, 0);
+        put_value(value, sizeof value, v, i, 0);
         text_format(line, sizeof line, "%s%s%s", label,
                     n > 0 && (label[n - 1] == ':' || label[n - 1] == '?') ? " " : ": ", value);
         out_line(line);
     }
 }
 
-void print_json(LevelFields* f) {
+void print_json(const LevelValues* v) {
     out_line("{");
     for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
         char value[TEXT_MESSAGE_ROOM], line[TEXT_MESSAGE_ROOM];
-        put_value(value, sizeof value, f, i, 1);
+        put_value(value, sizeof value, v, i, 1);
         text_format(line, sizeof line, "  \"%s\": %s%s", level_field_info(i)->name, value,
                     i + 1 < LEVEL_FIELD_COUNT ? "," : "");
         out_line(line);
@@ -129,7 +126,7 @@ int values_valid(const char* file, LevelFields* f, const char* anti_gravity) {
 }
 } // namespace
 
-int tool_level_read(const char* name, LevelFields* f, LevelTexts* texts) {
+int tool_level_read(const char* name, LevelValues* v) {
     unsigned char record[LEVEL_RECORD_SIZE];
     uint32_t size = 0;
     char* full = path_full(name);
@@ -141,7 +138,7 @@ int tool_level_read(const char* name, LevelFields* f, LevelTexts* texts) {
         return FILE_WRONG_SIZE;
     if (read != FILE_DONE)
         return FILE_NOT_OPENED;
-    level_record_texts(record, texts, f);
+    level_decode(record, v);
     return FILE_DONE;
 }
 
@@ -177,17 +174,16 @@ int tool_level_show(int count, char** args) {
     if (!file)
         return help_usage("level show", "a level file name is needed");
 
-    LevelFields fields;
-    LevelTexts texts;
-    int read = tool_level_read(file, &fields, &texts);
+    LevelValues values;
+    int read = tool_level_read(file, &values);
     if (read != FILE_DONE) {
         tool_level_report(file, read);
         return TOOL_FAILED;
     }
     if (json)
-        print_json(&fields);
+        print_json(&values);
     else
-        print_text(&fields);
+        print_text(&values);
     return TOOL_DONE;
 }
 
@@ -226,7 +222,9 @@ int tool_level_create(int count, char** args) {
             out_error(file, "Error: Can't create file");
             status = TOOL_FAILED;
         } else {
-            level_record_write(&fields);
+            LevelValues values;
+            level_values_of(&fields, &values);
+            level_record_write(&values);
             if (!file_close(0)) {
                 out_error(file, "Error: Can't write file");
                 status = TOOL_FAILED;

@@ -21,8 +21,8 @@ enum { PREVIEW_FILE_MAX = 64 * 1024 * 1024 };
 
 // The page position of a sprite gadget is the level position + 10, the picture gadget's own
 // position; the picture position is therefore the level position itself.
-int32_t picture_position(const char* text) {
-    int32_t page = str_to_int(text) + 10;
+int32_t picture_position(int32_t position) {
+    int32_t page = position + 10;
     // A page position of -1 is the gadget move's sign for "keep the current one", which in a
     // form just opened is the sprite's starting place at the picture's corner.
     if (page == -1)
@@ -59,24 +59,23 @@ int tool_preview(int count, char** args) {
     const char* bitmap_name = args[1];
     const char* out_name = args[2];
 
-    LevelFields level;
-    LevelTexts texts;
-    int read = tool_level_read(level_name, &level, &texts);
+    LevelValues level;
+    int read = tool_level_read(level_name, &level);
     if (read != FILE_DONE) {
         tool_level_report(level_name, read);
         return TOOL_FAILED;
     }
-    int32_t start_x = picture_position(*level_field_text(&level, LEVEL_FIELD_START_X));
-    int32_t start_y = picture_position(*level_field_text(&level, LEVEL_FIELD_START_Y));
-    int32_t exit_x = picture_position(*level_field_text(&level, LEVEL_FIELD_EXIT_X));
-    int32_t exit_y = picture_position(*level_field_text(&level, LEVEL_FIELD_EXIT_Y));
+    int32_t start_x = picture_position(level_value_word(&level, LEVEL_FIELD_START_X));
+    int32_t start_y = picture_position(level_value_word(&level, LEVEL_FIELD_START_Y));
+    int32_t exit_x = picture_position(level_value_word(&level, LEVEL_FIELD_EXIT_X));
+    int32_t exit_y = picture_position(level_value_word(&level, LEVEL_FIELD_EXIT_Y));
     // Only the state 1 is a ticked box; any other byte shows the plain exit.
     const char* exit_sprite = level.anti_gravity == 1 ? PATH_IMAGES LEVEL_EXIT_GRAVITY_SPRITE
                                                       : PATH_IMAGES LEVEL_EXIT_SPRITE;
-    StatusBarValues numbers = {str_to_int(*level_field_text(&level, LEVEL_FIELD_LEVEL_TIME)),
-                               str_to_int(*level_field_text(&level, LEVEL_FIELD_WUMPO_TO_CREATE)),
-                               str_to_int(*level_field_text(&level, LEVEL_FIELD_WUMPO_TO_SAVE)),
-                               str_to_int(*level_field_text(&level, LEVEL_FIELD_DRAW_MATERIAL))};
+    StatusBarValues numbers = {level_value_word(&level, LEVEL_FIELD_LEVEL_TIME),
+                               level_value_word(&level, LEVEL_FIELD_WUMPO_TO_CREATE),
+                               level_value_word(&level, LEVEL_FIELD_WUMPO_TO_SAVE),
+                               level_value_word(&level, LEVEL_FIELD_DRAW_MATERIAL)};
 
     BitmapPicture picture, cloud, exit, status_bar;
     if (!artwork_read(bitmap_name, &picture) ||

@@ -37,7 +37,7 @@ int tool_pack_init(int count, char** args);
 // Reads the level file that the user named (shown in messages) into f, its texts held in texts.
 // FILE_DONE when read; FILE_NOT_OPENED when it could not be read, FILE_WRONG_SIZE when it is not
 // 56 bytes long; tool_level_problem tells either.
-int tool_level_read(const char* name, LevelFields* f, LevelTexts* texts);
+int tool_level_read(const char* name, LevelValues* v);
 // "Can't open level file" or "Not a level file", for what tool_level_read gave.
 const char* tool_level_problem(int outcome);
 // "name: Error: " and that problem on standard error.

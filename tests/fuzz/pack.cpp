@@ -42,7 +42,9 @@ Copy copy_pack(void) {
             continue;
         // A field left out ("") and written back (0) are the same level: the record decides.
         unsigned char record[LEVEL_RECORD_SIZE];
-        level_record_bytes(&f, record);
+        LevelValues v;
+        level_values_of(&f, &v);
+        level_encode(&v, record);
         c.texts.push_back(std::string((const char*)record, LEVEL_RECORD_SIZE));
     }
     return c;
@@ -108,8 +110,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (findings_errors() != 0)
             abort();
         check_values(&f);
+        LevelValues v;
+        level_values_of(&f, &v);
         unsigned char record[LEVEL_RECORD_SIZE];
-        level_record_bytes(&f, record);
+        level_encode(&v, record);
     }
     pack_release();
 
