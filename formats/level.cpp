@@ -2,6 +2,7 @@
 // written, and the record's bytes made and read in memory. Pure: no platform call, so the rules are
 // tested on their own.
 #include "level.h"
+#include "code_page.h"
 #include "str.h"
 
 namespace {
@@ -142,11 +143,6 @@ void place_range(const LevelRuleInfo* rule, int32_t* low, int32_t* high) {
     *low = horizontal ? 0 : LEVEL_STATUS_BAR_HEIGHT;
     *high = (horizontal ? LEVEL_PICTURE_WIDTH : LEVEL_PICTURE_HEIGHT) - size;
 }
-
-void put_word(unsigned char* at, int32_t value) {
-    at[0] = (unsigned char)value;
-    at[1] = (unsigned char)(value >> 8);
-}
 } // namespace
 
 const LevelFieldInfo* level_field_info(int32_t index) {
@@ -286,50 +282,6 @@ void level_values_of(const LevelFields* f, LevelValues* v) {
     v->anti_gravity = (uint8_t)f->anti_gravity;
 }
 
-void level_encode(const LevelValues* v, unsigned char record[LEVEL_RECORD_SIZE]) {
-    for (int32_t i = 0; i < LEVEL_RECORD_SIZE; ++i)
-        record[i] = 0;
-    // A text decoded from a damaged record may be longer than its field: cut, as the form's
-    // writer cuts what was typed.
-    const char* text = v->description;
-    for (int32_t i = 0; i < LEVEL_DESCRIPTION_LENGTH; ++i)
-        record[LEVEL_DESCRIPTION_OFFSET + i] = *text ? (unsigned char)*text++ : ' ';
-    for (int32_t i = 0; i < LEVEL_WORD_COUNT; ++i)
-        put_word(record + LEVEL_START_X_OFFSET + 2 * i, v->words[i]);
-    record[LEVEL_ANTI_GRAVITY_OFFSET] = v->anti_gravity;
-    text = v->backdrop_name;
-    for (int32_t i = 0; i < LEVEL_BACKDROP_LENGTH && text[i]; ++i)
-        record[LEVEL_BACKDROP_OFFSET + i] = (unsigned char)text[i];
-    put_word(record + LEVEL_GRAVITY_SWITCH_OFFSET, v->gravity_switch_times);
-}
-
-namespace {
-// The text at offset, to the first byte that ends a line of the file runtime, or the record's end.
-void record_text(const unsigned char* record, int32_t offset, char* out) {
-    int32_t n = 0;
-    for (int32_t i = offset; i < LEVEL_RECORD_SIZE; ++i) {
-        unsigned char c = record[i];
-        if (c == 0x00 || c == 0x0A || c == 0x0D)
-            break;
-        out[n++] = (char)c;
-    }
-    out[n] = 0;
-}
-
-int16_t record_word(const unsigned char* record, int32_t offset) {
-    return (int16_t)(uint16_t)(record[offset] | record[offset + 1] << 8);
-}
-} // namespace
-
-void level_decode(const unsigned char record[LEVEL_RECORD_SIZE], LevelValues* v) {
-    record_text(record, LEVEL_DESCRIPTION_OFFSET, v->description);
-    for (int32_t i = 0; i < LEVEL_WORD_COUNT; ++i)
-        v->words[i] = record_word(record, LEVEL_START_X_OFFSET + 2 * i);
-    v->anti_gravity = record[LEVEL_ANTI_GRAVITY_OFFSET];
-    record_text(record, LEVEL_BACKDROP_OFFSET, v->backdrop_name);
-    v->gravity_switch_times = record_word(record, LEVEL_GRAVITY_SWITCH_OFFSET);
-}
-
 void level_fields_of(const LevelValues* v, LevelTexts* texts, LevelFields* f) {
     f->description = v->description;
     for (int32_t i = 0; i < LEVEL_WORD_COUNT; ++i)
@@ -439,4 +391,28 @@ int level_rule_message(int32_t index, const LevelFields* f, char* out, int32_t r
         add_number(&m, n);
     }
     return m.whole;
+}
+
+int level_text_take(const char* text, int32_t most, int utf8, char* out) {
+    if (utf8)
+        return code_page_1252_of_utf8(text, most, out);
+    const char* t = text ? text : "";
+    int32_t n = 0;
+    for (; t[n] && (most < 0 || n < most); ++n)
+        out[n] = t[n];
+    out[n] = 0;
+    return 1;
+}
+
+int level_text_show(const char* text, int utf8, char* out, int32_t room) {
+    if (utf8)
+        return code_page_utf8_of_1252(text, out, room);
+    if (room < 1)
+        return 0;
+    const char* t = text ? text : "";
+    int32_t n = 0;
+    for (; t[n] && n + 1 < room; ++n)
+        out[n] = t[n];
+    out[n] = 0;
+    return t[n] == 0;
 }

@@ -1,9 +1,9 @@
 // The level module: the 56 bytes of a .LVL file that the game reads, the table of their fields
 // (record name, form label, gadget) that the Level Creator and the command-line tool share, the
 // level's values and the form's texts they come from, the checks applied before writing, and the
-// record encoded and decoded in memory (level.cpp, pure). Only level_record.cpp touches the file
-// runtime: it writes and reads the record value by value through the current file, as the forms
-// do.
+// record encoded and decoded in memory (level_bytes.cpp; both pure). Only level_record.cpp touches
+// the file runtime: it writes and reads the record value by value through the current file, as the
+// forms do.
 #pragma once
 #include <stdint.h>
 
@@ -104,6 +104,21 @@ struct LevelTexts {
 // The values as the form's texts: each word in decimal (into texts), the texts of v themselves.
 // f points into v and texts, which must outlive it.
 void level_fields_of(const LevelValues* v, LevelTexts* texts, LevelFields* f);
+
+// The level file's two texts are Windows-1252 on every system. The programs' own texts are UTF-8
+// where the system gives them that code page (utf8 = 1, as os_text_is_utf8 says) and the level
+// file's own bytes elsewhere (utf8 = 0: taken as they are, as they always were).
+// The form's text as the level file holds it, into out (terminated; out may be text itself,
+// else it needs the text's length + 1 bytes): its first most characters (all when most < 0),
+// so that a cut and a length count the characters the game stores, not UTF-8 bytes. 1 when
+// done; 0 when one of them has no Windows-1252 byte: the text cannot be stored, and the message
+// is the field's label followed by LEVEL_TEXT_NOT_IN_CODE_PAGE.
+int level_text_take(const char* text, int32_t most, int utf8, char* out);
+#define LEVEL_TEXT_NOT_IN_CODE_PAGE                                                                \
+    " has a letter that the level file's code page (Windows-1252) does not have"
+// A text of the level file as the programs show it, into out (room bytes, terminated; 3 bytes
+// a character under UTF-8). 1 when it fitted whole.
+int level_text_show(const char* text, int utf8, char* out, int32_t room);
 
 // Writes the 56 bytes of v onto the current file (freshly created), value by value, as
 // level_encode lays them out.

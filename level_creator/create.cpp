@@ -4,6 +4,7 @@
 #include "gadget.h"
 #include "level.h"
 #include "message.h"
+#include "os.h"
 #include "screen_image.h"
 #include "str.h"
 
@@ -21,18 +22,50 @@ void report_rule(int32_t rule, const LevelFields* f) {
     message_box("Level Settings", message, 0);
 }
 
+// A text field's text as the level file holds it (Windows-1252), converted in place: the
+// characters the record keeps, and for the backdrop name one more, so that its length rule sees
+// a longer one. 0 when a letter has no byte there.
+int field_record_text(int32_t field, char* text) {
+    int32_t most =
+        field == LEVEL_FIELD_DESCRIPTION ? LEVEL_DESCRIPTION_LENGTH : LEVEL_BACKDROP_LENGTH + 1;
+    return level_text_take(text, most, os_text_is_utf8(), text);
+}
+
+// "Error: Level Description has a letter that the level file's code page ...": refused rather
+// than stored as '?' or a look-alike letter.
+int text_storable(int32_t field) {
+    char* start = str_position();
+    int ok = field_record_text(field, gadget_get_text(level_field_info(field)->gadget));
+    str_set_position(start);
+    if (!ok) {
+        int32_t n = 0;
+        const char* label = level_field_message_label(field, &n);
+        str_concat("Error: ");
+        str_left(label, n, str_position());
+        str_concat(LEVEL_TEXT_NOT_IN_CODE_PAGE);
+        message_box("Level Settings", start, 0);
+        str_set_position(start);
+    }
+    return ok;
+}
+
 // The game stores 16-bit words and looks the backdrop up by name: a value that would be cut or
 // wrapped is refused before anything is written, rather than stored as something else. The
 // level's rules are applied one field at a time, in their order, stopping at the first broken;
-// the check box's rule always holds, its gadget having two states.
+// the check box's rule always holds, its gadget having two states. The texts must have their
+// letters in the level file's code page, the backdrop's before its length is judged.
 int settings_valid(void) {
     char* start = str_position();
     for (int32_t i = 0; i < level_rule_count(); ++i) {
         const LevelRuleInfo* rule = level_rule_info(i);
         if (rule->severity != LEVEL_RULE_ERROR || rule->kind == LEVEL_RULE_CHECK_BOX)
             continue;
+        if (level_field_info(rule->field)->kind == LEVEL_KIND_TEXT && !text_storable(rule->field))
+            return 0;
         LevelFields f = {};
-        const char* text = gadget_get_text(level_field_info(rule->field)->gadget);
+        char* text = gadget_get_text(level_field_info(rule->field)->gadget);
+        if (level_field_info(rule->field)->kind == LEVEL_KIND_TEXT)
+            field_record_text(rule->field, text);
         *level_field_text(&f, rule->field) = text;
         // A field read is cut at GADGET_TEXT_MAX characters, so a number that long may have
         // lost digits that the rule never saw: refused rather than stored as some other value.
@@ -44,7 +77,7 @@ int settings_valid(void) {
             return 0;
         }
     }
-    return 1;
+    return text_storable(LEVEL_FIELD_DESCRIPTION);
 }
 
 void write_level_file(void) {
@@ -62,8 +95,11 @@ void write_level_file(void) {
     LevelValues values;
     for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
         const LevelFieldInfo* info = level_field_info(i);
-        if (info->kind != LEVEL_KIND_CHECK)
-            level_value_take(&values, i, gadget_get_text(info->gadget));
+        char* text = info->kind != LEVEL_KIND_CHECK ? gadget_get_text(info->gadget) : 0;
+        if (info->kind == LEVEL_KIND_TEXT)
+            field_record_text(i, text); // refused above when it cannot be
+        if (text)
+            level_value_take(&values, i, text);
         str_set_position(start);
     }
     values.anti_gravity = (uint8_t)gadget_get_state(GADGET_ANTI_GRAVITY);

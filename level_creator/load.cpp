@@ -4,6 +4,7 @@
 #include "gadget.h"
 #include "level.h"
 #include "message.h"
+#include "os.h"
 #include "str.h"
 
 void level_load(void) {
@@ -31,11 +32,15 @@ void level_load(void) {
 
     LevelFields fields;
     level_record_read(&fields);
-    gadget_set_text(GADGET_DESCRIPTION, fields.description);
+    // The file's texts are Windows-1252, the form's the system's code page.
+    char shown[3 * LEVEL_RECORD_SIZE + 1];
+    level_text_show(fields.description, os_text_is_utf8(), shown, (int32_t)sizeof shown);
+    gadget_set_text(GADGET_DESCRIPTION, shown);
     for (int i = 0; i < 8; ++i)
         gadget_set_text(GADGET_START_X + i, fields.words[i]);
     gadget_set_state(GADGET_ANTI_GRAVITY, fields.anti_gravity);
-    gadget_set_text(GADGET_BACKDROP, fields.backdrop_name);
+    level_text_show(fields.backdrop_name, os_text_is_utf8(), shown, (int32_t)sizeof shown);
+    gadget_set_text(GADGET_BACKDROP, shown);
     gadget_set_text(GADGET_SWITCH_GRAVITY, fields.gravity_switch_times);
     str_set_position(start);
     file_close(0);

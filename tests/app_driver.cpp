@@ -92,7 +92,13 @@ namespace {
 void display_dpi_default(void);
 }
 
-App app_launch(const std::string& folder, const char* exe, const char* title, unsigned timeout_ms) {
+void app_copy_ready(const std::string& folder) {
+    CreateDirectoryA(folder.c_str(), 0);
+    copy_tree(app_ready_folder(), folder);
+}
+
+App app_launch(const std::string& folder, const char* exe, const char* title, unsigned timeout_ms,
+               const std::string& current) {
     // A run that ended inside an AppDisplayDpi (a crash) would leave its scale to every later one.
     display_dpi_default();
     App app;
@@ -102,7 +108,8 @@ App app_launch(const std::string& folder, const char* exe, const char* title, un
     buffer.push_back(0);
     STARTUPINFOA si = {};
     si.cb = sizeof si;
-    if (!CreateProcessA(0, buffer.data(), 0, 0, FALSE, 0, 0, app.folder.c_str(), &si, &app.process))
+    const std::string& directory = current.empty() ? app.folder : current;
+    if (!CreateProcessA(0, buffer.data(), 0, 0, FALSE, 0, 0, directory.c_str(), &si, &app.process))
         return app;
     WaitForInputIdle(app.process.hProcess, timeout_ms);
     DWORD start = GetTickCount();

@@ -25,9 +25,12 @@ std::string app_ready_folder();
 // there; waits for its window of that title. app.window is 0 when it did not appear.
 App app_start(const char* scratch_name, const char* exe, const char* title);
 // Starts the program in folder (with a final backslash) as it is, and waits at most timeout_ms
-// for its window.
+// for its window; its current directory is current, the folder itself when that is empty (as a
+// shortcut or a file association may start it elsewhere).
 App app_launch(const std::string& folder, const char* exe, const char* title,
-               unsigned timeout_ms = 20000);
+               unsigned timeout_ms = 20000, const std::string& current = "");
+// Copies the ready-to-run folder into folder (with a final backslash; made when missing).
+void app_copy_ready(const std::string& folder);
 // Posts WM_CLOSE to the window (the close box) and waits for the process; its exit code, or -2
 // when it did not end (it is then killed).
 int app_close(App& app, unsigned timeout_ms = 20000);

@@ -256,6 +256,7 @@ void check_manifests(const std::string& dir, const char* architecture) {
               "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
             CHECK(manifest.find(os) != std::string::npos);
         CHECK(manifest.find("\">true</longPathAware>") != std::string::npos);
+        CHECK(manifest.find("\">UTF-8</activeCodePage>") != std::string::npos);
         CHECK((manifest.find("\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"") !=
                std::string::npos) == window);
         CHECK((manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>") != std::string::npos) ==

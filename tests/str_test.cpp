@@ -2,6 +2,7 @@
 // the bound of the temporary string area.
 #include <doctest.h>
 #include "str.h"
+#include "code_page.h"
 #include <string.h>
 #include <string>
 
@@ -194,4 +195,32 @@ TEST_CASE("file name rules: relative to a folder, extensions in any letter case"
     CHECK_FALSE(str_has_extension("cavelvl", ".lvl"));
     CHECK_FALSE(str_has_extension("lvl", ".lvl"));
     CHECK_FALSE(str_has_extension(nullptr, ".png"));
+}
+
+TEST_CASE("code page: Windows-1252 from and to UTF-8, as the level file's texts need") {
+    char out[32];
+    // "Café olé": each letter one byte; a cut counts letters, not UTF-8 bytes.
+    CHECK(code_page_1252_of_utf8("Caf\xC3\xA9 ol\xC3\xA9", -1, out) == 1);
+    CHECK(std::string(out) == "Caf\xE9 ol\xE9");
+    CHECK(code_page_1252_of_utf8("\xC3\xA9\xC3\xA9\xC3\xA9", 2, out) == 1);
+    CHECK(std::string(out) == "\xE9\xE9");
+    // The euro sign and the letters of 0x80-0x9F; a letter the code page lacks, or bytes that are
+    // not UTF-8, refuse the text, but not past the letters looked at.
+    CHECK(code_page_1252_of_utf8("\xE2\x82\xAC\xC5\xB8", -1, out) == 1);
+    CHECK(std::string(out) == "\x80\x9F");
+    for (const char* lost : {"\xC5\x81", "a\xE6\xBC\xA2", "\xC0\xAF", "\xE2\x82"}) {
+        CAPTURE(lost);
+        CHECK(code_page_1252_of_utf8(lost, -1, out) == 0);
+        CHECK(out[0] == 0);
+    }
+    CHECK(code_page_1252_of_utf8("ab\xC5\x81", 2, out) == 1);
+    // In place, as the forms convert a fetched text.
+    char text[] = "d\xC3\xA9j\xC3\xA0";
+    CHECK(code_page_1252_of_utf8(text, -1, text) == 1);
+    CHECK(std::string(text) == "d\xE9j\xE0");
+    // Back: two or three bytes a letter, cut at a whole letter when the room ends.
+    CHECK(code_page_utf8_of_1252("Caf\xE9\x80", out, sizeof out) == 1);
+    CHECK(std::string(out) == "Caf\xC3\xA9\xE2\x82\xAC");
+    CHECK(code_page_utf8_of_1252("a\xE9", out, 3) == 0);
+    CHECK(std::string(out) == "a");
 }

@@ -1056,14 +1056,17 @@ int check_level_files(int count, char** files) {
             LevelFields f;
             level_fields_of(&values, &texts, &f);
             pack_check_level(0, 0, &f);
-            const char* backdrop = f.backdrop_name ? f.backdrop_name : "";
+            // The name as the system spells it: the level file's is Windows-1252.
+            char backdrop[3 * LEVEL_RECORD_SIZE + 1];
+            level_text_show(values.backdrop_name, os_text_is_utf8(), backdrop,
+                            (int32_t)sizeof backdrop);
             // A name cut here is not looked for: the backdrop counts as not found.
             char folder[TEXT_NAME_ROOM], beside[TEXT_NAME_ROOM];
             int whole = text_folder(folder, sizeof folder, files[i]) &&
                         text_join(beside, sizeof beside, folder, backdrop);
             OsFileFacts facts;
             char* full = whole && backdrop[0] ? path_full(beside) : 0;
-            if (level_backdrop_check(backdrop) &&
+            if (level_backdrop_check(values.backdrop_name) &&
                 (!full || !file_facts(full, &facts) || facts.kind != OS_FILE)) {
                 char message[TEXT_MESSAGE_ROOM];
                 text_format(message, sizeof message, "%s is not a file beside the level file",

@@ -9,6 +9,7 @@
 #include "json.h"
 #include "heap.h"
 #include "os.h"
+#include "code_page.h"
 #include "text.h"
 #include <new>
 #include <stdlib.h>
@@ -133,9 +134,10 @@ int64_t lone_low_surrogate(const unsigned char* b, uint32_t size) {
     return -1;
 }
 
-// The UTF-16 units of a text of the code page, terminated, in a C heap block the caller frees;
-// *count gets the units before the terminator. 0 when memory is short.
-wchar_t* widen(const char* text, uint32_t* count) {
+// The UTF-16 units of a text of the code page (level: of the level file's), terminated, in a C
+// heap block the caller frees; *count gets the units before the terminator. 0 when memory is
+// short.
+wchar_t* widen(const char* text, uint32_t* count, int level) {
     if (!text)
         text = "";
     size_t n = strlen(text);
@@ -145,7 +147,8 @@ wchar_t* widen(const char* text, uint32_t* count) {
     wchar_t* units = (wchar_t*)malloc((n + 1) * sizeof(wchar_t));
     if (!units)
         return 0;
-    int32_t got = os_code_page_widen(text, units, (int32_t)n + 1);
+    int32_t got = level && os_text_is_utf8() ? code_page_1252_widen(text, units, (int32_t)n + 1)
+                                             : os_code_page_widen(text, units, (int32_t)n + 1);
     if (got <= 0) {
         free(units);
         return 0;
@@ -309,18 +312,26 @@ int json_text_is(const JsonText* text, const char* ascii) {
     return i == text->count;
 }
 
-int json_code_page(const JsonText* text, char** block) {
+namespace {
+// The text in the level file's code page (level) or the system's; the outcome of json_code_page.
+// Under the UTF-8 code page the two differ: the level file's texts stay Windows-1252.
+int narrowed(const JsonText* text, char** block, int level) {
     *block = 0;
     for (uint32_t i = 0; i < text->count; ++i) {
         if (text->units[i] == 0)
             return JSON_CODE_PAGE_ZERO;
     }
-    // A unit becomes at most two bytes (a double-byte code page), and the terminator one more.
-    char* out = (char*)heap_allocate((size_t)text->count * 2 + 1);
+    // A unit becomes at most three bytes (UTF-8; two in a double-byte code page), and the
+    // terminator one more.
+    if (text->count > 0x7FFFFFFFu / 3 - 1)
+        return JSON_CODE_PAGE_MEMORY;
+    int32_t room = (int32_t)text->count * 3 + 1;
+    char* out = (char*)heap_allocate((size_t)room);
     if (!out)
         return JSON_CODE_PAGE_MEMORY;
-    int done =
-        os_code_page_narrow(text->units, (int32_t)text->count, out, (int32_t)text->count * 2 + 1);
+    int done = level && os_text_is_utf8()
+                   ? code_page_1252_narrow(text->units, (int32_t)text->count, out, room)
+                   : os_code_page_narrow(text->units, (int32_t)text->count, out, room);
     if (!done) {
         heap_free(out);
         return JSON_CODE_PAGE_LOST;
@@ -328,10 +339,15 @@ int json_code_page(const JsonText* text, char** block) {
     *block = out;
     return JSON_CODE_PAGE_DONE;
 }
+} // namespace
+
+int json_code_page(const JsonText* text, char** block) {
+    return narrowed(text, block, 1);
+}
 
 int json_file_name(const JsonText* text, char** block) {
 #ifdef _WIN32
-    return json_code_page(text, block);
+    return narrowed(text, block, 0);
 #else
     *block = 0;
     for (uint32_t i = 0; i < text->count; ++i) {
@@ -396,11 +412,12 @@ void json_write_key(const char* ascii) {
     JSON.writer->Key(units, n);
 }
 
-void json_write_text(const char* text) {
+namespace {
+void write_text(const char* text, int level) {
     if (!JSON.writer)
         return;
     uint32_t count = 0;
-    wchar_t* units = widen(text, &count);
+    wchar_t* units = widen(text, &count, level);
     if (!units) {
         JSON.write_failed = 1;
         JSON.writer->String(L"", 0);
@@ -408,6 +425,11 @@ void json_write_text(const char* text) {
     }
     JSON.writer->String(units, count);
     free(units);
+}
+} // namespace
+
+void json_write_text(const char* text) {
+    write_text(text, 1);
 }
 
 void json_write_name(const char* name) {
@@ -423,7 +445,7 @@ void json_write_name(const char* name) {
             return;
     }
 #endif
-    json_write_text(name);
+    write_text(name, 0);
 }
 
 void json_write_number(int64_t number) {

@@ -1,9 +1,10 @@
 // JSON for the command-line tool, through RapidJSON (Debian's rapidjson-dev, header only), which
 // is confined to json.cpp: one parsed document at a time, walked through opaque values, and one
-// document written at a time. JSON texts are Unicode; the tool's texts are 8-bit text of the
-// system's code page (Windows-1252 on POSIX systems), converted here in both directions, so a
-// level's description travels through JSON byte for byte. Owns the parsed document and the
-// writer.
+// document written at a time. JSON texts are Unicode; the tool's texts are 8-bit text, the
+// level file's in its code page (Windows-1252 on POSIX systems and under the UTF-8 code page,
+// the system's elsewhere on Windows), names and messages in the system's, converted here in
+// both directions, so a level's description travels through JSON byte for byte. Owns the parsed
+// document and the writer.
 #pragma once
 #include <stdint.h>
 
@@ -55,12 +56,12 @@ enum JsonCodePage {
     JSON_CODE_PAGE_ZERO,  // U+0000, which would end the text early
     JSON_CODE_PAGE_MEMORY // the heap refused
 };
-// The text in the code page, as a runtime heap block the caller frees; *block is 0 unless DONE.
-// Returns a JsonCodePage outcome.
+// The text in the level file's code page, as a runtime heap block the caller frees; *block is 0
+// unless DONE. Returns a JsonCodePage outcome.
 int json_code_page(const JsonText* text, char** block);
 
-// The text as a file name of the system, as json_code_page: the code page on Windows (whose
-// file calls take it), UTF-8 on POSIX systems (how they spell Unicode names).
+// The text as a file name of the system, as json_code_page: the system's code page on Windows
+// (whose file calls take it), UTF-8 on POSIX systems (how they spell Unicode names).
 int json_file_name(const JsonText* text, char** block);
 
 // Starts writing a new document (indented by two spaces, every character beyond ASCII as
@@ -71,7 +72,7 @@ void json_write_object_end(void);
 void json_write_list(void);
 void json_write_list_end(void);
 void json_write_key(const char* ascii);
-// A text of the code page.
+// A text of the level file's code page.
 void json_write_text(const char* text);
 // A file name of the system (see json_file_name); one that is not UTF-8 on a POSIX system is
 // written as a text of the code page.

@@ -5,6 +5,8 @@
 #include "file.h"
 #include "findings.h"
 #include "heap.h"
+#include "code_page.h"
+#include "os.h"
 #include "out.h"
 #include "pack.h"
 #include "path.h"
@@ -19,6 +21,10 @@ struct LevelToolState {
     // A text of the record read from a 56-byte file has fewer characters than that, and a
     // character of the code page is never more than one UTF-16 unit per byte.
     wchar_t wide[LEVEL_RECORD_SIZE + 1];
+    // The same text in the tool's own code page (UTF-8: at most 3 bytes a character).
+    char shown[3 * LEVEL_RECORD_SIZE + 1];
+    // The texts given on the command line as the level file holds them.
+    char description[TEXT_MESSAGE_ROOM], backdrop_name[TEXT_MESSAGE_ROOM];
 };
 LevelToolState LEVEL_TOOL;
 
@@ -30,9 +36,14 @@ void put_value(char* out, int32_t room, const LevelValues* v, int32_t index, int
     } else if (level_field_info(index)->kind == LEVEL_KIND_WORD) {
         text_format(out, room, "%d", (int)level_value_word(v, index));
     } else if (!json) {
-        text_quote(out, room, text);
+        level_text_show(text, os_text_is_utf8(), LEVEL_TOOL.shown,
+                        (int32_t)sizeof LEVEL_TOOL.shown);
+        text_quote(out, room, LEVEL_TOOL.shown);
     } else {
-        int n = os_code_page_widen(text, LEVEL_TOOL.wide, LEVEL_RECORD_SIZE + 1);
+        // The level file's code page, whatever the system's.
+        int n = os_text_is_utf8()
+                    ? code_page_1252_widen(text, LEVEL_TOOL.wide, LEVEL_RECORD_SIZE + 1)
+                    : os_code_page_widen(text, LEVEL_TOOL.wide, LEVEL_RECORD_SIZE + 1);
         text_quote_wide(out, room, LEVEL_TOOL.wide, n > 0 ? n - 1 : 0);
     }
 }
@@ -63,8 +74,9 @@ void print_json(const LevelValues* v) {
     out_line("}");
 }
 
-// Sets one field from "name=value"; TOOL_DONE, or the usage status after reporting.
-int assign(LevelFields* f, const char** anti_gravity, const char* argument) {
+// Sets one field from "name=value" (a text as the level file holds it); TOOL_DONE, or the usage
+// status or TOOL_FAILED after reporting.
+int assign(const char* file, LevelFields* f, const char** anti_gravity, const char* argument) {
     const char* value = 0;
     char name[TEXT_MESSAGE_ROOM];
     // A name too long to hold is no field's name either.
@@ -79,10 +91,28 @@ int assign(LevelFields* f, const char** anti_gravity, const char* argument) {
                     name);
         return help_usage("level create", problem);
     }
-    if (level_field_info(index)->kind == LEVEL_KIND_CHECK)
+    if (level_field_info(index)->kind == LEVEL_KIND_CHECK) {
         *anti_gravity = value;
-    else
+    } else if (level_field_info(index)->kind == LEVEL_KIND_WORD) {
         *level_field_text(f, index) = value;
+    } else {
+        // The characters the record keeps, and for the backdrop name one more, so that its
+        // length rule sees a longer one; in the level file's code page, refused when a letter
+        // has no byte there rather than stored as something else.
+        int description = index == LEVEL_FIELD_DESCRIPTION;
+        char* stored = description ? LEVEL_TOOL.description : LEVEL_TOOL.backdrop_name;
+        int32_t most = description ? LEVEL_DESCRIPTION_LENGTH : LEVEL_BACKDROP_LENGTH + 1;
+        if (!level_text_take(value, most, os_text_is_utf8(), stored)) {
+            int32_t n = 0;
+            const char* label = level_field_message_label(index, &n);
+            char message[TEXT_MESSAGE_ROOM];
+            text_format(message, sizeof message, "Error: %.*s%s", (int)n, label,
+                        LEVEL_TEXT_NOT_IN_CODE_PAGE);
+            out_error(file, message);
+            return TOOL_FAILED;
+        }
+        *level_field_text(f, index) = stored;
+    }
     return TOOL_DONE;
 }
 
@@ -212,7 +242,7 @@ int tool_level_create(int count, char** args) {
         if (text_equal(args[i], "--from"))
             ++i;
         else
-            status = assign(&fields, &anti_gravity, args[i]);
+            status = assign(file, &fields, &anti_gravity, args[i]);
     }
     if (status == TOOL_DONE && !values_valid(file, &fields, anti_gravity))
         status = TOOL_FAILED;

@@ -158,13 +158,18 @@ int os_list_directory(const char* full, void (*each)(void* context, const char* 
                       void* context);
 
 // The system's 8-bit code page, the one the programs' texts are in: the ANSI code page on
-// Windows; POSIX systems have none, so there the bytes are Windows-1252, the Level Creator's own
-// on Western systems. The terminated text as UTF-16 units into out (room units), terminator
-// included, as MultiByteToWideChar does: the units written with it, 0 when they do not fit.
+// Windows (UTF-8 under the programs' manifests from Windows 10 1903 on); POSIX systems have none,
+// so there the bytes are Windows-1252, the Level Creator's own on Western systems. The terminated
+// text as UTF-16 units into out (room units), terminator included, as MultiByteToWideChar does:
+// the units written with it, 0 when they do not fit.
 int32_t os_code_page_widen(const char* text, wchar_t* out, int32_t room);
 // The reverse: count units as the code page's bytes into out (room bytes, terminated), with no
 // best fit. 1 when every unit has its bytes; 0 otherwise (out then holds no text).
 int os_code_page_narrow(const wchar_t* units, int32_t count, char* out, int32_t room);
+// 1 when that code page is UTF-8 (names and typed texts in any script): the level file's texts,
+// Windows-1252 on every system, are then converted where they are read and written. 0 where the
+// programs' texts are the level file's own bytes, as they always were (POSIX systems among them).
+int os_text_is_utf8(void);
 
 // From now on, the first Ctrl+C (or SIGINT, SIGTERM) only sets a flag that os_interrupted
 // reads, so a long job can stop between two files; a second one ends the process as usual.

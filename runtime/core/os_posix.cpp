@@ -2,6 +2,7 @@
 // and the program's own file. Written to POSIX.1-2008; only the program's own file is asked of
 // Linux's /proc.
 #include "os.h"
+#include "code_page.h"
 #include <errno.h>
 #include <fcntl.h>
 #include <pthread.h>
@@ -413,12 +414,6 @@ void append_components(char* out, uint32_t* used, const char* path) {
 
 enum { POSIX_NAME_MAX = 4096 };
 
-// Windows-1252 characters 0x80-0x9F as UTF-16; 0 where the code page has none (those bytes
-// become the same code point, as Windows' own conversion gives them).
-const uint16_t CP1252_HIGH[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 } // namespace
 
 const char OS_SEPARATOR = '/';
@@ -569,43 +564,13 @@ int os_list_directory(const char* full, void (*each)(void* context, const char* 
 }
 
 int32_t os_code_page_widen(const char* text, wchar_t* out, int32_t room) {
-    int32_t n = 0;
-    for (const unsigned char* p = (const unsigned char*)(text ? text : ""); n < room; ++p) {
-        uint16_t unit = *p;
-        if (unit >= 0x80 && unit < 0xA0 && CP1252_HIGH[unit - 0x80])
-            unit = CP1252_HIGH[unit - 0x80];
-        out[n++] = (wchar_t)unit;
-        if (!*p)
-            return n;
-    }
-    return 0;
+    return code_page_1252_widen(text, out, room);
 }
 
 int os_code_page_narrow(const wchar_t* units, int32_t count, char* out, int32_t room) {
-    if (room < 1)
-        return 0;
-    out[0] = 0;
-    if (count >= room)
-        return 0;
-    for (int32_t i = 0; i < count; ++i) {
-        uint32_t unit = (uint32_t)units[i];
-        int32_t byte = -1;
-        if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
-            byte = (int32_t)unit;
-        } else {
-            // The table's characters, and the five bytes it leaves alone, which widen to
-            // themselves.
-            for (int32_t b = 0; b < 32 && byte < 0; ++b) {
-                if (CP1252_HIGH[b] ? CP1252_HIGH[b] == unit : unit == 0x80u + (uint32_t)b)
-                    byte = 0x80 + b;
-            }
-        }
-        if (byte <= 0) {
-            out[0] = 0;
-            return 0;
-        }
-        out[i] = (char)byte;
-    }
-    out[count] = 0;
-    return 1;
+    return code_page_1252_narrow(units, count, out, room);
+}
+
+int os_text_is_utf8(void) {
+    return 0;
 }

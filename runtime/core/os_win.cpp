@@ -316,9 +316,28 @@ const char OS_LINE_END[] = "\r\n";
 
 void os_console_write(int stream, const char* bytes, uint32_t count) {
     HANDLE h = GetStdHandle(stream == OS_ERROR ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
-    DWORD written;
-    if (h != 0 && h != INVALID_HANDLE_VALUE && count > 0)
+    DWORD written, mode;
+    if (h == 0 || h == INVALID_HANDLE_VALUE || count == 0)
+        return;
+    // A console reads bytes in its own code page (an OEM one), whatever the program's: UTF-8
+    // goes to it as wide characters, so names in any script show as typed. A file or a pipe
+    // gets the bytes, UTF-8.
+    if (!os_text_is_utf8() || !GetConsoleMode(h, &mode)) {
         WriteFile(h, bytes, count, &written, 0);
+        return;
+    }
+    wchar_t units[512];
+    while (count > 0) {
+        // Whole characters only: a piece ends before a continuation byte.
+        uint32_t take = count < 500 ? count : 500;
+        while (take < count && take > 1 && ((unsigned char)bytes[take] & 0xC0) == 0x80)
+            --take;
+        int n = MultiByteToWideChar(CP_UTF8, 0, bytes, (int)take, units, 512);
+        if (n > 0)
+            WriteConsoleW(h, units, (DWORD)n, &written, 0);
+        bytes += take;
+        count -= take;
+    }
 }
 
 int os_console_is_terminal(void) {
@@ -366,6 +385,16 @@ int os_list_directory(const char* full, void (*each)(void* context, const char* 
     return 1;
 }
 
+// Declared by the headers only for Windows Vista on; the call that takes it runs only under the
+// UTF-8 code page, which Windows 10 1903 was the first to give.
+#ifndef WC_ERR_INVALID_CHARS
+#define WC_ERR_INVALID_CHARS 0x00000080
+#endif
+
+int os_text_is_utf8(void) {
+    return GetACP() == CP_UTF8;
+}
+
 int32_t os_code_page_widen(const char* text, wchar_t* out, int32_t room) {
     return MultiByteToWideChar(CP_ACP, 0, text ? text : "", -1, out, room);
 }
@@ -377,9 +406,12 @@ int os_code_page_narrow(const wchar_t* units, int32_t count, char* out, int32_t 
     if (count == 0)
         return 1;
     // No best fit: a character the code page lacks must be refused, not turned into a lookalike.
+    // UTF-8 has every character, and refuses those flags: only a lone surrogate is lost there.
     BOOL lost = FALSE;
-    int n =
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, units, count, out, room - 1, 0, &lost);
+    int n = os_text_is_utf8() ? WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, units, count,
+                                                    out, room - 1, 0, 0)
+                              : WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, units, count, out,
+                                                    room - 1, 0, &lost);
     if (lost || n <= 0) {
         out[0] = 0;
         return 0;
