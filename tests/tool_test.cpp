@@ -1023,8 +1023,10 @@ TEST_CASE("tool help: the tool and every command; wrong command lines exit 2") {
          "Usage: wumpo-tool level create FILE.LVL [field=value...]\n"},
         {{"preview", "--help"}, "Usage: wumpo-tool preview FILE.LVL BITMAP OUT.BMP\n"},
         {{"build", "--help"},
-         "Usage: wumpo-tool build [PACK.json] [--jobs N] [--force] [--no-wait]\n"},
-        {{"check", "-h"}, "Usage: wumpo-tool check [PACK.json | FILE.LVL...] [--json]\n"},
+         "Usage: wumpo-tool build [PACK.json] [--jobs N] [--force] [--no-wait] [--format "
+         "FORMAT]\n"},
+        {{"check", "-h"},
+         "Usage: wumpo-tool check [PACK.json | FILE.LVL...] [--json] [--format FORMAT]\n"},
         {{"pack", "--help"}, "Usage: wumpo-tool pack init [DIR]\n"},
         {{"pack", "init", "--help"}, "Usage: wumpo-tool pack init [DIR]\n"},
     };
