@@ -51,6 +51,8 @@ if(failed)
     message(FATAL_ERROR "could not compress the changelog")
 endif()
 install(FILES ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION share/doc/wumpo-tool)
+# The pack file's JSON Schema, for editors pointed at it.
+install(FILES ${PROJECT_SOURCE_DIR}/package/wumpo-pack.schema.json DESTINATION share/wumpo-tools)
 # The shared libraries the tool needs, found by dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 include(CPack)

@@ -1,6 +1,7 @@
 # Lays out the release folder and zips it: the programs, images/, samples/ and the Windows
 # read-me, and the licence as LICENSE.txt with Windows line ends (so that any Windows editor shows
-# it as written). Run with cmake -P and -DBIN_DIR= -DREADME= -DLICENSE= -DSTAGE_DIR= -DNAME= -DZIP=
+# it as written), and the pack file's JSON Schema. Run with cmake -P and -DBIN_DIR= -DREADME=
+# -DLICENSE= -DSCHEMA= -DSTAGE_DIR= -DNAME= -DZIP=
 # -DPROGRAMS=a,b,c (the .exe names without extension).
 file(REMOVE_RECURSE "${STAGE_DIR}")
 set(folder "${STAGE_DIR}/${NAME}")
@@ -13,7 +14,7 @@ foreach(program IN LISTS PROGRAMS)
     file(COPY "${BIN_DIR}/${program}.exe" DESTINATION "${folder}")
 endforeach()
 file(COPY "${BIN_DIR}/images" "${BIN_DIR}/samples" DESTINATION "${folder}")
-file(COPY "${README}" DESTINATION "${folder}")
+file(COPY "${README}" "${SCHEMA}" DESTINATION "${folder}")
 file(READ "${LICENSE}" licence)
 string(REPLACE "\n" "\r\n" licence "${licence}")
 file(WRITE "${folder}/LICENSE.txt" "${licence}")

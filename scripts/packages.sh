@@ -11,6 +11,7 @@ WUMPO_NATIVE_PACKAGES=(
     dpkg-dev file                                 # CPack's .deb: dpkg-shlibdeps, which needs file
     lintian                                       # the .deb checked as a distribution checks it
     clang-format                                  # the committed code style
+    python3-jsonschema                            # the pack file's schema held against the tool
 )
 WUMPO_PACKAGES=(
     "${WUMPO_NATIVE_PACKAGES[@]}"

@@ -29,6 +29,7 @@ expected=$({
     echo "usr/share/doc/wumpo-tool/copyright"
     echo "usr/share/man/man1/wumpo-tool.1.gz"
     for p in $pictures; do echo "usr/share/wumpo-tools/images/$p"; done
+    echo "usr/share/wumpo-tools/wumpo-pack.schema.json"
 } | LC_ALL=C sort)
 root=$scratch/root
 check "the Debian package unpacks" dpkg-deb -x "$deb" "$root"

@@ -26,9 +26,10 @@ images/statbar.bmp
 level-creator.exe
 samples/backdrop1.bmp
 samples/level1.bmp
+wumpo-pack.schema.json
 wumpo-tool.exe"
 actual=$(cd "$folder" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
-check "package holds the programs, images, samples, read-me and licence" [ "$actual" = "$expected" ]
+check "package holds the programs, images, samples, read-me, licence and the pack's schema" [ "$actual" = "$expected" ]
 [ "$actual" = "$expected" ] || diff <(echo "$expected") <(echo "$actual")
 check "read-me and licence have Windows line ends" \
     bash -c "grep -q $'\r$' '$folder/README.txt' && grep -qx $'SOFTWARE.\r' '$folder/LICENSE.txt'"

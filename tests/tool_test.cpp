@@ -499,14 +499,15 @@ TEST_CASE("tool level create --from: what show --json prints gives the same file
                                            " \"anti_gravity\": 2, \"description\": \"\\u4E2D\"}");
         r = tool(dir, {"level", "create", "TYPO.LVL", "--from", "typo.json"});
         CHECK(r.status == 1);
-        CHECK(r.err == "typo.json: strat_x: Error: Unknown key (did you mean \"start_x\"?)\n"
-                       "typo.json: start_y: Error: Wumpo Start Y has to be a whole number from "
-                       "-32768 to 65535\n"
-                       "typo.json: exit_x: Error: Wumpo Exit X has to be a whole number from "
-                       "-32768 to 65535\n"
-                       "typo.json: anti_gravity: Error: Anti-Gravity mode has to be 0 or 1\n"
-                       "typo.json: description: Error: Level Description has a character that "
-                       "the level file's code page does not have\n");
+        CHECK(r.err ==
+              "typo.json:1:2: strat_x: Error: Unknown key (did you mean \"start_x\"?)\n"
+              "typo.json:1:27: start_y: Error: Wumpo Start Y has to be a whole number from "
+              "-32768 to 65535\n"
+              "typo.json:1:44: exit_x: Error: Wumpo Exit X has to be a whole number from "
+              "-32768 to 65535\n"
+              "typo.json:1:65: anti_gravity: Error: Anti-Gravity mode has to be 0 or 1\n"
+              "typo.json:1:83: description: Error: Level Description has a character that "
+              "the level file's code page does not have\n");
         test_write_text(dir + "broken.json", "{\"start_x\": 3,\n \"start_y\" 4}");
         r = tool_with_input(dir, {"level", "create", "TYPO.LVL", "--from", "-"},
                             dir + "broken.json");
@@ -751,9 +752,10 @@ TEST_CASE("tool build: a pack's files as level create and convert make them, rew
         r = tool(dir, {"build"});
         CHECK(r.status == 1);
         CHECK(r.out == "");
-        CHECK(r.err == "wumpo-pack.json: levels[1] \"TWO\": picture: Error: Picture is 321 x 240 "
-                       "pixels; it has to be 320 x 240\n"
-                       "wumpo-pack.json: Nothing was written: 1 error\n");
+        CHECK(r.err ==
+              "wumpo-pack.json:10:32: levels[1] \"TWO\": picture: Error: Picture is 321 x 240 "
+              "pixels; it has to be 320 x 240\n"
+              "wumpo-pack.json: Nothing was written: 1 error\n");
         same_files(two_changed, two);
     }
     SUBCASE("an output that is a picture is refused, however the pack spells the picture") {
@@ -762,8 +764,9 @@ TEST_CASE("tool build: a pack's files as level create and convert make them, rew
                                            "\"one\", \"picture\": \"./out/../art/one.IMG\"}]}");
         r = tool(dir, {"build", "over.json"});
         CHECK(r.status == 1);
-        CHECK(r.err.find(test_path("over.json: output: Error: art\\one.IMG would be written over "
-                                   "the picture of backdrops[0] \"one\"\n")) == 0);
+        CHECK(r.err.find(
+                  test_path("over.json:1:12: output: Error: art\\one.IMG would be written over "
+                            "the picture of backdrops[0] \"one\"\n")) == 0);
         CHECK(test_read_file(dir + test_path("art\\one.IMG")) == bitmap_file(one));
     }
     SUBCASE("pack init: the level files of a folder as a pack that builds them again") {
@@ -851,31 +854,40 @@ TEST_CASE("tool check: every finding with its entry and key, as text and as JSON
                     "   \"start_y\": 230, \"exit_x\": 301, \"exit_y\": 201,\n"
                     "   \"backdrop_name\": \"ABCDEFGHIJKLM\"}\n"
                     " ]}\n");
+    // Each with the line and column of the key, or of the value, it is about; a level rule that
+    // no given field breaks, at the entry.
     const char* const found[] = {
-        ": outptu: Error: Unknown key (did you mean \"output\"?)",
-        ": backdrops[0] \"LONGNAME1\": name: Error: LONGNAME1.IMG has more than 12 characters, "
+        ":1:19: outptu: Error: Unknown key (did you mean \"output\"?)",
+        ":2:25: backdrops[0] \"LONGNAME1\": name: Error: LONGNAME1.IMG has more than 12 "
+        "characters, "
         "so no level's backdrop_name can name it",
-        ": levels[0] \"ONE\": strat_x: Error: Unknown key (did you mean \"start_x\"?)",
-        ": levels[0] \"ONE\": start_y: Error: Wumpo Start Y has to be a whole number from -32768 "
+        ":4:45: levels[0] \"ONE\": strat_x: Error: Unknown key (did you mean \"start_x\"?)",
+        ":5:15: levels[0] \"ONE\": start_y: Error: Wumpo Start Y has to be a whole number from "
+        "-32768 "
         "to 65535",
-        ": levels[0] \"ONE\": wumpo_to_save: Error: 6 Wumpo to save, but only 5 are created",
-        ": levels[0] \"ONE\": start_y: Warning: The start cloud (40 x 14) at y = 0 is not wholly "
+        ":5:60: levels[0] \"ONE\": wumpo_to_save: Error: 6 Wumpo to save, but only 5 are created",
+        ":5:15: levels[0] \"ONE\": start_y: Warning: The start cloud (40 x 14) at y = 0 is not "
+        "wholly "
         "on the picture below the 20-pixel status bar (y from 20 to 226)",
-        ": levels[0] \"ONE\": backdrop_name: Warning: NOWHERE.IMG is neither a backdrop of the "
+        ":6:53: levels[0] \"ONE\": backdrop_name: Warning: NOWHERE.IMG is neither a backdrop of "
+        "the "
         "pack nor a file in out",
-        ": levels[1] \"one\": name: Error: one.IMG is also made by levels[0] \"ONE\"",
-        ": levels[1] \"one\": backdrop_name: Error: Name of backdrop has to be 12 characters or "
+        ":7:12: levels[1] \"one\": name: Error: one.IMG is also made by levels[0] \"ONE\"",
+        ":9:21: levels[1] \"one\": backdrop_name: Error: Name of backdrop has to be 12 characters "
+        "or "
         "fewer",
-        ": levels[1] \"one\": start_x: Warning: The start cloud (40 x 14) at x = 300 is not "
+        ":7:57: levels[1] \"one\": start_x: Warning: The start cloud (40 x 14) at x = 300 is not "
         "wholly on the 320-pixel-wide picture (x from 0 to 280)",
-        ": levels[1] \"one\": start_y: Warning: The start cloud (40 x 14) at y = 230 is not "
+        ":8:15: levels[1] \"one\": start_y: Warning: The start cloud (40 x 14) at y = 230 is not "
         "wholly on the picture below the 20-pixel status bar (y from 20 to 226)",
-        ": levels[1] \"one\": exit_x: Warning: The exit (20 x 40) at x = 301 is not wholly on the "
+        ":8:30: levels[1] \"one\": exit_x: Warning: The exit (20 x 40) at x = 301 is not wholly on "
+        "the "
         "320-pixel-wide picture (x from 0 to 300)",
-        ": levels[1] \"one\": exit_y: Warning: The exit (20 x 40) at y = 201 is not wholly on the "
+        ":8:45: levels[1] \"one\": exit_y: Warning: The exit (20 x 40) at y = 201 is not wholly on "
+        "the "
         "picture below the 20-pixel status bar (y from 20 to 200)",
-        ": levels[1] \"one\": level_time: Warning: Level time in seconds is 0",
-        ": levels[1] \"one\": picture: Error: Cannot open \"art/gone.png\"",
+        ":7:3: levels[1] \"one\": level_time: Warning: Level time in seconds is 0",
+        ":7:30: levels[1] \"one\": picture: Error: Cannot open \"art/gone.png\"",
     };
     std::string want;
     for (const char* f : found)
@@ -895,7 +907,9 @@ TEST_CASE("tool check: every finding with its entry and key, as text and as JSON
                      "      \"name\": null,\n"
                      "      \"key\": \"outptu\",\n"
                      "      \"severity\": \"error\",\n"
-                     "      \"message\": \"Unknown key (did you mean \\\"output\\\"?)\"\n"
+                     "      \"message\": \"Unknown key (did you mean \\\"output\\\"?)\",\n"
+                     "      \"line\": 1,\n"
+                     "      \"column\": 19\n"
                      "    },\n") != std::string::npos);
     CHECK(r.out.find("      \"entry\": \"levels[1]\",\n"
                      "      \"name\": \"one\",\n"
@@ -931,7 +945,7 @@ TEST_CASE("tool check: every finding with its entry and key, as text and as JSON
                         "names would pass the 255 bytes a file name may have\n");
         for (const std::string& line : lines) {
             CAPTURE(line);
-            CHECK(r.err.find("names.json: " + line) != std::string::npos);
+            CHECK(r.err.find(": " + line) != std::string::npos);
         }
         for (std::string fine :
              {std::string("COM0"), std::string("LPT10"), std::string("con-x"), longest})
@@ -1016,8 +1030,10 @@ TEST_CASE("tool help: the tool and every command; wrong command lines exit 2") {
          "Usage: wumpo-tool level create FILE.LVL [field=value...]\n"},
         {{"preview", "--help"}, "Usage: wumpo-tool preview FILE.LVL BITMAP OUT.BMP\n"},
         {{"build", "--help"},
-         "Usage: wumpo-tool build [PACK.json] [--jobs N] [--force] [--no-wait]\n"},
-        {{"check", "-h"}, "Usage: wumpo-tool check [PACK.json | FILE.LVL...] [--json]\n"},
+         "Usage: wumpo-tool build [PACK.json] [--jobs N] [--force] [--no-wait] [--format "
+         "FORMAT]\n"},
+        {{"check", "-h"},
+         "Usage: wumpo-tool check [PACK.json | FILE.LVL...] [--json] [--format FORMAT]\n"},
         {{"pack", "--help"}, "Usage: wumpo-tool pack init [DIR]\n"},
         {{"pack", "init", "--help"}, "Usage: wumpo-tool pack init [DIR]\n"},
     };

@@ -82,8 +82,9 @@ struct Output {
 struct BuildState {
     int building; // build; 0 for check
     int force;
-    int wait; // for a build of the same folder that holds its lock
-    int json;
+    int wait;   // for a build of the same folder that holds its lock
+    int json;   // the findings are printed on standard output (not FINDINGS_TEXT)
+    int format; // FindingsFormat
     int32_t threads;
     const char* pack_shown; // the pack file as the user named it
     char* pack_full;
@@ -112,7 +113,13 @@ void report(int32_t severity, const PackEntry* e, const char* key, const char* m
     char entry[LABEL_ROOM];
     if (e)
         pack_entry_label(entry, sizeof entry, e);
-    findings_add(severity, e ? entry : 0, e ? e->name : 0, key, message);
+    // The findings about an entry are about its name or its picture.
+    int name = text_equal(key, "name");
+    FindingPlace where = {0, 0};
+    if (e)
+        where = name ? e->name_at : e->picture_at;
+    findings_add_at(severity, e ? entry : 0, e ? e->name : 0, key, where,
+                    name ? FINDING_KIND_NAME_CLASH : FINDING_KIND_PICTURE, message);
 }
 
 // --- 1. The pack ---------------------------------------------------------------------------
@@ -295,15 +302,16 @@ void check_levels(void) {
             continue;
         char entry[LABEL_ROOM];
         pack_entry_label(entry, sizeof entry, e);
-        pack_check_level(entry, e->name, &e->fields);
+        pack_check_level(entry, e->name, &e->fields, e->field_at);
         const char* backdrop = e->fields.backdrop_name ? e->fields.backdrop_name : "";
         if (level_backdrop_check(backdrop) && !backdrop_found(backdrop, images)) {
             char message[TEXT_MESSAGE_ROOM];
             text_format(message, sizeof message,
                         "%s is neither a backdrop of the pack nor a file in %s", backdrop,
                         BUILD.out_shown);
-            findings_add(FINDING_WARNING, entry, e->name, "backdrop_name",
-                         backdrop[0] ? message : "The level names no backdrop");
+            findings_add_at(FINDING_WARNING, entry, e->name, "backdrop_name",
+                            e->field_at[LEVEL_FIELD_BACKDROP_NAME], FINDING_KIND_BACKDROP,
+                            backdrop[0] ? message : "The level names no backdrop");
         }
     }
     heap_free(images);
@@ -315,7 +323,8 @@ void check_levels(void) {
 void report_over(const char* target, const char* what) {
     char message[TEXT_MESSAGE_ROOM];
     text_format(message, sizeof message, "%s would be written over %s", target, what);
-    findings_add(FINDING_ERROR, 0, 0, "output", message);
+    findings_add_at(FINDING_ERROR, 0, 0, "output", pack_output_place(), FINDING_KIND_OUTPUT,
+                    message);
 }
 
 // Outputs by their picture's identity (those with no picture file last); -1 stands for the
@@ -358,7 +367,8 @@ void check_pictures_and_safety(void) {
     char message[TEXT_MESSAGE_ROOM];
     if (BUILD.out_facts.kind == OS_FILE) {
         text_format(message, sizeof message, "%s is a file, not a folder", BUILD.out_shown);
-        findings_add(FINDING_ERROR, 0, 0, "output", message);
+        findings_add_at(FINDING_ERROR, 0, 0, "output", pack_output_place(), FINDING_KIND_OUTPUT,
+                        message);
         return;
     }
     // The build's own two files, then the outputs.
@@ -592,6 +602,15 @@ int collect_jobs(void) {
 
 // --- 5. Writing ----------------------------------------------------------------------------
 
+// A line of what the build did: on standard output, or on standard error when the findings' JSON
+// document is standard output's.
+void say(const char* line) {
+    if (BUILD.json)
+        out_error(0, line);
+    else
+        out_line(line);
+}
+
 // Makes the output folder and any missing folder above it. 1 when it is there.
 int make_folder(const char* full) {
     // A name cut here is never made, and the build tells it could not make the folder.
@@ -745,7 +764,7 @@ WriteTally report_writes(const WriteJob* writes) {
         case WRITE_DONE:
             ++tally.written;
             text_format(line, sizeof line, "Wrote %s", o->shown);
-            out_line(line);
+            say(line);
             o->facts = job->facts;
             break;
         case WRITE_SAME:
@@ -889,13 +908,13 @@ int write_outputs(void) {
     } else if (tally.written == 0 && tally.failed == 0) {
         text_format(line, sizeof line, "%s: up to date (%d%s", BUILD.out_shown, (int)BUILD.count,
                     BUILD.count == 1 ? " file)" : " files)");
-        out_line(line);
+        say(line);
     } else {
         text_format(line, sizeof line, "Wrote %d of %d files", (int)tally.written,
                     (int)BUILD.count);
         if (tally.failed)
             text_add(line, sizeof line, "; %d could not be written", (int)tally.failed);
-        out_line(line);
+        say(line);
     }
     return tally.interrupted || tally.failed ? TOOL_FAILED : TOOL_DONE;
 }
@@ -1003,10 +1022,7 @@ int run_pack(const char* given) {
         out_progress_end();
         complete = collect_jobs();
     }
-    if (BUILD.json)
-        findings_print_json();
-    else
-        findings_print();
+    findings_print_as(BUILD.format, WUMPO_TOOL_VERSION);
     int status = TOOL_DONE;
     if (!locked) {
         status = TOOL_FAILED;
@@ -1037,6 +1053,18 @@ int run_pack(const char* given) {
     return status;
 }
 
+// The findings' format named (0 for none); 0 when it is none of them.
+int take_format(const char* name) {
+    int32_t format = name ? findings_format_find(name) : -1;
+    if (format < 0)
+        return 0;
+    BUILD.format = format;
+    // The JSON documents fill standard output alone; GitHub's commands share it with the lines
+    // a run prints, which its log shows as they are.
+    BUILD.json = format == FINDINGS_JSON || format == FINDINGS_SARIF;
+    return 1;
+}
+
 // Reads the level file name into f for check, reporting to the findings.
 int read_level_file(const char* name, LevelValues* v) {
     int read = tool_level_read(name, v);
@@ -1055,7 +1083,7 @@ int check_level_files(int count, char** files) {
             LevelTexts texts;
             LevelFields f;
             level_fields_of(&values, &texts, &f);
-            pack_check_level(0, 0, &f);
+            pack_check_level(0, 0, &f, 0);
             // The name as the system spells it: the level file's is Windows-1252.
             char backdrop[3 * LEVEL_RECORD_SIZE + 1];
             level_text_show(values.backdrop_name, os_text_is_utf8(), backdrop,
@@ -1071,16 +1099,15 @@ int check_level_files(int count, char** files) {
                 char message[TEXT_MESSAGE_ROOM];
                 text_format(message, sizeof message, "%s is not a file beside the level file",
                             backdrop);
-                findings_add(FINDING_WARNING, 0, 0, "backdrop_name",
-                             backdrop[0] ? message : "The level names no backdrop");
+                findings_add_at(FINDING_WARNING, 0, 0, "backdrop_name", FindingPlace{0, 0},
+                                FINDING_KIND_BACKDROP,
+                                backdrop[0] ? message : "The level names no backdrop");
             }
             heap_free(full);
         }
     }
-    if (BUILD.json) {
-        findings_print_json();
-    } else {
-        findings_print();
+    findings_print_as(BUILD.format, WUMPO_TOOL_VERSION);
+    if (!BUILD.json) {
         char what[TEXT_MESSAGE_ROOM];
         text_format(what, sizeof what, "%d%s", count, count == 1 ? " level file" : " level files");
         print_summary(what);
@@ -1106,6 +1133,12 @@ int tool_build(int count, char** args) {
             BUILD.force = 1;
         } else if (options && text_equal(arg, "--no-wait")) {
             BUILD.wait = 0;
+        } else if (options && text_equal(arg, "--format")) {
+            if (!take_format(i + 1 < count ? args[i + 1] : 0))
+                return help_usage("build", "--format needs text, json, github or sarif");
+            ++i;
+        } else if (options && text_equal(arg, "--json")) {
+            take_format("json");
         } else if (options && text_equal(arg, "--jobs")) {
             int32_t n = i + 1 < count ? jobs_count(args[i + 1]) : 0;
             if (n == 0)
@@ -1134,7 +1167,11 @@ int tool_check(int count, char** args) {
         if (options && text_equal(arg, "--")) {
             options = 0;
         } else if (options && text_equal(arg, "--json")) {
-            BUILD.json = 1;
+            take_format("json");
+        } else if (options && text_equal(arg, "--format")) {
+            if (!take_format(i + 1 < count ? args[i + 1] : 0))
+                return help_usage("check", "--format needs text, json, github or sarif");
+            ++i;
         } else if (options && arg[0] == '-' && arg[1] == '-') {
             return help_usage("check", "unknown option");
         } else {

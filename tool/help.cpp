@@ -46,7 +46,9 @@ const char PACK_TEXT[] =
     "it; where there is only the screen image NAME.IMG, it is turned back into NAME.png (as\n"
     "view does; converting that gives the same image) and the line written says so. The\n"
     "backdrops the levels name are added the same way when they are in DIR. The output folder\n"
-    "is build. An existing pack file is never replaced.\n";
+    "is build. An existing pack file is never replaced. Its first key, \"$schema\", names the\n"
+    "JSON Schema of the pack file, wumpo-pack.schema.json, for editors that check and\n"
+    "complete the file with it; every command takes and ignores that key.\n";
 
 struct HelpTopic {
     const char* name;
@@ -146,7 +148,8 @@ const HelpTopic TOPICS[] = {
      "Positions count from the picture's top-left pixel; what lies outside the picture is cut\n"
      "off.\n",
      0},
-    {"build", "Usage: wumpo-tool build [PACK.json] [--jobs N] [--force] [--no-wait]\n",
+    {"build",
+     "Usage: wumpo-tool build [PACK.json] [--jobs N] [--force] [--no-wait] [--format FORMAT]\n",
      "Builds a level pack: writes every level's NAME.LVL and NAME.IMG and every backdrop's\n"
      "NAME.IMG into the pack's output folder (made when missing), with the bytes that \"level\n"
      "create\" and \"convert\" give. PACK.json is wumpo-pack.json in the current directory when\n"
@@ -169,10 +172,13 @@ const HelpTopic TOPICS[] = {
      "             when not given\n"
      "  --force    convert and write every file, changed or not\n"
      "  --no-wait  fail (exit status 1) rather than wait for another build of the folder\n"
+     "  --format FORMAT\n"
+     "             the findings of the check as \"wumpo-tool check --format\" prints them; with\n"
+     "             json or sarif the lines of the files written go to standard error\n"
      "\n"
      "\"wumpo-tool pack --help\" describes the pack file.\n",
      0},
-    {"check", "Usage: wumpo-tool check [PACK.json | FILE.LVL...] [--json]\n",
+    {"check", "Usage: wumpo-tool check [PACK.json | FILE.LVL...] [--json] [--format FORMAT]\n",
      "Checks a pack file (wumpo-pack.json when not given; in the folder, for a folder) or level\n"
      "files, and writes nothing. Errors, which stop a build: a picture that cannot be read or\n"
      "is not 320 x 240, two entries with one output name, a number outside -32768 to 65535,\n"
@@ -182,13 +188,20 @@ const HelpTopic TOPICS[] = {
      "20-pixel status bar, a level time of 0, a backdrop that is neither in the pack nor a file\n"
      "in the output folder (beside the level file, for level files), a description over 23\n"
      "characters, a picture with pixels that are not fully opaque. Each message names the file,\n"
-     "the pack entry and the key; a last line on standard output sums up. Exit status 1 when\n"
-     "there is an error.\n"
+     "the line and column in it where they are known (FILE:LINE:COLUMN, columns counting bytes\n"
+     "of UTF-8), the pack entry and the key; a last line on standard output sums up. Exit\n"
+     "status 1 when there is an error.\n"
      "\n"
      "  --json   the findings as one JSON object on standard output instead, for editors and\n"
      "           CI: {\"errors\": N, \"warnings\": N, \"findings\": [...]}, each finding with\n"
      "           file, entry, name, key (null when it is not about one), severity (\"error\"\n"
-     "           or \"warning\") and message\n",
+     "           or \"warning\") and message, and line and column where they are known\n"
+     "  --format FORMAT\n"
+     "           text: the messages above (the default); json: as --json; github: one GitHub\n"
+     "           Actions command per finding on standard output, \"::error file=F,line=L,\n"
+     "           col=C::MESSAGE\" (or ::warning), which a workflow shows on the lines of the\n"
+     "           pull request; sarif: one SARIF 2.1.0 log on standard output, for code\n"
+     "           scanning\n",
      0},
     {"pack", "Usage: wumpo-tool pack init [DIR]\n", PACK_TEXT, 0},
     {"pack init", "Usage: wumpo-tool pack init [DIR]\n", PACK_TEXT, 0},

@@ -8,6 +8,7 @@
 // (a pack file of a few megabytes), so this happens only on a machine out of memory.
 #include "json.h"
 #include "heap.h"
+#include "order.h"
 #include "os.h"
 #include "code_page.h"
 #include "text.h"
@@ -49,9 +50,16 @@ typedef rapidjson::MemoryPoolAllocator<JsonHeap> JsonPool;
 // Parsed into UTF-16, the form both systems' code page conversions start from.
 typedef rapidjson::GenericDocument<rapidjson::UTF16<>, JsonPool, JsonHeap> JsonDocument;
 typedef rapidjson::GenericValue<rapidjson::UTF16<>, JsonPool> JsonNode;
+typedef rapidjson::GenericReader<rapidjson::UTF8<>, rapidjson::UTF16<>, JsonHeap> JsonReader;
 typedef rapidjson::GenericStringBuffer<rapidjson::ASCII<>, JsonHeap> JsonBuffer;
 typedef rapidjson::PrettyWriter<JsonBuffer, rapidjson::UTF16<>, rapidjson::ASCII<>, JsonHeap>
     JsonWriter;
+
+// A value or key of the document and the line and column where it starts.
+struct JsonSpot {
+    const void* node;
+    uint32_t line, column;
+};
 
 // Objects made in blocks of the C heap with placement new: a static object of these classes
 // would be constructed before main, and the runtime makes nothing that way.
@@ -62,6 +70,9 @@ struct JsonState {
     JsonBuffer* buffer;
     JsonWriter* writer;
     int write_failed; // a text could not be widened (memory)
+    // Where each value and key of the parsed document starts, by the node's address.
+    JsonSpot* spots;
+    int32_t spot_count;
 };
 JsonState JSON;
 
@@ -182,6 +193,174 @@ int64_t too_deep(const unsigned char* bytes, uint32_t size) {
     }
     return -1;
 }
+
+// Passes the reader's events on to the document, noting the byte offset where each value and
+// key starts, in document order. The parser tells only where it is, which after a text or a
+// number is its end, and at a bracket is before it: so a value starts at the first byte after
+// the one before that is none of the white space, commas and colons that stand between values.
+struct JsonNoter {
+    JsonDocument& document;
+    const rapidjson::EncodedInputStream<rapidjson::UTF8<>, rapidjson::MemoryStream>& input;
+    const unsigned char* bytes; // from the stream's start
+    size_t size;
+    size_t after; // the end of the last token
+    uint32_t* offsets;
+    int32_t count, capacity;
+    int lost; // the heap refused: no places for this document
+
+    size_t next_token(void) {
+        size_t i = after;
+        while (i < size && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\n' ||
+                            bytes[i] == '\r' || bytes[i] == ',' || bytes[i] == ':'))
+            ++i;
+        return i;
+    }
+    void note(size_t offset) {
+        if (lost)
+            return;
+        if (count == capacity) {
+            int32_t grown_capacity = capacity ? capacity * 2 : 256;
+            void* grown =
+                grown_capacity > 0
+                    ? heap_reallocate_table(offsets, (uint64_t)grown_capacity, sizeof(uint32_t))
+                    : 0;
+            if (!grown) {
+                lost = 1;
+                return;
+            }
+            offsets = (uint32_t*)grown;
+            capacity = grown_capacity;
+        }
+        offsets[count++] = (uint32_t)offset;
+    }
+    // A text, number or literal: from the next token to where the parser stands.
+    bool scalar(bool taken) {
+        note(next_token());
+        after = input.Tell();
+        return taken;
+    }
+    // A bracket, opening or closing, is one byte.
+    bool bracket(bool taken, int opens) {
+        size_t at = next_token();
+        if (opens)
+            note(at);
+        after = at + 1;
+        return taken;
+    }
+
+    bool Null() { return scalar(document.Null()); }
+    bool Bool(bool b) { return scalar(document.Bool(b)); }
+    bool Int(int i) { return scalar(document.Int(i)); }
+    bool Uint(unsigned i) { return scalar(document.Uint(i)); }
+    bool Int64(int64_t i) { return scalar(document.Int64(i)); }
+    bool Uint64(uint64_t i) { return scalar(document.Uint64(i)); }
+    bool Double(double d) { return scalar(document.Double(d)); }
+    bool RawNumber(const wchar_t* s, rapidjson::SizeType n, bool copy) {
+        return scalar(document.RawNumber(s, n, copy));
+    }
+    bool String(const wchar_t* s, rapidjson::SizeType n, bool copy) {
+        return scalar(document.String(s, n, copy));
+    }
+    bool Key(const wchar_t* s, rapidjson::SizeType n, bool copy) {
+        return scalar(document.Key(s, n, copy));
+    }
+    bool StartObject() { return bracket(document.StartObject(), 1); }
+    bool EndObject(rapidjson::SizeType n) { return bracket(document.EndObject(n), 0); }
+    bool StartArray() { return bracket(document.StartArray(), 1); }
+    bool EndArray(rapidjson::SizeType n) { return bracket(document.EndArray(n), 0); }
+};
+
+// What the document is made by: the reader, its events through a JsonNoter.
+struct JsonMaker {
+    JsonNoter* noter;
+    rapidjson::EncodedInputStream<rapidjson::UTF8<>, rapidjson::MemoryStream>* input;
+    rapidjson::ParseResult result;
+    bool operator()(JsonDocument&) {
+        JsonReader reader(&JSON.heap);
+        result =
+            reader.Parse<rapidjson::kParseValidateEncodingFlag | rapidjson::kParseIterativeFlag>(
+                *input, *noter);
+        return !result.IsError();
+    }
+};
+
+// Fills JSON.spots in document order (which is the order of the noter's offsets): the node, then
+// an object's keys each before its value, a list's elements. Lines end at LF; columns count
+// bytes from 1. Nesting is bounded by too_deep, so the recursion is too.
+struct SpotWalk {
+    const unsigned char* bytes;
+    const uint32_t* offsets;
+    int32_t count;
+    int32_t next;
+    size_t at; // the cursor, at line:column
+    uint32_t line, column;
+
+    void visit(const JsonNode* n) {
+        if (next >= count)
+            return;
+        size_t offset = offsets[next];
+        for (; at < offset; ++at) {
+            if (bytes[at] == '\n') {
+                ++line;
+                column = 1;
+            } else {
+                ++column;
+            }
+        }
+        JSON.spots[next++] = JsonSpot{n, line, column};
+        if (n->IsObject()) {
+            for (JsonNode::ConstMemberIterator m = n->MemberBegin(); m != n->MemberEnd(); ++m) {
+                visit(&m->name);
+                visit(&m->value);
+            }
+        } else if (n->IsArray()) {
+            for (rapidjson::SizeType i = 0; i < n->Size(); ++i)
+                visit(&(*n)[i]);
+        }
+    }
+};
+
+int spot_before(const void*, int32_t a, int32_t b) {
+    return (uintptr_t)JSON.spots[a].node < (uintptr_t)JSON.spots[b].node;
+}
+
+// The spots of the parsed document, sorted by node; none when memory is short.
+void make_spots(const unsigned char* bytes, const JsonNoter* noter) {
+    if (noter->lost || noter->count == 0)
+        return;
+    JSON.spots = (JsonSpot*)heap_reallocate_table(0, (uint64_t)noter->count, sizeof(JsonSpot));
+    if (!JSON.spots)
+        return;
+    SpotWalk walk = {bytes, noter->offsets, noter->count, 0, 0, 1, 1};
+    walk.visit(JSON.document);
+    JSON.spot_count = walk.next;
+    int32_t* order = order_indices(JSON.spot_count, &spot_before, 0);
+    if (!order || !order_apply(JSON.spots, JSON.spot_count, sizeof(JsonSpot), order)) {
+        heap_free(JSON.spots);
+        JSON.spots = 0;
+        JSON.spot_count = 0;
+    }
+    heap_free(order);
+}
+
+int spot_of(const void* node, uint32_t* line, uint32_t* column) {
+    int32_t low = 0, high = JSON.spot_count;
+    while (node && low < high) {
+        int32_t middle = low + (high - low) / 2;
+        uintptr_t m = (uintptr_t)JSON.spots[middle].node;
+        if (m == (uintptr_t)node) {
+            *line = JSON.spots[middle].line;
+            *column = JSON.spots[middle].column;
+            return 1;
+        }
+        if (m < (uintptr_t)node)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    *line = *column = 0;
+    return 0;
+}
 } // namespace
 
 const JsonValue* json_parse(const unsigned char* bytes, uint32_t size, JsonError* error) {
@@ -217,19 +396,28 @@ const JsonValue* json_parse(const unsigned char* bytes, uint32_t size, JsonError
     }
     rapidjson::MemoryStream memory((const char*)bytes + skip, size - skip);
     rapidjson::EncodedInputStream<rapidjson::UTF8<>, rapidjson::MemoryStream> input(memory);
-    JSON.document->ParseStream<
-        rapidjson::kParseValidateEncodingFlag | rapidjson::kParseIterativeFlag, rapidjson::UTF8<>>(
-        input);
-    if (JSON.document->HasParseError()) {
-        locate(bytes, size, JSON.document->GetErrorOffset() + skip, error);
-        error->problem = rapidjson::GetParseError_En(JSON.document->GetParseError());
+    JsonNoter noter = {*JSON.document, input, bytes + skip, size - skip, 0, 0, 0, 0, 0};
+    JsonMaker maker = {&noter, &input, rapidjson::ParseResult()};
+    JSON.document->Populate(maker);
+    if (maker.result.IsError()) {
+        heap_free(noter.offsets);
+        locate(bytes, size, maker.result.Offset() + skip, error);
+        error->problem = rapidjson::GetParseError_En(maker.result.Code());
         json_release();
         return 0;
     }
+    // The places count the byte-order mark's bytes, as the parse errors' do.
+    for (int32_t i = 0; i < noter.count; ++i)
+        noter.offsets[i] += skip;
+    make_spots(bytes, &noter);
+    heap_free(noter.offsets);
     return value(JSON.document);
 }
 
 void json_release(void) {
+    heap_free(JSON.spots);
+    JSON.spots = 0;
+    JSON.spot_count = 0;
     destroy(JSON.document);
     destroy(JSON.pool);
 }
@@ -284,6 +472,17 @@ const JsonValue* json_find(const JsonValue* object, const char* key) {
             return v;
     }
     return 0;
+}
+
+int json_place(const JsonValue* v, uint32_t* line, uint32_t* column) {
+    return spot_of(v, line, column);
+}
+
+int json_key_place(const JsonValue* object, uint32_t index, uint32_t* line, uint32_t* column) {
+    const JsonNode* n = node(object);
+    if (!n || !n->IsObject() || index >= n->MemberCount())
+        return spot_of(0, line, column);
+    return spot_of(&(n->MemberBegin() + index)->name, line, column);
 }
 
 int json_whole(const JsonValue* v, int64_t* result) {

@@ -42,6 +42,12 @@ const JsonValue* json_element(const JsonValue* list, uint32_t index);
 const JsonValue* json_member(const JsonValue* object, uint32_t index, JsonText* key);
 // The object's value under key (the first one, should it be given twice), or 0.
 const JsonValue* json_find(const JsonValue* object, const char* key);
+// Where v starts in the bytes parsed: its line and column (1-based; lines end at LF, columns
+// count bytes of UTF-8, a byte-order mark's too). 1 when known; 0, with both 0, when not (memory
+// was short, or v is not of the document).
+int json_place(const JsonValue* v, uint32_t* line, uint32_t* column);
+// Where the key of the object's member index starts, likewise.
+int json_key_place(const JsonValue* object, uint32_t index, uint32_t* line, uint32_t* column);
 // 1 with *value set when v is a number written without fraction or exponent that fits 64 bits.
 int json_whole(const JsonValue* v, int64_t* value);
 // 1 with *text set when v is a text.

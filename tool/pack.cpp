@@ -27,6 +27,7 @@ struct PackState {
     PackEntry* entries;
     int32_t count, capacity;
     const char* output;
+    FindingPlace output_at;
     TextChunk* chunks;
     int memory_short; // a text or an entry could not be kept
 };
@@ -80,8 +81,21 @@ int append(const PackEntry* e) {
     return 1;
 }
 
-void report(int32_t severity, const Place* at, const char* key, const char* message) {
-    findings_add(severity, at->entry, at->name, key, message);
+void report(int32_t severity, const Place* at, const char* key, FindingPlace where, int32_t kind,
+            const char* message) {
+    findings_add_at(severity, at->entry, at->name, key, where, kind, message);
+}
+
+FindingPlace place_of(const JsonValue* v) {
+    FindingPlace p = {0, 0};
+    json_place(v, &p.line, &p.column);
+    return p;
+}
+
+FindingPlace key_place(const JsonValue* object, uint32_t index) {
+    FindingPlace p = {0, 0};
+    json_key_place(object, index, &p.line, &p.column);
+    return p;
 }
 
 // The key as the messages show it: ASCII as it is, anything else as '?', cut at
@@ -158,19 +172,20 @@ const char* nearest_key(const JsonText* key, int32_t kind) {
 }
 
 // "Unknown key (did you mean "start_x"?)", under the key as given.
-void report_unknown(const Place* at, const JsonText* key, int32_t kind) {
+void report_unknown(const Place* at, const JsonText* key, FindingPlace where, int32_t kind) {
     char shown[KEY_SHOWN_ROOM];
     char message[TEXT_MESSAGE_ROOM];
     text_format(message, sizeof message, "Unknown key");
     const char* near = nearest_key(key, kind);
     if (near)
         text_add(message, sizeof message, " (did you mean \"%s\"?)", near);
-    report(FINDING_ERROR, at, key_shown(key, shown), message);
+    report(FINDING_ERROR, at, key_shown(key, shown), where, FINDING_KIND_UNKNOWN_KEY, message);
 }
 
-void report_twice(const Place* at, const JsonText* key) {
+void report_twice(const Place* at, const JsonText* key, FindingPlace where) {
     char shown[KEY_SHOWN_ROOM];
-    report(FINDING_ERROR, at, key_shown(key, shown), "Given twice");
+    report(FINDING_ERROR, at, key_shown(key, shown), where, FINDING_KIND_GIVEN_TWICE,
+           "Given twice");
 }
 
 // Member a's key before member b's: shorter first, then by their UTF-16 units.
@@ -209,7 +224,7 @@ const char* read_text(const JsonValue* v, const Place* at, const char* key, cons
     char message[TEXT_MESSAGE_ROOM];
     if (!json_text(v, &text)) {
         text_format(message, sizeof message, "%s has to be a text in double quotes", label);
-        report(FINDING_ERROR, at, key, message);
+        report(FINDING_ERROR, at, key, place_of(v), FINDING_KIND_VALUE, message);
         return 0;
     }
     char* block = 0;
@@ -225,7 +240,7 @@ const char* read_text(const JsonValue* v, const Place* at, const char* key, cons
     else if (outcome == JSON_CODE_PAGE_ZERO)
         problem = " has the character \\u0000, which would end it";
     text_format(message, sizeof message, "%s%s", label, problem);
-    report(FINDING_ERROR, at, key, message);
+    report(FINDING_ERROR, at, key, place_of(v), FINDING_KIND_VALUE, message);
     return 0;
 }
 
@@ -311,7 +326,7 @@ void read_field(const JsonValue* v, int32_t index, const Place* at, LevelFields*
     if (!level_rule_holds(rule, &value)) {
         char message[TEXT_MESSAGE_ROOM];
         level_rule_message(rule, &value, message, sizeof message);
-        report(FINDING_ERROR, at, info->name, message);
+        report(FINDING_ERROR, at, info->name, place_of(v), FINDING_KIND_LEVEL_RULE + rule, message);
     } else if (check_box) {
         f->anti_gravity = value.anti_gravity;
     } else {
@@ -327,8 +342,12 @@ int read_object(const JsonValue* object, int32_t kind, const char* entry, PackEn
     Place at = {entry, 0};
     level_starting_values(&e->fields);
     e->is_object = json_type(object) == JSON_OBJECT;
+    e->at = place_of(object);
+    for (int32_t k = 0; k < LEVEL_FIELD_COUNT; ++k)
+        e->field_at[k] = e->at;
+    e->name_at = e->picture_at = e->at;
     if (!e->is_object) {
-        report(FINDING_ERROR, &at, 0,
+        report(FINDING_ERROR, &at, 0, e->at, FINDING_KIND_NOT_JSON,
                kind == OBJECT_LEVEL_ONLY ? "A level has to be a JSON object"
                                          : "Has to be a JSON object");
         return 0;
@@ -337,33 +356,38 @@ int read_object(const JsonValue* object, int32_t kind, const char* entry, PackEn
     if (kind != OBJECT_LEVEL_ONLY) {
         const JsonValue* name = json_find(object, "name");
         if (!name) {
-            report(FINDING_ERROR, &at, "name", "Missing: the name of the files made");
+            report(FINDING_ERROR, &at, "name", e->at, FINDING_KIND_MISSING,
+                   "Missing: the name of the files made");
         } else if ((e->name = read_text(name, &at, "name", "The name", 1)) != 0) {
+            e->name_at = place_of(name);
             const char* problem = name_problem(e->name);
             if (problem)
-                report(FINDING_ERROR, &at, "name", problem);
+                report(FINDING_ERROR, &at, "name", e->name_at, FINDING_KIND_NAME, problem);
             at.name = e->name;
         }
         if (!json_find(object, "picture"))
-            report(FINDING_ERROR, &at, "picture", "Missing: the picture the image is made from");
+            report(FINDING_ERROR, &at, "picture", e->at, FINDING_KIND_MISSING,
+                   "Missing: the picture the image is made from");
     }
     uint32_t count = json_count(object);
     unsigned char* twice = given_twice(object, count);
     if (count && !twice)
-        report(FINDING_ERROR, &at, 0, "Not enough memory");
+        report(FINDING_ERROR, &at, 0, FindingPlace{0, 0}, FINDING_KIND_OTHER, "Not enough memory");
     for (uint32_t i = 0; twice && i < count; ++i) {
         JsonText key = {0, 0};
         const JsonValue* v = json_member(object, i, &key);
         if (twice[i]) {
-            report_twice(&at, &key);
+            report_twice(&at, &key, key_place(object, i));
             continue;
         }
         if (kind != OBJECT_LEVEL_ONLY && json_text_is(&key, "name"))
             continue;
         if (kind != OBJECT_LEVEL_ONLY && json_text_is(&key, "picture")) {
+            e->picture_at = place_of(v);
             e->picture = read_text(v, &at, "picture", "The picture", 1);
             if (e->picture && !e->picture[0]) {
-                report(FINDING_ERROR, &at, "picture", "The picture has to be named");
+                report(FINDING_ERROR, &at, "picture", e->picture_at, FINDING_KIND_VALUE,
+                       "The picture has to be named");
                 e->picture = 0;
             }
             continue;
@@ -375,10 +399,12 @@ int read_object(const JsonValue* object, int32_t kind, const char* entry, PackEn
                     field = k;
             }
         }
-        if (field < 0)
-            report_unknown(&at, &key, kind);
-        else
+        if (field < 0) {
+            report_unknown(&at, &key, key_place(object, i), kind);
+        } else {
+            e->field_at[field] = place_of(v);
             read_field(v, field, &at, &e->fields);
+        }
     }
     heap_free(twice);
     return findings_errors() == errors;
@@ -388,12 +414,15 @@ int read_object(const JsonValue* object, int32_t kind, const char* entry, PackEn
 void read_list(const JsonValue* list, const char* key, int32_t kind) {
     Place top = {0, 0};
     if (json_type(list) != JSON_LIST) {
-        report(FINDING_ERROR, &top, key, "Has to be a list in square brackets");
+        report(FINDING_ERROR, &top, key, place_of(list), FINDING_KIND_VALUE,
+               "Has to be a list in square brackets");
         return;
     }
     uint32_t count = json_count(list);
     for (uint32_t i = 0; i < count; ++i) {
-        PackEntry e = {kind == OBJECT_LEVEL ? PACK_LEVEL : PACK_BACKDROP, (int32_t)i, 0, 0, {}, 0};
+        PackEntry e = {};
+        e.kind = kind == OBJECT_LEVEL ? PACK_LEVEL : PACK_BACKDROP;
+        e.index = (int32_t)i;
         char entry[TEXT_NAME_ROOM];
         pack_entry_label(entry, sizeof entry, &e);
         read_object(json_element(list, i), kind, entry, &e);
@@ -408,7 +437,7 @@ void report_parse(const JsonError* error) {
     char message[TEXT_MESSAGE_ROOM];
     text_format(message, sizeof message, "Not JSON: line %d, column %d: %s", (int)error->line,
                 (int)error->column, error->problem);
-    findings_add(FINDING_ERROR, 0, 0, 0, message);
+    findings_add_at(FINDING_ERROR, 0, 0, 0, FindingPlace{0, 0}, FINDING_KIND_NOT_JSON, message);
 }
 
 } // namespace
@@ -423,34 +452,44 @@ int pack_read(const unsigned char* bytes, uint32_t size) {
     }
     Place top = {0, 0};
     if (json_type(root) != JSON_OBJECT) {
-        report(FINDING_ERROR, &top, 0, "A pack has to be a JSON object");
+        report(FINDING_ERROR, &top, 0, place_of(root), FINDING_KIND_NOT_JSON,
+               "A pack has to be a JSON object");
         json_release();
         return 0;
     }
     uint32_t count = json_count(root);
     unsigned char* twice = given_twice(root, count);
     if (count && !twice)
-        report(FINDING_ERROR, &top, 0, "Not enough memory");
+        report(FINDING_ERROR, &top, 0, FindingPlace{0, 0}, FINDING_KIND_OTHER, "Not enough memory");
+    PACK.output_at = place_of(root);
     for (uint32_t i = 0; twice && i < count; ++i) {
         JsonText key = {0, 0};
         const JsonValue* v = json_member(root, i, &key);
         if (twice[i]) {
-            report_twice(&top, &key);
+            report_twice(&top, &key, key_place(root, i));
             continue;
         }
         if (json_text_is(&key, "output")) {
+            PACK.output_at = place_of(v);
             PACK.output = read_text(v, &top, "output", "The output folder", 1);
             if (PACK.output && !PACK.output[0]) {
-                report(FINDING_ERROR, &top, "output", "The output folder has to be named");
+                report(FINDING_ERROR, &top, "output", PACK.output_at, FINDING_KIND_VALUE,
+                       "The output folder has to be named");
                 PACK.output = 0;
             }
+        } else if (json_text_is(&key, "$schema")) {
+            // Editors read it to find the schema of the file; the pack takes any text there.
+            if (json_type(v) != JSON_TEXT)
+                report(FINDING_ERROR, &top, "$schema", place_of(v), FINDING_KIND_VALUE,
+                       "The schema has to be a text in double quotes");
         } else if (!json_text_is(&key, "backdrops") && !json_text_is(&key, "levels")) {
-            report_unknown(&top, &key, OBJECT_PACK);
+            report_unknown(&top, &key, key_place(root, i), OBJECT_PACK);
         }
     }
     heap_free(twice);
     if (!json_find(root, "output"))
-        report(FINDING_ERROR, &top, "output", "Missing: the folder the files are written into");
+        report(FINDING_ERROR, &top, "output", PACK.output_at, FINDING_KIND_MISSING,
+               "Missing: the folder the files are written into");
     // Backdrops first: the levels name them.
     const JsonValue* backdrops = json_find(root, "backdrops");
     if (backdrops)
@@ -473,7 +512,8 @@ int pack_read_level(const unsigned char* bytes, uint32_t size, LevelFields* f) {
         report_parse(&error);
         return 0;
     }
-    PackEntry e = {PACK_LEVEL, 0, 0, 0, {}, 0};
+    PackEntry e = {};
+    e.kind = PACK_LEVEL;
     int read = read_object(root, OBJECT_LEVEL_ONLY, 0, &e);
     *f = e.fields;
     json_release();
@@ -492,12 +532,20 @@ const char* pack_output(void) {
     return PACK.output;
 }
 
+FindingPlace pack_output_place(void) {
+    return PACK.output_at;
+}
+
 void pack_set_output(const char* folder) {
     PACK.output = keep_text(folder);
 }
 
 int pack_add(int32_t kind, const char* name, const char* picture, const LevelFields* f) {
-    PackEntry e = {kind, 0, keep_text(name), keep_text(picture), {}, 1};
+    PackEntry e = {};
+    e.kind = kind;
+    e.name = keep_text(name);
+    e.picture = keep_text(picture);
+    e.is_object = 1;
     for (int32_t i = 0; i < PACK.count; ++i)
         e.index += PACK.entries[i].kind == kind;
     level_starting_values(&e.fields);
@@ -523,6 +571,9 @@ const PackEntry* pack_entry(int32_t i) {
 const char* pack_write(uint32_t* size) {
     json_write_start();
     json_write_object();
+    // First, so that an editor knows the file's schema from its first line.
+    json_write_key("$schema");
+    json_write_text(PACK_SCHEMA_NAME);
     json_write_key("output");
     json_write_name(PACK.output);
     for (int32_t kind = PACK_BACKDROP; kind >= PACK_LEVEL; --kind) {
@@ -562,7 +613,7 @@ void pack_release(void) {
         heap_free(PACK.chunks);
         PACK.chunks = next;
     }
-    PACK = PackState{0, 0, 0, 0, 0, 0};
+    PACK = PackState{};
 }
 
 int pack_entry_label(char* out, int32_t room, const PackEntry* e) {
@@ -570,14 +621,17 @@ int pack_entry_label(char* out, int32_t room, const PackEntry* e) {
                        (int)e->index);
 }
 
-void pack_check_level(const char* entry, const char* name, const LevelFields* f) {
+void pack_check_level(const char* entry, const char* name, const LevelFields* f,
+                      const FindingPlace* places) {
     for (int32_t i = 0; i < level_rule_count(); ++i) {
         if (level_rule_holds(i, f))
             continue;
         const LevelRuleInfo* rule = level_rule_info(i);
         char message[TEXT_MESSAGE_ROOM];
         level_rule_message(i, f, message, sizeof message);
-        findings_add(rule->severity == LEVEL_RULE_PACK_WARNING ? FINDING_WARNING : FINDING_ERROR,
-                     entry, name, level_field_info(rule->field)->name, message);
+        findings_add_at(rule->severity == LEVEL_RULE_PACK_WARNING ? FINDING_WARNING : FINDING_ERROR,
+                        entry, name, level_field_info(rule->field)->name,
+                        places ? places[rule->field] : FindingPlace{0, 0},
+                        FINDING_KIND_LEVEL_RULE + i, message);
     }
 }

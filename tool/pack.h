@@ -5,9 +5,13 @@
 // the findings list. Owns the pack of one run: its entries and their texts.
 #pragma once
 #include <stdint.h>
+#include "findings.h"
 #include "level.h"
 
 #define PACK_FILE_NAME "wumpo-pack.json"
+// The JSON Schema of the pack file, which pack_write names under "$schema": editors look for it
+// beside the pack file.
+#define PACK_SCHEMA_NAME "wumpo-pack.schema.json"
 
 enum PackEntryKind { PACK_LEVEL, PACK_BACKDROP };
 
@@ -18,6 +22,10 @@ struct PackEntry {
     const char* picture; // as the pack names it; 0 when missing or refused
     LevelFields fields;  // levels: texts of the form's fields, starting values where left out
     int is_object;       // 0 for an entry that is not even a JSON object (its checks are moot)
+    // Where in the pack file the entry starts, and the values of its name, its picture and each
+    // field (those not given: where the entry starts). All 0 for entries made by pack_add.
+    FindingPlace at, name_at, picture_at;
+    FindingPlace field_at[LEVEL_FIELD_COUNT];
 };
 
 // Reads the pack file's size bytes; problems go to the findings list. Returns 1 when it is a
@@ -32,6 +40,8 @@ int pack_read_level(const unsigned char* bytes, uint32_t size, LevelFields* f);
 void pack_start(void);
 // The output folder as the pack names it; 0 when missing or refused.
 const char* pack_output(void);
+// Where the pack file gives the output folder (where the pack starts when it does not).
+FindingPlace pack_output_place(void);
 void pack_set_output(const char* folder);
 // Adds an entry, copying the texts; 0 when memory is short.
 int pack_add(int32_t kind, const char* name, const char* picture, const LevelFields* f);
@@ -52,4 +62,6 @@ int pack_entry_label(char* out, int32_t room, const PackEntry* e);
 // out, the start cloud or the exit not wholly on the picture below the status bar, a level time
 // of 0, a description the level file cuts. (The words of a pack were held to their rule as they
 // were read; those of a level file always keep it.)
-void pack_check_level(const char* entry, const char* name, const LevelFields* f);
+// places: where each field is (LEVEL_FIELD_COUNT of them), or 0 for no place.
+void pack_check_level(const char* entry, const char* name, const LevelFields* f,
+                      const FindingPlace* places);
