@@ -64,9 +64,9 @@ check "level create: the same level file" both create level create LEVEL.LVL \
     gravity_switch_times=-3 backdrop_name=SKY.IMG
 check "the same level files" same_files LEVEL.LVL
 # A description beyond ASCII (e acute, and the euro sign of Windows-1252), in a file written by
-# the native tool, which takes the argument's bytes as they are.
+# the native tool, which takes its UTF-8 argument into the level file's code page.
 check "a level with Western characters" \
-    bash -c "cd '$scratch/native' && '$native' level create WEST.LVL \"description=caf\$(printf '\\xe9 \\x80')\" &&
+    bash -c "cd '$scratch/native' && '$native' level create WEST.LVL \"description=caf\$(printf '\\xc3\\xa9 \\xe2\\x82\\xac')\" &&
         cp WEST.LVL ../windows/"
 check "level show: the same texts" both show level show WEST.LVL
 check "level show --json: the same JSON" both json level show --json WEST.LVL

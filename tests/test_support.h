@@ -57,8 +57,8 @@ std::string test_child_files();
 int test_run_program(const std::string& exe, const std::string& dir,
                      const std::vector<std::string>& args, std::string* out, std::string* err,
                      unsigned timeout_ms = 60000, const std::string& input = std::string());
-// UTF-16 units as the bytes of the system's code page (Windows-1252 where there is none), as
-// Windows' own conversion gives them; what the tool's JSON listing is read back into.
+// UTF-16 units as the bytes of this test program's code page (UTF-8 on POSIX systems), as the
+// system's own conversion gives them: the JSON listing's texts as a command line gives them back.
 std::string test_code_page_text(const std::vector<unsigned>& units);
 
 // Three pages: no access, usable, no access. An input copied to the end of the middle page

@@ -180,13 +180,14 @@ int test_run_program(const std::string& exe, const std::string& dir,
 }
 
 std::string test_code_page_text(const std::vector<unsigned>& units) {
-    // The C library's own Windows-1252 converter, independent of the tool's table.
+    // The C library's own converter, independent of the tool's: UTF-8, the text of this system's
+    // command lines.
     std::string utf16;
     for (unsigned u : units) {
         utf16 += (char)(u & 0xFF);
         utf16 += (char)(u >> 8);
     }
-    iconv_t cd = iconv_open("WINDOWS-1252", "UTF-16LE");
+    iconv_t cd = iconv_open("UTF-8", "UTF-16LE");
     if (cd == (iconv_t)-1)
         return "<no iconv>";
     char bytes[256] = {};

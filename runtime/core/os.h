@@ -166,9 +166,10 @@ int32_t os_code_page_widen(const char* text, wchar_t* out, int32_t room);
 // The reverse: count units as the code page's bytes into out (room bytes, terminated), with no
 // best fit. 1 when every unit has its bytes; 0 otherwise (out then holds no text).
 int os_code_page_narrow(const wchar_t* units, int32_t count, char* out, int32_t room);
-// 1 when that code page is UTF-8 (names and typed texts in any script): the level file's texts,
-// Windows-1252 on every system, are then converted where they are read and written. 0 where the
-// programs' texts are the level file's own bytes, as they always were (POSIX systems among them).
+// 1 when the programs' own texts (typed, shown, arguments, names) are UTF-8: on Windows when its
+// code page is (names and typed texts in any script), on POSIX systems always. The level file's
+// texts, Windows-1252 on every system, are then converted where they are read and written. 0
+// where the programs' texts are the level file's own bytes, as they always were.
 int os_text_is_utf8(void);
 
 // From now on, the first Ctrl+C (or SIGINT, SIGTERM) only sets a flag that os_interrupted

@@ -572,5 +572,6 @@ int os_code_page_narrow(const wchar_t* units, int32_t count, char* out, int32_t 
 }
 
 int os_text_is_utf8(void) {
-    return 0;
+    // The tool's arguments and output are UTF-8 here, as the file names it takes already are.
+    return 1;
 }
