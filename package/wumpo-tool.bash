@@ -28,8 +28,9 @@ _wumpo_tool() {
     case $command in
     convert) options="--out --jobs --help" ;;
     level) [[ $sub == show ]] && options="--json --help" || options="--from --help" ;;
-    build) options="--jobs --force --no-wait --help" ;;
-    check) options="--json --help" ;;
+    preview) options="--as-game --help" ;;
+    build) options="--jobs --force --no-wait --format --json --help" ;;
+    check) options="--format --json --help" ;;
     *) options=--help ;;
     esac
     if [[ $cur == -* ]]; then
@@ -38,6 +39,7 @@ _wumpo_tool() {
     fi
     case $before in
     --jobs) return ;;
+    --format) COMPREPLY=($(compgen -W "text json github sarif" -- "$cur")) && return ;;
     --out) COMPREPLY=($(compgen -d -- "$cur")) && return ;;
     --from) _wumpo_tool_files "$cur" json && return ;;
     esac

@@ -556,40 +556,52 @@ TEST_CASE("tool preview: the level bitmap, the sprites where Preview Level puts 
          &exitgrav, {"--:--", {"   0", "----", "----"}}},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        CAPTURE(c.name);
-        std::string level = std::string(c.name) + ".LVL";
-        test_write_file(dir + level, level_bytes("", c.words, c.anti_gravity, "SPACE.IMG", 0));
-        Run r = tool(dir, {"preview", level, "level.bmp", "out.bmp"});
-        REQUIRE(r.status == 0);
-        CHECK(r.err == "");
-        Bytes file = test_read_file(dir + "out.bmp");
-        CHECK(file.size() == 54 + 230400);
-        Decoded out = decode(file);
-        REQUIRE(out.width == 320);
-        REQUIRE(out.height == 240);
-        int wrong = 0;
-        for (int y = 0; y < 240; ++y)
-            for (int x = 0; x < 320; ++x) {
-                // Later pictures lie over earlier ones: picture, start, exit, status bar.
-                Rgb want = pixel(picture, x + 1, 240 - y);
-                if (x >= c.start_x && x < c.start_x + cloud.width && y >= c.start_y &&
-                    y < c.start_y + cloud.height)
-                    want = cloud.at(x - c.start_x, y - c.start_y);
-                if (x >= c.exit_x && x < c.exit_x + c.exit->width && y >= c.exit_y &&
-                    y < c.exit_y + c.exit->height)
-                    want = c.exit->at(x - c.exit_x, y - c.exit_y);
-                if (y < bar.height) {
-                    Rgb own = bar.at(x, y);
-                    unsigned shown = test_status_bar::colour(
-                        c.bar, x, y, (unsigned)own.r << 16 | own.g << 8 | own.b);
-                    want = Rgb{(unsigned char)(shown >> 16), (unsigned char)(shown >> 8),
-                               (unsigned char)shown};
+    // As the game shows the picture: 5 bits of each colour, widened back as (v << 3) | (v >> 2).
+    auto as_game = [](Rgb c) {
+        auto widen = [](unsigned char v) { return (unsigned char)((v & 0xF8) | v >> 5); };
+        return Rgb{widen(c.r), widen(c.g), widen(c.b)};
+    };
+    for (int game = 0; game < 2; ++game)
+        for (const Case& c : cases) {
+            CAPTURE(c.name);
+            CAPTURE(game);
+            std::string level = std::string(c.name) + ".LVL";
+            test_write_file(dir + level, level_bytes("", c.words, c.anti_gravity, "SPACE.IMG", 0));
+            std::vector<std::string> args = {"preview", level, "level.bmp", "out.bmp"};
+            if (game)
+                args.insert(args.begin() + 1, "--as-game");
+            Run r = tool(dir, args);
+            REQUIRE(r.status == 0);
+            CHECK(r.err == "");
+            Bytes file = test_read_file(dir + "out.bmp");
+            CHECK(file.size() == 54 + 230400);
+            Decoded out = decode(file);
+            REQUIRE(out.width == 320);
+            REQUIRE(out.height == 240);
+            int wrong = 0;
+            for (int y = 0; y < 240; ++y)
+                for (int x = 0; x < 320; ++x) {
+                    // Later pictures lie over earlier ones: picture, start, exit, status bar.
+                    Rgb want = pixel(picture, x + 1, 240 - y);
+                    if (game)
+                        want = as_game(want);
+                    if (x >= c.start_x && x < c.start_x + cloud.width && y >= c.start_y &&
+                        y < c.start_y + cloud.height)
+                        want = cloud.at(x - c.start_x, y - c.start_y);
+                    if (x >= c.exit_x && x < c.exit_x + c.exit->width && y >= c.exit_y &&
+                        y < c.exit_y + c.exit->height)
+                        want = c.exit->at(x - c.exit_x, y - c.exit_y);
+                    if (y < bar.height) {
+                        Rgb own = bar.at(x, y);
+                        unsigned shown = test_status_bar::colour(
+                            c.bar, x, y, (unsigned)own.r << 16 | own.g << 8 | own.b);
+                        want = Rgb{(unsigned char)(shown >> 16), (unsigned char)(shown >> 8),
+                                   (unsigned char)shown};
+                    }
+                    wrong += !same(out.at(x, y), want);
                 }
-                wrong += !same(out.at(x, y), want);
-            }
-        CHECK(wrong == 0);
-    }
+            CHECK(wrong == 0);
+        }
 
     SUBCASE("refused inputs: nothing written") {
         Bytes wide = bitmap_file(picture);
@@ -1032,7 +1044,7 @@ TEST_CASE("tool help: the tool and every command; wrong command lines exit 2") {
         {{"level", "show", "--help"}, "Usage: wumpo-tool level show FILE.LVL [--json]\n"},
         {{"level", "create", "X.LVL", "--help"},
          "Usage: wumpo-tool level create FILE.LVL [field=value...]\n"},
-        {{"preview", "--help"}, "Usage: wumpo-tool preview FILE.LVL BITMAP OUT.BMP\n"},
+        {{"preview", "--help"}, "Usage: wumpo-tool preview FILE.LVL BITMAP OUT.BMP [--as-game]\n"},
         {{"build", "--help"},
          "Usage: wumpo-tool build [PACK.json] [--jobs N] [--force] [--no-wait] [--format "
          "FORMAT]\n"},

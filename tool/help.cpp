@@ -137,7 +137,7 @@ const HelpTopic TOPICS[] = {
      "Example: wumpo-tool level create LEVEL1.LVL \"description=First steps\" start_x=40\n"
      "         wumpo-tool level show A.LVL --json | wumpo-tool level create B.LVL --from -\n",
      1},
-    {"preview", "Usage: wumpo-tool preview FILE.LVL BITMAP OUT.BMP\n",
+    {"preview", "Usage: wumpo-tool preview FILE.LVL BITMAP OUT.BMP [--as-game]\n",
      "Writes what the Level Creator's Preview Level shows as a 320 x 240, 24-bit bitmap (a PNG\n"
      "when the output name ends in .png): BITMAP (a picture as convert takes it) with the start\n"
      "sprite (images" SEP "cloud.bmp) at the level's start position, the exit sprite\n"
@@ -146,7 +146,9 @@ const HelpTopic TOPICS[] = {
      "position, and the status bar (images" SEP
      "statbar.bmp) across the top, drawn in that order.\n"
      "Positions count from the picture's top-left pixel; what lies outside the picture is cut\n"
-     "off.\n",
+     "off.\n"
+     "With --as-game the picture is drawn in the colours of its screen image, as the game shows\n"
+     "it (5 bits of each colour, widened back to 8 as \"view\" does).\n",
      0},
     {"build",
      "Usage: wumpo-tool build [PACK.json] [--jobs N] [--force] [--no-wait] [--format FORMAT]\n",

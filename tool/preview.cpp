@@ -51,13 +51,26 @@ int read_program_picture(const char* name, BitmapPicture* picture) {
 int tool_preview(int count, char** args) {
     if (help_wanted(count, args))
         return help_print("preview");
-    if (count != 3)
-        return help_usage("preview", count < 3
-                                         ? "a level file, a bitmap and an output name are needed"
-                                         : "too many arguments");
-    const char* level_name = args[0];
-    const char* bitmap_name = args[1];
-    const char* out_name = args[2];
+    const char* names[3] = {0, 0, 0};
+    int named = 0, as_game = 0, options = 1;
+    for (int i = 0; i < count; ++i) {
+        if (options && text_equal(args[i], "--")) {
+            options = 0;
+        } else if (options && text_equal(args[i], "--as-game")) {
+            as_game = 1;
+        } else if (options && args[i][0] == '-' && args[i][1] == '-') {
+            return help_usage("preview", "unknown option");
+        } else if (named == 3) {
+            return help_usage("preview", "too many arguments");
+        } else {
+            names[named++] = args[i];
+        }
+    }
+    if (named < 3)
+        return help_usage("preview", "a level file, a bitmap and an output name are needed");
+    const char* level_name = names[0];
+    const char* bitmap_name = names[1];
+    const char* out_name = names[2];
 
     LevelValues level;
     int read = tool_level_read(level_name, &level);
@@ -86,13 +99,23 @@ int tool_preview(int count, char** args) {
 
     unsigned char* canvas =
         (unsigned char*)heap_allocate(BITMAP_FILE_HEADER_BYTES + BITMAP_PIXEL_BYTES);
-    if (!canvas) {
+    unsigned char* image = as_game ? (unsigned char*)heap_allocate(SCREEN_IMAGE_SIZE) : 0;
+    if (!canvas || (as_game && !image)) {
         out_error(0, "Error: Not enough memory");
         return TOOL_FAILED;
     }
     uint32_t size = bitmap_file_header(canvas, BITMAP_WIDTH, BITMAP_HEIGHT);
     unsigned char* rows = canvas + BITMAP_FILE_HEADER_BYTES;
     bitmap_file_draw(rows, BITMAP_WIDTH, BITMAP_HEIGHT, &picture, 0, 0);
+    if (as_game) {
+        // The picture as its screen image keeps it (5 bits a colour), widened back as view
+        // shows an image; the sprites and the bar are the game's own and stay as they are.
+        BitmapPicture drawn = {rows, BITMAP_WIDTH, BITMAP_HEIGHT, bitmap_file_stride(BITMAP_WIDTH),
+                               0};
+        screen_image_from_rows(&drawn, image);
+        bitmap_file_from_image(image, rows);
+        heap_free(image);
+    }
     bitmap_file_draw(rows, BITMAP_WIDTH, BITMAP_HEIGHT, &cloud, start_x, start_y);
     bitmap_file_draw(rows, BITMAP_WIDTH, BITMAP_HEIGHT, &exit, exit_x, exit_y);
     bitmap_file_draw(rows, BITMAP_WIDTH, BITMAP_HEIGHT, &status_bar, 0, 0);
