@@ -104,27 +104,9 @@ void add(Message* m, const char* text) {
     add_text(m, text, 0x7FFFFFFF);
 }
 
-// value in decimal into out; the string runtime's int_to_str would write into its own area.
-char* decimal(int32_t value, char out[12]) {
-    char digits[12]; // "-2147483648"
-    int32_t n = 0;
-    uint32_t magnitude = value < 0 ? 0u - (uint32_t)value : (uint32_t)value;
-    do {
-        digits[n++] = (char)('0' + magnitude % 10u);
-        magnitude /= 10u;
-    } while (magnitude);
-    int32_t at = 0;
-    if (value < 0)
-        out[at++] = '-';
-    while (n)
-        out[at++] = digits[--n];
-    out[at] = 0;
-    return out;
-}
-
 void add_number(Message* m, int32_t value) {
     char digits[12];
-    add(m, decimal(value, digits));
+    add(m, str_decimal(value, digits));
 }
 
 // The word of a field as the level file keeps it.
@@ -285,10 +267,10 @@ void level_values_of(const LevelFields* f, LevelValues* v) {
 void level_fields_of(const LevelValues* v, LevelTexts* texts, LevelFields* f) {
     f->description = v->description;
     for (int32_t i = 0; i < LEVEL_WORD_COUNT; ++i)
-        f->words[i] = decimal(v->words[i], texts->words[i]);
+        f->words[i] = str_decimal(v->words[i], texts->words[i]);
     f->anti_gravity = v->anti_gravity;
     f->backdrop_name = v->backdrop_name;
-    f->gravity_switch_times = decimal(v->gravity_switch_times, texts->gravity_switch_times);
+    f->gravity_switch_times = str_decimal(v->gravity_switch_times, texts->gravity_switch_times);
 }
 
 int32_t level_rule_count(void) {

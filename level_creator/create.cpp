@@ -33,20 +33,15 @@ int field_record_text(int32_t field, char* text) {
 
 // "Error: Level Description has a letter that the level file's code page ...": refused rather
 // than stored as '?' or a look-alike letter.
-int text_storable(int32_t field) {
+void report_code_page(int32_t field) {
     char* start = str_position();
-    int ok = field_record_text(field, gadget_get_text(level_field_info(field)->gadget));
+    int32_t n = 0;
+    const char* label = level_field_message_label(field, &n);
+    str_concat("Error: ");
+    str_left(label, n, str_position());
+    str_concat(LEVEL_TEXT_NOT_IN_CODE_PAGE);
+    message_box("Level Settings", start, 0);
     str_set_position(start);
-    if (!ok) {
-        int32_t n = 0;
-        const char* label = level_field_message_label(field, &n);
-        str_concat("Error: ");
-        str_left(label, n, str_position());
-        str_concat(LEVEL_TEXT_NOT_IN_CODE_PAGE);
-        message_box("Level Settings", start, 0);
-        str_set_position(start);
-    }
-    return ok;
 }
 
 // The game stores 16-bit words and looks the backdrop up by name: a value that would be cut or
@@ -60,12 +55,14 @@ int settings_valid(void) {
         const LevelRuleInfo* rule = level_rule_info(i);
         if (rule->severity != LEVEL_RULE_ERROR || rule->kind == LEVEL_RULE_CHECK_BOX)
             continue;
-        if (level_field_info(rule->field)->kind == LEVEL_KIND_TEXT && !text_storable(rule->field))
-            return 0;
         LevelFields f = {};
         char* text = gadget_get_text(level_field_info(rule->field)->gadget);
-        if (level_field_info(rule->field)->kind == LEVEL_KIND_TEXT)
-            field_record_text(rule->field, text);
+        if (level_field_info(rule->field)->kind == LEVEL_KIND_TEXT &&
+            !field_record_text(rule->field, text)) {
+            str_set_position(start);
+            report_code_page(rule->field);
+            return 0;
+        }
         *level_field_text(&f, rule->field) = text;
         // A field read is cut at GADGET_TEXT_MAX characters, so a number that long may have
         // lost digits that the rule never saw: refused rather than stored as some other value.
@@ -77,7 +74,11 @@ int settings_valid(void) {
             return 0;
         }
     }
-    return text_storable(LEVEL_FIELD_DESCRIPTION);
+    int storable = field_record_text(LEVEL_FIELD_DESCRIPTION, gadget_get_text(GADGET_DESCRIPTION));
+    str_set_position(start);
+    if (!storable)
+        report_code_page(LEVEL_FIELD_DESCRIPTION);
+    return storable;
 }
 
 void write_level_file(void) {

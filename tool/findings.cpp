@@ -156,6 +156,16 @@ const char* const RULE_KIND_NAMES[] = {"word",  "check-box", "backdrop", "save",
                                        "start", "exit",      "time",     "description"};
 
 // The rule id of kind into out.
+// The JSON document just written onto the standard output, or why it could not be.
+void print_document(void) {
+    uint32_t size = 0;
+    const char* text = json_write_finish(&size);
+    if (text)
+        out_text(text);
+    else
+        out_error(0, "Error: Not enough memory");
+}
+
 void sarif_rule_id(char* out, int32_t room, int32_t kind) {
     const LevelRuleInfo* rule = level_rule_info(kind - FINDING_KIND_LEVEL_RULE);
     if (kind >= 0 && kind < FINDING_KIND_LEVEL_RULE)
@@ -259,12 +269,7 @@ void print_sarif(const char* version) {
     json_write_object_end();
     json_write_list_end();
     json_write_object_end();
-    uint32_t size = 0;
-    const char* text = json_write_finish(&size);
-    if (text)
-        out_text(text);
-    else
-        out_error(0, "Error: Not enough memory");
+    print_document();
 }
 
 const char* const FORMAT_NAMES[] = {"text", "json", "github", "sarif"};
@@ -391,12 +396,7 @@ void findings_print_json(void) {
     }
     json_write_list_end();
     json_write_object_end();
-    uint32_t size = 0;
-    const char* text = json_write_finish(&size);
-    if (text)
-        out_text(text);
-    else
-        out_error(0, "Error: Not enough memory");
+    print_document();
 }
 
 int32_t findings_format_find(const char* name) {

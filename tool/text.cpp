@@ -1,5 +1,6 @@
 // Text rules of the command-line tool. Pure: no platform call.
 #include "text.h"
+#include "code_page.h"
 #include <stdio.h>
 #include <string.h>
 #include "heap.h"
@@ -194,32 +195,8 @@ int32_t text_units_of_utf8(const char* text, wchar_t* out, int32_t room) {
     const unsigned char* p = (const unsigned char*)(text ? text : "");
     int32_t n = 0;
     while (*p) {
-        uint32_t c = *p, more = 0, least = 0;
-        if (c >= 0xF0 && c < 0xF5) {
-            c &= 0x07;
-            more = 3;
-            least = 0x10000;
-        } else if (c >= 0xE0 && c < 0xF0) {
-            c &= 0x0F;
-            more = 2;
-            least = 0x800;
-        } else if (c >= 0xC2 && c < 0xE0) {
-            c &= 0x1F;
-            more = 1;
-            least = 0x80;
-        } else if (c >= 0x80) {
-            return -1;
-        }
-        ++p;
-        for (uint32_t k = 0; k < more; ++k, ++p) {
-            if ((*p & 0xC0) != 0x80)
-                return -1;
-            c = c << 6 | (*p & 0x3Fu);
-        }
-        // Overlong forms, surrogates and what lies past U+10FFFF are not UTF-8.
-        if (c < least || (c >= 0xD800 && c < 0xE000) || c > 0x10FFFF)
-            return -1;
-        if (n + (c >= 0x10000 ? 2 : 1) >= room)
+        uint32_t c = code_page_utf8_next(&p);
+        if (c == 0xFFFFFFFFu || n + (c >= 0x10000 ? 2 : 1) >= room)
             return -1;
         if (c >= 0x10000) {
             out[n++] = (wchar_t)(0xD800 + ((c - 0x10000) >> 10));

@@ -26,10 +26,9 @@ int32_t byte_of(uint32_t c) {
     }
     return -1;
 }
+} // namespace
 
-// The code point at *p, *p moved past it; 0xFFFFFFFF when the bytes there are not UTF-8 (an
-// overlong form, a surrogate, a cut sequence, a byte that starts none).
-uint32_t next_code_point(const unsigned char** p) {
+uint32_t code_page_utf8_next(const unsigned char** p) {
     const unsigned char* s = *p;
     uint32_t c = *s, more = 0, least = 0;
     if (c >= 0xF0 && c < 0xF5) {
@@ -58,8 +57,6 @@ uint32_t next_code_point(const unsigned char** p) {
     *p = s;
     return c;
 }
-} // namespace
-
 int32_t code_page_1252_widen(const char* text, wchar_t* out, int32_t room) {
     int32_t n = 0;
     for (const unsigned char* p = (const unsigned char*)(text ? text : ""); n < room; ++p) {
@@ -92,7 +89,7 @@ int code_page_1252_of_utf8(const char* text, int32_t most, char* out) {
     const unsigned char* p = (const unsigned char*)(text ? text : "");
     int32_t n = 0;
     while (*p && (most < 0 || n < most)) {
-        uint32_t c = next_code_point(&p);
+        uint32_t c = code_page_utf8_next(&p);
         int32_t byte = c == 0xFFFFFFFFu ? -1 : byte_of(c);
         if (byte <= 0) {
             out[0] = 0;

@@ -17,6 +17,10 @@ int code_page_1252_narrow(const wchar_t* units, int32_t count, char* out, int32_
 // its character's UTF-8), else it needs the text's length + 1 bytes. 1 when done; 0 when one of
 // those characters has no byte or the text is not UTF-8 there (out then holds no text).
 int code_page_1252_of_utf8(const char* text, int32_t most, char* out);
+// The code point that starts at *p (not at its terminator), *p moved past it; 0xFFFFFFFF, *p
+// left, when the bytes there are not UTF-8 (an overlong form, a surrogate, a cut sequence, a
+// byte that starts none, a code point past U+10FFFF).
+uint32_t code_page_utf8_next(const unsigned char** p);
 // The text's bytes as UTF-8 into out (room bytes, terminated; 3 per byte at most). 1 when it
 // fitted whole; 0 when it was cut (at a whole character).
 int code_page_utf8_of_1252(const char* text, char* out, int32_t room);

@@ -158,7 +158,7 @@ int32_t str_to_int(const char* string) {
     return (int32_t)value;
 }
 
-char* int_to_str(int32_t value, char* destination) {
+char* str_decimal(int32_t value, char out[12]) {
     // Formatted by hand rather than through the platform's printf so the module stays pure;
     // the text is the same as "%ld" gives.
     char digits[12];
@@ -168,12 +168,22 @@ char* int_to_str(int32_t value, char* destination) {
         digits[n++] = (char)('0' + magnitude % 10u);
         magnitude /= 10u;
     } while (magnitude);
+    int at = 0;
     if (value < 0)
-        digits[n++] = '-';
+        out[at++] = '-';
+    while (n > 0)
+        out[at++] = digits[--n];
+    out[at] = 0;
+    return out;
+}
+
+char* int_to_str(int32_t value, char* destination) {
+    char text[12];
+    str_decimal(value, text);
     char* start = destination_in_area(destination);
     char* out = start;
-    while (n > 0 && out < STR.last)
-        *out++ = digits[--n];
+    for (const char* p = text; *p && out < STR.last; ++p)
+        *out++ = *p;
     return finish(start, out);
 }
 

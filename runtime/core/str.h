@@ -46,6 +46,9 @@ int32_t str_length(const char* string);
 int32_t str_to_int(const char* string);
 // Decimal text of value ("%ld": a "-" for negatives, no padding).
 char* int_to_str(int32_t value, char* destination);
+// The same text into out (12 bytes, terminated) wherever it lies; produces nothing in the area,
+// for a caller that keeps the text in its own buffer. Returns out.
+char* str_decimal(int32_t value, char out[12]);
 
 // The part of name after folder when name lies inside folder (or below it), else name itself; a
 // pointer into name, nothing is produced. Letters are compared without case and "/" matches "\",
