@@ -29,7 +29,7 @@ _wumpo_tool() {
     convert) options="--out --jobs --help" ;;
     level) [[ $sub == show ]] && options="--json --help" || options="--from --help" ;;
     preview) options="--as-game --help" ;;
-    build) options="--jobs --force --no-wait --format --json --help" ;;
+    build) options="--jobs --force --no-wait --watch --format --json --help" ;;
     check) options="--format --json --help" ;;
     *) options=--help ;;
     esac

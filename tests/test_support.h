@@ -31,6 +31,8 @@ bool test_make_dir(const std::string& path);
 // Removes everything inside dir (which ends with the separator), read-only files included.
 void test_empty_dir(const std::string& dir);
 bool test_remove_file(const std::string& path);
+// Removes an empty directory.
+bool test_remove_dir(const std::string& path);
 // Gives the file the last-write time, in seconds since 1970; its change time becomes now.
 bool test_set_file_time(const std::string& path, long long seconds);
 bool test_rename_file(const std::string& from, const std::string& to);
@@ -57,6 +59,27 @@ std::string test_child_files();
 int test_run_program(const std::string& exe, const std::string& dir,
                      const std::vector<std::string>& args, std::string* out, std::string* err,
                      unsigned timeout_ms = 60000, const std::string& input = std::string());
+// A child left running while the test works: its standard output and error go to files of their
+// own, read as far as written with test_child_text.
+struct TestChild {
+    std::string exe, out, err;
+    long long id; // the process (a pid; a HANDLE on Windows); 0 when none
+};
+// Starts exe as test_run_program does, without waiting. false when it did not start (the
+// system's reason is written to standard error).
+bool test_start_program(const std::string& exe, const std::string& dir,
+                        const std::vector<std::string>& args, TestChild* child,
+                        const std::string& input = std::string());
+// What the child wrote so far to standard output (or, with error, to standard error).
+std::string test_child_text(const TestChild& child, bool error);
+#ifndef _WIN32
+// Stops the child as Ctrl+C does (SIGINT). false when the system refused. (Under Wine a child
+// whose output goes to files has no console that a Ctrl+C or Ctrl+Break could reach.)
+bool test_interrupt(const TestChild& child);
+#endif
+// Waits at most timeout_ms for the child's end and gives its exit status as test_run_program
+// does (-2: it ran on, and was killed). The child is then gone.
+int test_wait_child(TestChild* child, unsigned timeout_ms);
 // UTF-16 units as the bytes of this test program's code page (UTF-8 on POSIX systems), as the
 // system's own conversion gives them: the JSON listing's texts as a command line gives them back.
 std::string test_code_page_text(const std::vector<unsigned>& units);

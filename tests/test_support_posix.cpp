@@ -66,6 +66,10 @@ bool test_set_file_time(const std::string& path, long long seconds) {
     return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
+bool test_remove_dir(const std::string& path) {
+    return rmdir(path.c_str()) == 0;
+}
+
 bool test_rename_file(const std::string& from, const std::string& to) {
     return rename(from.c_str(), to.c_str()) == 0;
 }
@@ -121,25 +125,26 @@ void report_fault(int) {
 }
 } // namespace
 
-int test_run_program(const std::string& exe, const std::string& dir,
-                     const std::vector<std::string>& args, std::string* out, std::string* err,
-                     unsigned timeout_ms, const std::string& input) {
+bool test_start_program(const std::string& exe, const std::string& dir,
+                        const std::vector<std::string>& args, TestChild* child,
+                        const std::string& input) {
     std::string io = test_child_files();
-    std::string out_name = io + "out", err_name = io + "err";
+    *child = TestChild{exe, io + "out", io + "err", 0};
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(exe.c_str()));
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    pid_t child = fork();
-    if (child < 0) {
-        fprintf(stderr, "test_run_program: fork for %s failed: %s\n", exe.c_str(), strerror(errno));
-        return -1;
+    pid_t pid = fork();
+    if (pid < 0) {
+        fprintf(stderr, "test_start_program: fork for %s failed: %s\n", exe.c_str(),
+                strerror(errno));
+        return false;
     }
-    if (child == 0) {
+    if (pid == 0) {
         // Only async-signal-safe calls between fork and exec.
-        int o = open(out_name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        int e = open(err_name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        int o = open(child->out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        int e = open(child->err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         int i = input.empty() ? 0 : open(input.c_str(), O_RDONLY);
         if (o < 0 || e < 0 || i < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0 ||
             (i > 0 && dup2(i, 0) < 0) || chdir(dir.c_str()) != 0)
@@ -147,36 +152,59 @@ int test_run_program(const std::string& exe, const std::string& dir,
         execv(exe.c_str(), argv.data());
         _exit(127);
     }
+    child->id = pid;
+    return true;
+}
+
+std::string test_child_text(const TestChild& child, bool error) {
+    return text_of(error ? child.err : child.out);
+}
+
+bool test_interrupt(const TestChild& child) {
+    return child.id > 0 && kill((pid_t)child.id, SIGINT) == 0;
+}
+
+int test_wait_child(TestChild* child, unsigned timeout_ms) {
+    pid_t pid = (pid_t)child->id;
+    child->id = 0;
     int status = 0;
-    int waited = 0;
+    unsigned waited = 0;
     for (;;) {
-        pid_t done = waitpid(child, &status, WNOHANG);
-        if (done == child)
+        pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid)
             break;
         if (done < 0 && errno != EINTR) {
-            fprintf(stderr, "test_run_program: waitpid failed: %s\n", strerror(errno));
+            fprintf(stderr, "test_wait_child: waitpid failed: %s\n", strerror(errno));
             return -1;
         }
-        if ((unsigned)waited >= timeout_ms) {
-            kill(child, SIGKILL);
-            waitpid(child, &status, 0);
-            *out = text_of(out_name);
-            *err = text_of(err_name);
+        if (waited >= timeout_ms) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
             return -2;
         }
         struct timespec pause = {0, 5 * 1000 * 1000};
         nanosleep(&pause, nullptr);
         waited += 5;
     }
-    *out = text_of(out_name);
-    *err = text_of(err_name);
     if (WIFEXITED(status) && (WEXITSTATUS(status) == 126 || WEXITSTATUS(status) == 127)) {
-        fprintf(stderr, "test_run_program: %s did not start (%s)\n", exe.c_str(),
+        fprintf(stderr, "test_wait_child: %s did not start (%s)\n", child->exe.c_str(),
                 WEXITSTATUS(status) == 126 ? "its output files, input or directory" : "exec");
         return -1;
     }
     // A child ended by a signal (a sanitizer's abort among them) is never taken for a status.
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int test_run_program(const std::string& exe, const std::string& dir,
+                     const std::vector<std::string>& args, std::string* out, std::string* err,
+                     unsigned timeout_ms, const std::string& input) {
+    TestChild child;
+    if (!test_start_program(exe, dir, args, &child, input))
+        return -1;
+    int status = test_wait_child(&child, timeout_ms);
+    *out = test_child_text(child, false);
+    *err = test_child_text(child, true);
+    return status;
 }
 
 std::string test_code_page_text(const std::vector<unsigned>& units) {

@@ -63,6 +63,10 @@ bool test_set_file_time(const std::string& path, long long seconds) {
     return set;
 }
 
+bool test_remove_dir(const std::string& path) {
+    return RemoveDirectoryA(path.c_str()) != 0;
+}
+
 bool test_rename_file(const std::string& from, const std::string& to) {
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
@@ -210,14 +214,14 @@ LONG CALLBACK report_fault(EXCEPTION_POINTERS* e) {
 }
 } // namespace
 
-int test_run_program(const std::string& exe, const std::string& dir,
-                     const std::vector<std::string>& args, std::string* out, std::string* err,
-                     unsigned timeout_ms, const std::string& input) {
+bool test_start_program(const std::string& exe, const std::string& dir,
+                        const std::vector<std::string>& args, TestChild* child,
+                        const std::string& input) {
     std::string io = test_child_files();
-    std::string out_name = io + "out", err_name = io + "err";
+    *child = TestChild{exe, io + "out", io + "err", 0};
     DWORD why = 0;
-    HANDLE out_file = inheritable_file(out_name, true, &why);
-    HANDLE err_file = inheritable_file(err_name, true, &why);
+    HANDLE out_file = inheritable_file(child->out, true, &why);
+    HANDLE err_file = inheritable_file(child->err, true, &why);
     HANDLE in_file = input.empty() ? INVALID_HANDLE_VALUE : inheritable_file(input, false, &why);
     if (why) {
         not_started("CreateFileA", "the standard handles of " + exe, why);
@@ -225,7 +229,7 @@ int test_run_program(const std::string& exe, const std::string& dir,
             if (h != INVALID_HANDLE_VALUE)
                 CloseHandle(h);
         }
-        return -1;
+        return false;
     }
     std::string line = quote_arg(exe);
     for (const std::string& a : args)
@@ -247,20 +251,41 @@ int test_run_program(const std::string& exe, const std::string& dir,
         CloseHandle(in_file);
     if (!started) {
         not_started("CreateProcessA", line + " in " + dir, why);
-        return -1;
-    }
-    int status = -2;
-    if (WaitForSingleObject(pi.hProcess, timeout_ms) == WAIT_OBJECT_0) {
-        DWORD code = 0;
-        GetExitCodeProcess(pi.hProcess, &code);
-        status = (int)code;
-    } else {
-        test_terminate(pi.hProcess);
+        return false;
     }
     CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    *out = text_of(out_name);
-    *err = text_of(err_name);
+    child->id = (long long)(intptr_t)pi.hProcess;
+    return true;
+}
+
+std::string test_child_text(const TestChild& child, bool error) {
+    return text_of(error ? child.err : child.out);
+}
+
+int test_wait_child(TestChild* child, unsigned timeout_ms) {
+    HANDLE process = (HANDLE)(intptr_t)child->id;
+    child->id = 0;
+    int status = -2;
+    if (WaitForSingleObject(process, timeout_ms) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        GetExitCodeProcess(process, &code);
+        status = (int)code;
+    } else {
+        test_terminate(process);
+    }
+    CloseHandle(process);
+    return status;
+}
+
+int test_run_program(const std::string& exe, const std::string& dir,
+                     const std::vector<std::string>& args, std::string* out, std::string* err,
+                     unsigned timeout_ms, const std::string& input) {
+    TestChild child;
+    if (!test_start_program(exe, dir, args, &child, input))
+        return -1;
+    int status = test_wait_child(&child, timeout_ms);
+    *out = test_child_text(child, false);
+    *err = test_child_text(child, true);
     return status;
 }
 

@@ -27,6 +27,7 @@
 #include "state.h"
 #include "str.h"
 #include "text.h"
+#include "watch.h"
 
 #include <string.h>
 
@@ -103,8 +104,16 @@ struct BuildState {
     int32_t pool_count;
     int32_t writes_before, write_count; // for the progress of writes handed over in parts
     int32_t levels, backdrops;
+    // --watch: each build says what it wrote in one line, and notes the files it read.
+    int watching;
+    char written[TEXT_MESSAGE_ROOM]; // the first files written, for that line
 };
 BuildState BUILD;
+// The command line's options, which every build of a watch starts from.
+BuildState OPTIONS;
+
+// A watch's line names the files written when there are this few.
+enum { WATCH_NAMES_MOST = 4 };
 
 // Room for an entry's label, "backdrops[2147483647]" and more.
 enum { LABEL_ROOM = 32 };
@@ -763,8 +772,13 @@ WriteTally report_writes(const WriteJob* writes) {
         switch (job->outcome) {
         case WRITE_DONE:
             ++tally.written;
-            text_format(line, sizeof line, "Wrote %s", o->shown);
-            say(line);
+            if (!BUILD.watching) {
+                text_format(line, sizeof line, "Wrote %s", o->shown);
+                say(line);
+            } else if (tally.written <= WATCH_NAMES_MOST) {
+                text_add(BUILD.written, sizeof BUILD.written, "%s%s",
+                         tally.written > 1 ? ", " : ": ", o->shown);
+            }
             o->facts = job->facts;
             break;
         case WRITE_SAME:
@@ -912,6 +926,8 @@ int write_outputs(void) {
     } else {
         text_format(line, sizeof line, "Wrote %d of %d files", (int)tally.written,
                     (int)BUILD.count);
+        if (BUILD.watching && tally.written <= WATCH_NAMES_MOST)
+            text_add(line, sizeof line, "%s", BUILD.written);
         if (tally.failed)
             text_add(line, sizeof line, "; %d could not be written", (int)tally.failed);
         say(line);
@@ -1016,6 +1032,12 @@ int run_pack(const char* given) {
     }
     if (!memory)
         findings_add(FINDING_ERROR, 0, 0, 0, "Not enough memory");
+    // The pictures as found before they were read: a save after that is news to the watch.
+    for (int32_t i = 0; BUILD.watching && i < BUILD.count; ++i) {
+        const Output* o = &BUILD.outputs[i];
+        if (o->kind == OUTPUT_IMAGE && o->picture_full)
+            watch_note(o->picture_full, &o->picture_facts);
+    }
     int complete = 1;
     if (memory && BUILD.job_count > 0) {
         convert_all();
@@ -1133,6 +1155,8 @@ int tool_build(int count, char** args) {
             BUILD.force = 1;
         } else if (options && text_equal(arg, "--no-wait")) {
             BUILD.wait = 0;
+        } else if (options && text_equal(arg, "--watch")) {
+            BUILD.watching = 1;
         } else if (options && text_equal(arg, "--format")) {
             if (!take_format(i + 1 < count ? args[i + 1] : 0))
                 return help_usage("build", "--format needs text, json, github or sarif");
@@ -1153,7 +1177,25 @@ int tool_build(int count, char** args) {
             pack = arg;
         }
     }
-    return run_pack(pack);
+    if (!BUILD.watching)
+        return run_pack(pack);
+    OPTIONS = BUILD;
+    return watch_run(pack);
+}
+
+int build_for_watch(const char* given) {
+    BUILD = OPTIONS;
+    return run_pack(given);
+}
+
+char* build_pack_full(const char* given) {
+    char joined[TEXT_NAME_ROOM];
+    const char* pack = pack_name(given, joined, sizeof joined);
+    return pack ? path_full(pack) : 0;
+}
+
+void build_say(const char* line) {
+    say(line);
 }
 
 int tool_check(int count, char** args) {

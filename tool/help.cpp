@@ -151,7 +151,8 @@ const HelpTopic TOPICS[] = {
      "it (5 bits of each colour, widened back to 8 as \"view\" does).\n",
      0},
     {"build",
-     "Usage: wumpo-tool build [PACK.json] [--jobs N] [--force] [--no-wait] [--format FORMAT]\n",
+     "Usage: wumpo-tool build [PACK.json] [--jobs N] [--force] [--no-wait] [--format FORMAT]\n"
+     "                        [--watch]\n",
      "Builds a level pack: writes every level's NAME.LVL and NAME.IMG and every backdrop's\n"
      "NAME.IMG into the pack's output folder (made when missing), with the bytes that \"level\n"
      "create\" and \"convert\" give. PACK.json is wumpo-pack.json in the current directory when\n"
@@ -174,6 +175,10 @@ const HelpTopic TOPICS[] = {
      "             when not given\n"
      "  --force    convert and write every file, changed or not\n"
      "  --no-wait  fail (exit status 1) rather than wait for another build of the folder\n"
+     "  --watch    build, then build again whenever the pack file or one of its pictures is\n"
+     "             saved (in place, or written elsewhere and renamed over it), each time once\n"
+     "             the save is whole, with one line of what was written; Ctrl+C ends it\n"
+     "             (exit status 0), and a watched folder that goes away ends it (1)\n"
      "  --format FORMAT\n"
      "             the findings of the check as \"wumpo-tool check --format\" prints them; with\n"
      "             json or sarif the lines of the files written go to standard error\n"

@@ -177,3 +177,37 @@ int os_text_is_utf8(void);
 void os_watch_interrupt(void);
 // 1 once an interrupt has come after os_watch_interrupt. Safe from any thread.
 int os_interrupted(void);
+
+// Watching folders for news of the files in them (not of the folders below them): inotify on
+// Linux, ReadDirectoryChangesW on Windows. The news a system gives differs, and so does what it
+// can tell of a write's end, which the kinds below say.
+typedef void* OsWatch;
+enum OsWatchNews {
+    // A file changed and the change is whole as far as the system tells: written and closed
+    // (Linux), renamed into the folder, its times or rights set.
+    OS_WATCH_DONE = 1,
+    // A file is being written, made or cut; its end comes as OS_WATCH_DONE on Linux, with no
+    // news on Windows, where os_file_in_use tells whether a writer still holds it.
+    OS_WATCH_WRITING,
+    // A file was removed or renamed away: gone, or about to come back (a save that removes the
+    // old file first).
+    OS_WATCH_REMOVED,
+    OS_WATCH_GONE, // the folder itself was removed or moved away; it is watched no more
+    OS_WATCH_LOST  // news was lost (too much at once): any file of the folder may have changed
+};
+typedef void (*OsWatchEach)(void* context, int32_t folder, const char* name, int32_t news);
+// A watch of no folder yet; 0 when the system refuses one.
+OsWatch os_watch_open(void);
+// Watches the folder full too. Its number, counted from 0 in the order added, or -1 when the
+// system refuses (no such folder, no access, too many watched).
+int32_t os_watch_add(OsWatch watch, const char* full);
+// Waits at most milliseconds for news, and hands each piece to each(context, folder, name,
+// news): folder is its number, name the file's name in it in the system's spelling ("" for
+// OS_WATCH_GONE and OS_WATCH_LOST). Returns 1 when news came, 0 when none came in time or an
+// interrupt (os_watch_interrupt) ended the wait, -1 when the system refused the wait.
+int os_watch_wait(OsWatch watch, uint32_t milliseconds, OsWatchEach each, void* context);
+void os_watch_close(OsWatch watch);
+// 1 when the system tells that another program holds the file open for writing (Windows: the
+// file cannot be opened to read while it is); 0 when it tells that none does, or the file is
+// not there; -1 when the system cannot tell (POSIX systems, where OS_WATCH_DONE ends a write).
+int os_file_in_use(const char* full);
