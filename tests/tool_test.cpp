@@ -1019,6 +1019,31 @@ TEST_CASE("tool check: every finding with its entry and key, as text and as JSON
         CHECK(r.out.find("      \"message\": \"caf\\u00E9 of 12.IMG has more than 12 characters") !=
               std::string::npos);
     }
+    SUBCASE("dither: a name it does not know, with the one it is likely a slip for; another type") {
+        test_write_text(
+            dir + "dither.json",
+            "{\"output\": \"out\",\n"
+            " \"backdrops\": [{\"name\": \"SKY\", \"picture\": \"art/one.bmp\", "
+            "\"dither\": \"ordred\"}],\n"
+            " \"levels\": [{\"name\": \"ONE\", \"picture\": \"art/one.bmp\",\n"
+            "   \"dither\": 2, \"dihter\": \"none\"},\n"
+            "  {\"name\": \"TWO\", \"picture\": \"art/one.bmp\", \"dither\": \"bayer\"}]}\n");
+        r = tool(dir, {"check", "dither.json"});
+        CHECK(r.status == 1);
+        const char* const lines[] = {
+            ":2:68: backdrops[0] \"SKY\": dither: Error: The dither has to be \"none\", "
+            "\"ordered\" or \"diffusion\" (did you mean \"ordered\"?)\n",
+            ":4:14: levels[0] \"ONE\": dither: Error: The dither has to be a text in double "
+            "quotes: \"none\", \"ordered\" or \"diffusion\"\n",
+            ":4:17: levels[0] \"ONE\": dihter: Error: Unknown key (did you mean \"dither\"?)\n",
+            ":5:55: levels[1] \"TWO\": dither: Error: The dither has to be \"none\", \"ordered\" "
+            "or \"diffusion\"\n"};
+        for (const char* line : lines) {
+            CAPTURE(line);
+            CHECK(r.err.find(std::string("dither.json") + line) != std::string::npos);
+        }
+        CHECK(r.out.find("Checked 2 levels and 1 backdrop: 4 errors") == 0);
+    }
     SUBCASE("a pack that is not JSON, and level files") {
         test_write_text(dir + "broken.json", "{\"output\": \"out\",,}");
         r = tool(dir, {"check", "broken.json"});

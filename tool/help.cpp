@@ -37,6 +37,8 @@ const char PACK_TEXT[] =
     "  }\n"
     "\n"
     "Each backdrop becomes NAME.IMG, each level NAME.LVL and NAME.IMG, in the output folder.\n"
+    "A backdrop or a level may have \"dither\": \"ordered\" or \"diffusion\" for its image, as\n"
+    "\"convert --dither\" dithers it; \"none\", the default, gives the forms' bytes.\n"
     "Folders and pictures are named relative to the pack file's folder. A level's fields are\n"
     "those that \"level show --json\" prints, under its names; a field left out takes the\n"
     "form's starting value (backdrop_name SPACE.IMG, everything else empty or 0).\n"
