@@ -903,6 +903,67 @@ TEST_CASE("tool build: a picture is vouched for only while it is the same file, 
     CHECK(tool(dir, {"build"}).out == "out: up to date (3 files)\n");
 }
 
+TEST_CASE("tool build: an entry's dither makes its image so; changing it rewrites that image") {
+    std::string dir = test_scratch_dir("tool_build_dither");
+    test_make_dir(dir + "art");
+    Picture sky = gradient_picture(), cave = varied_picture(12);
+    test_write_file(dir + test_path("art\\sky.bmp"), bitmap_file(sky));
+    test_write_file(dir + test_path("art\\cave.bmp"), bitmap_file(cave));
+    // The pack, with what follows each entry's picture.
+    auto pack = [&](const std::string& sky_more, const std::string& cave_more) {
+        test_write_text(dir + "wumpo-pack.json",
+                        "{\"output\": \"out\", \"backdrops\": [{\"name\": \"SKY\", \"picture\": "
+                        "\"art/sky.bmp\"" +
+                            sky_more +
+                            "}], \"levels\": [{\"name\": \"CAVE\", \"picture\": \"art/cave.bmp\", "
+                            "\"backdrop_name\": \"SKY.IMG\", \"level_time\": 60, \"start_y\": 40" +
+                            cave_more + "}]}");
+    };
+    auto images = [&](const Bytes& sky_image, const Bytes& cave_image) {
+        CHECK(test_read_file(dir + test_path("out\\SKY.IMG")) == sky_image);
+        CHECK(test_read_file(dir + test_path("out\\CAVE.IMG")) == cave_image);
+    };
+    auto state = [&]() {
+        Bytes b = test_read_file(dir + test_path("out\\wumpo-build.state"));
+        return std::string(b.begin(), b.end());
+    };
+    const std::string up_to_date = "out: up to date (3 files)\n";
+    pack("", "");
+    Run r = tool(dir, {"build"});
+    CHECK(r.status == 0);
+    images(expected_image(sky), expected_image(cave));
+    // A pack that dithers nothing keeps the state it had before there was dithering.
+    const std::string plain_state = state();
+    CHECK(plain_state.find("\"dither\"") == std::string::npos);
+
+    // The picture's bytes are the same, its image is not: made again, whatever the hash says.
+    pack(", \"dither\": \"ordered\"", "");
+    r = tool(dir, {"build"});
+    CHECK(r.status == 0);
+    CHECK(r.out == test_path("Wrote out\\SKY.IMG\n") + "Wrote 1 of 3 files\n");
+    images(dithered_image(sky, DITHER_ORDERED), expected_image(cave));
+    CHECK(state().find("\"dither\": \"ordered\"") != std::string::npos);
+    CHECK(tool(dir, {"build"}).out == up_to_date);
+
+    pack(", \"dither\": \"diffusion\"", ", \"dither\": \"diffusion\"");
+    r = tool(dir, {"build", "--jobs", "1"});
+    CHECK(r.out == test_path("Wrote out\\SKY.IMG\nWrote out\\CAVE.IMG\n") + "Wrote 2 of 3 files\n");
+    images(dithered_image(sky, DITHER_DIFFUSION), dithered_image(cave, DITHER_DIFFUSION));
+    CHECK(tool(dir, {"build"}).out == up_to_date);
+    // The same bytes on two threads.
+    r = tool(dir, {"build", "--force", "--jobs", "2"});
+    CHECK(r.status == 0);
+    images(dithered_image(sky, DITHER_DIFFUSION), dithered_image(cave, DITHER_DIFFUSION));
+
+    // Back to none, given or left out: the forms' bytes again, and the state as it was.
+    pack("", ", \"dither\": \"none\"");
+    r = tool(dir, {"build"});
+    CHECK(r.out == test_path("Wrote out\\SKY.IMG\nWrote out\\CAVE.IMG\n") + "Wrote 2 of 3 files\n");
+    images(expected_image(sky), expected_image(cave));
+    CHECK(state().find("\"dither\"") == std::string::npos);
+    CHECK(tool(dir, {"build"}).out == up_to_date);
+}
+
 TEST_CASE("tool check: every finding with its entry and key, as text and as JSON") {
     std::string dir = test_scratch_dir("tool_check");
     test_make_dir(dir + "art");
