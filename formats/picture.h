@@ -14,9 +14,10 @@
 // PictureOutcome; result is filled as that outcome says.
 int picture_decode(const unsigned char* bytes, uint32_t size, PictureResult* result);
 
-// The screen image of a picture file's bytes, exactly as `wumpo-tool convert` writes it
-// (the forms' own conversion for a 24-bit bitmap they take). Pure and reentrant: no module
-// state, no platform call, so several threads may convert at once. Returns a PictureOutcome;
-// on PICTURE_DECODED image holds SCREEN_IMAGE_SIZE bytes and result->translucent is set.
-int picture_image(const unsigned char* bytes, uint32_t size, PictureResult* result,
+// The screen image of a picture file's bytes, exactly as `wumpo-tool convert` writes it, dithered
+// as dither (a ScreenImageDither) says: with DITHER_NONE the forms' own conversion for a 24-bit
+// bitmap they take. Pure and reentrant: no module state, no platform call, so several threads
+// may convert at once. Returns a PictureOutcome; on PICTURE_DECODED image holds
+// SCREEN_IMAGE_SIZE bytes and result->translucent is set.
+int picture_image(const unsigned char* bytes, uint32_t size, int32_t dither, PictureResult* result,
                   unsigned char image[SCREEN_IMAGE_SIZE]);

@@ -26,9 +26,9 @@ _wumpo_tool() {
         return
     fi
     case $command in
-    convert) options="--out --jobs --help" ;;
+    convert) options="--out --jobs --dither --help" ;;
     level) [[ $sub == show ]] && options="--json --help" || options="--from --help" ;;
-    preview) options="--as-game --help" ;;
+    preview) options="--as-game --dither --help" ;;
     build) options="--jobs --force --no-wait --watch --format --json --help" ;;
     check) options="--format --json --help" ;;
     *) options=--help ;;
@@ -40,6 +40,7 @@ _wumpo_tool() {
     case $before in
     --jobs) return ;;
     --format) COMPREPLY=($(compgen -W "text json github sarif" -- "$cur")) && return ;;
+    --dither) COMPREPLY=($(compgen -W "none ordered diffusion" -- "$cur")) && return ;;
     --out) COMPREPLY=($(compgen -d -- "$cur")) && return ;;
     --from) _wumpo_tool_files "$cur" json && return ;;
     esac

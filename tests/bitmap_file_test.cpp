@@ -10,6 +10,7 @@
 #include "picture.h"
 #include "png.h"
 #include "screen_image.h"
+#include "screen_image_dither.h"
 #include "status_bar.h"
 #include "test_bitmaps.h"
 #include "test_status_bar.h"
@@ -149,6 +150,51 @@ int decode(const Bytes& b, PictureResult* r) {
 Bytes image_of(const PictureResult& r) {
     Bytes image(SCREEN_IMAGE_SIZE);
     screen_image_from_rows(&r.picture, image.data());
+    return image;
+}
+
+// The word of pixel (x, y) of a screen image, 1-based, y = 1 the bottom row.
+uint16_t word_of(const Bytes& image, int x, int y) {
+    size_t at = screen_image_offset((uint32_t)x, (uint32_t)y);
+    return (uint16_t)(image[at] | image[at + 1] << 8);
+}
+
+// How far a screen image's colours stray from its picture's where the eye averages them: for
+// each aligned 4 x 4 block, the largest of its three colours' differences between the average
+// shade the image shows (widened back) and the picture's average. Whole sixteenths of a shade.
+struct BlockDistance {
+    uint64_t total; // over the 80 x 60 blocks
+    uint32_t worst;
+};
+BlockDistance block_distance(test_bitmaps::Picture& picture, const Bytes& image) {
+    BlockDistance d = {0, 0};
+    for (int left = 1; left <= 320; left += 4)
+        for (int bottom = 1; bottom <= 240; bottom += 4) {
+            int32_t sums[3] = {0, 0, 0};
+            for (int x = left; x < left + 4; ++x)
+                for (int y = bottom; y < bottom + 4; ++y) {
+                    ScreenPixel shown = screen_image_unpack(word_of(image, x, y));
+                    const test_bitmaps::Rgb& c = test_bitmaps::pixel(picture, x, y);
+                    sums[0] += shown.red - c.r;
+                    sums[1] += shown.green - c.g;
+                    sums[2] += shown.blue - c.b;
+                }
+            uint32_t block = 0;
+            for (int32_t sum : sums)
+                block = (uint32_t)(sum < 0 ? -sum : sum) > block ? (uint32_t)(sum < 0 ? -sum : sum)
+                                                                 : block;
+            d.total += block;
+            d.worst = block > d.worst ? block : d.worst;
+        }
+    return d;
+}
+
+// The dithered screen image of a picture's bitmap file, into bytes that held something else.
+Bytes dithered(const Bytes& file, int32_t kind) {
+    BitmapPicture p;
+    REQUIRE(bitmap_file_picture(file.data(), (uint32_t)file.size(), &p));
+    Bytes image(SCREEN_IMAGE_SIZE, (unsigned char)(0x5A + kind));
+    screen_image_from_rows_dithered(&p, kind, image.data());
     return image;
 }
 
@@ -546,4 +592,52 @@ TEST_CASE("picture: the PNG gate refuses what the PNG rules do not allow; data p
     REQUIRE(decode(bomb, &r) == PICTURE_DECODED);
     CHECK(std::chrono::steady_clock::now() - started < std::chrono::seconds(1));
     CHECK(r.rows[239 * 960 + 319 * 3] == (unsigned char)(319 + 239));
+}
+
+TEST_CASE("dither: a gradient's 4 x 4 blocks twice as near its picture, shades kept, the ordered "
+          "pattern tiling") {
+    using namespace test_bitmaps;
+    Picture gradient = gradient_picture();
+    Shape top_down;
+    top_down.top_down = true;
+    Bytes file = bitmap_file(gradient), flipped = bitmap_file(gradient, top_down);
+    Bytes none = dithered(file, DITHER_NONE);
+    CHECK(none == expected_image(gradient)); // no dithering: the forms' bytes
+    BlockDistance plain = block_distance(gradient, none);
+    // A picture whose colours are all shades the image shows: nothing to mix.
+    Picture shades(320 * 240);
+    Bytes varied = expected_image(varied_picture(7));
+    for (int y = 1; y <= 240; ++y)
+        for (int x = 1; x <= 320; ++x) {
+            ScreenPixel c = screen_image_unpack(word_of(varied, x, y));
+            pixel(shades, x, y) = Rgb{c.red, c.green, c.blue};
+        }
+    for (int32_t kind : {DITHER_ORDERED, DITHER_DIFFUSION}) {
+        CAPTURE(kind);
+        Bytes image = dithered(file, kind);
+        BlockDistance d = block_distance(gradient, image);
+        CHECK(2 * d.total <= plain.total);
+        CHECK(2 * d.worst <= plain.worst);
+        // The same bytes again, and from the rows stored the other way up.
+        CHECK(dithered(file, kind) == image);
+        CHECK(dithered(flipped, kind) == image);
+        CHECK(dithered(bitmap_file(shades), kind) == varied);
+    }
+    // A flat colour between two shades: a pattern of 8 x 8 pixels, from whichever corner, so a
+    // picture that tiles makes an image that tiles.
+    Bytes flat = dithered(bitmap_file(Picture(320 * 240, Rgb{100, 150, 203})), DITHER_ORDERED);
+    int repeated = 0, mixed = 0;
+    for (int y = 1; y <= 240; ++y)
+        for (int x = 1; x <= 320; ++x) {
+            repeated += word_of(flat, x, y) == word_of(flat, (x - 1) % 8 + 1, (y - 1) % 8 + 1);
+            mixed += word_of(flat, x, y) != word_of(flat, 1, 1);
+        }
+    CHECK(repeated == 320 * 240);
+    CHECK(mixed > 0);
+
+    for (int32_t kind = 0; kind < DITHER_KIND_COUNT; ++kind)
+        CHECK(screen_image_dither_find(screen_image_dither_name(kind)) == kind);
+    for (const char* other : {"", "Ordered", "order", "diffusions"})
+        CHECK(screen_image_dither_find(other) == -1);
+    CHECK(screen_image_dither_name(DITHER_KIND_COUNT) == nullptr);
 }

@@ -2,6 +2,7 @@
 // level files are written, which times are recorded; one case per kind of change.
 #include <doctest.h>
 #include "decide.h"
+#include "screen_image_dither.h"
 
 namespace {
 const uint64_t SECOND = OS_TIME_PER_SECOND;
@@ -15,14 +16,15 @@ OsFileFacts file(uint64_t size, uint64_t time, uint64_t change, uint64_t index) 
 struct Image {
     StateFile record = {
         "CAVE.IMG", "/art/cave.bmp", 230454, NOW - 60 * SECOND, NOW - 60 * SECOND, 7,
-        41,         0x1234,          153600, NOW - 50 * SECOND};
+        41,         0x1234,          153600, NOW - 50 * SECOND, DITHER_NONE};
     DecideFacts facts = {1,
                          file(153600, NOW - 50 * SECOND, NOW - 50 * SECOND, 90),
                          "/art/cave.bmp",
                          file(230454, NOW - 60 * SECOND, NOW - 60 * SECOND, 41),
                          &record,
                          0,
-                         1};
+                         1,
+                         DITHER_NONE};
     Decision decide() { return decide_output(&facts); }
 };
 } // namespace
@@ -110,6 +112,17 @@ TEST_CASE("decide: an image is made again only when its picture or its file may 
         CHECK(d.convert);
         CHECK_FALSE(d.check_hash);
     }
+    SUBCASE(
+        "dithered otherwise than recorded: made again, neither its facts nor its hash trusted") {
+        Image dithered;
+        dithered.facts.dither = DITHER_ORDERED;
+        d = dithered.decide();
+        CHECK(d.record == nullptr);
+        CHECK(d.convert);
+        CHECK_FALSE(d.check_hash);
+        dithered.record.dither = DITHER_ORDERED;
+        CHECK_FALSE(dithered.decide().convert);
+    }
     SUBCASE("a picture that is not there is not read") {
         Image gone;
         gone.facts.picture_facts = OsFileFacts{OS_MISSING, 0, 0, 0, 0, 0};
@@ -118,9 +131,9 @@ TEST_CASE("decide: an image is made again only when its picture or its file may 
 }
 
 TEST_CASE("decide: a level file is written when its bytes or the file on disk changed") {
-    StateFile record = {"CAVE.LVL", "", 0, 0, 0, 0, 0, 0xABCD, 56, NOW - 50 * SECOND};
-    DecideFacts facts = {0, file(56, NOW - 50 * SECOND, NOW - 50 * SECOND, 3), 0, {}, &record, 0,
-                         1};
+    StateFile record = {"CAVE.LVL", "", 0, 0, 0, 0, 0, 0xABCD, 56, NOW - 50 * SECOND, DITHER_NONE};
+    DecideFacts facts = {
+        0, file(56, NOW - 50 * SECOND, NOW - 50 * SECOND, 3), 0, {}, &record, 0, 1, DITHER_NONE};
     Decision d = decide_output(&facts);
     CHECK(d.intact);
     CHECK_FALSE(d.convert);
@@ -136,7 +149,8 @@ TEST_CASE("decide: a level file is written when its bytes or the file on disk ch
     StateFile image_record = record;
     image_record.picture = "/art/cave.bmp";
     facts = DecideFacts{
-        0, file(56, NOW - 50 * SECOND, NOW - 50 * SECOND, 3), 0, {}, &image_record, 0, 1};
+        0,          file(56, NOW - 50 * SECOND, NOW - 50 * SECOND, 3), 0, {}, &image_record, 0, 1,
+        DITHER_NONE};
     d = decide_output(&facts);
     CHECK(decide_write_level(&d, 0xABCD));
     facts.record = &record;

@@ -54,12 +54,14 @@ check "lintian finds no error and no warning" \
 check "the manual page has every command's help, as --help gives it" bash -c \
     "[ \"\$(zcat '$root/usr/share/man/man1/wumpo-tool.1.gz' | grep -c '^Usage: wumpo')\" = 8 ] &&
      zcat '$root/usr/share/man/man1/wumpo-tool.1.gz' | grep -q '^.SS pack init\$'"
-check "the completion offers the commands and each one's files" bash -c \
+check "the completion offers the commands, each one's files and the ditherings" bash -c \
     "source '$root/usr/share/bash-completion/completions/wumpo-tool' && cd '$scratch' &&
      mkdir -p c && touch c/a.LVL c/b.json c/n.txt &&
      COMP_WORDS=(wumpo-tool b) COMP_CWORD=1 && _wumpo_tool && [ \"\${COMPREPLY[*]}\" = build ] &&
      COMP_WORDS=(wumpo-tool check c/) COMP_CWORD=2 && _wumpo_tool &&
-     [ \"\$(printf '%s\\n' \"\${COMPREPLY[@]}\" | sort | tr '\\n' ' ')\" = 'c/a.LVL c/b.json ' ]"
+     [ \"\$(printf '%s\\n' \"\${COMPREPLY[@]}\" | sort | tr '\\n' ' ')\" = 'c/a.LVL c/b.json ' ] &&
+     COMP_WORDS=(wumpo-tool preview c/a.LVL --dither d) COMP_CWORD=4 && _wumpo_tool &&
+     [ \"\${COMPREPLY[*]}\" = diffusion ]"
 check "the installed tool says its version" bash -c \
     "[ \"\$('$root/usr/bin/wumpo-tool' --version)\" = 'wumpo-tool $version' ]"
 check "it names the libraries it needs" bash -c "dpkg-deb -f '$deb' Depends | grep -q libc6"

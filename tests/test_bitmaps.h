@@ -29,6 +29,20 @@ inline Picture varied_picture(unsigned seed = 0) {
     return p;
 }
 
+// A smooth gradient: red rising across the picture from the left, green from the top, blue
+// falling along the diagonal, so the shades of each colour run through every step of the image.
+inline Picture gradient_picture() {
+    Picture p(320 * 240);
+    for (int y = 1; y <= 240; ++y)
+        for (int x = 1; x <= 320; ++x) {
+            int right = x - 1, down = 240 - y;
+            pixel(p, x, y) =
+                Rgb{(unsigned char)(right * 255 / 319), (unsigned char)(down * 255 / 239),
+                    (unsigned char)(255 - (right + down) * 255 / 557)};
+        }
+    return p;
+}
+
 inline void put16(Bytes& b, size_t at, uint32_t v) {
     b[at] = (unsigned char)v;
     b[at + 1] = (unsigned char)(v >> 8);

@@ -8,6 +8,7 @@
 #include "os.h"
 #include "path.h"
 #include "screen_image.h"
+#include "screen_image_dither.h"
 #include "test_bitmaps.h"
 #include "test_status_bar.h"
 #include "test_support.h"
@@ -44,6 +45,14 @@ std::string plain_lines(const std::string& text) {
     }
     CHECK(wrong == 0);
     return r;
+}
+
+// The screen image of picture dithered by kind, made here through the library the tool is built on.
+Bytes dithered_image(const Picture& picture, int32_t kind) {
+    Bytes file = bitmap_file(picture), image(SCREEN_IMAGE_SIZE);
+    BitmapPicture rows = {file.data() + 54, 320, 240, 960, 0};
+    screen_image_from_rows_dithered(&rows, kind, image.data());
+    return image;
 }
 
 // Runs exe with args in directory dir.
@@ -201,6 +210,28 @@ TEST_CASE("tool convert: programs' bytes, progress, a refused bitmap among good 
         CHECK_FALSE(test_file_exists(dir + test_path("out\\bad.IMG")));
         CHECK_FALSE(test_file_exists(dir + "one.IMG"));
     }
+    SUBCASE("--dither: none the forms' bytes; each kind its own, the same alone and on threads") {
+        Picture gradient = gradient_picture();
+        test_write_file(dir + "sky.bmp", bitmap_file(gradient));
+        test_write_file(dir + test_path("sub\\sky2.bmp"), bitmap_file(gradient));
+        Run r = tool(dir, {"convert", "--dither", "none", "sky.bmp"});
+        CHECK(r.status == 0);
+        CHECK(test_read_file(dir + "sky.IMG") == expected_image(gradient));
+        for (int32_t kind : {DITHER_ORDERED, DITHER_DIFFUSION}) {
+            const char* name = screen_image_dither_name(kind);
+            CAPTURE(name);
+            Bytes want = dithered_image(gradient, kind);
+            CHECK(want != expected_image(gradient));
+            r = tool(dir, {"convert", "sky.bmp", "--dither", name, "--jobs", "1"});
+            CHECK(r.status == 0);
+            CHECK(test_read_file(dir + "sky.IMG") == want);
+            r = tool(dir, {"convert", "sky.bmp", test_path("sub\\sky2.bmp"), "--dither", name,
+                           "--jobs", "2", "--out", "sub"});
+            CHECK(r.status == 0);
+            CHECK(test_read_file(dir + test_path("sub\\sky.IMG")) == want);
+            CHECK(test_read_file(dir + test_path("sub\\sky2.IMG")) == want);
+        }
+    }
     SUBCASE("a missing bitmap and a pattern: reported, the matches converted in name order") {
         Run r = tool(dir, {"convert", test_path("sub\\*.bmp"), "gone.bmp", "none*.bmp"});
         CHECK(r.status == 1);
@@ -241,7 +272,9 @@ TEST_CASE("tool convert: programs' bytes, progress, a refused bitmap among good 
         for (const std::vector<std::string>& args :
              std::vector<std::vector<std::string>>{{"convert"},
                                                    {"convert", "one.bmp", "--out"},
-                                                   {"convert", "one.bmp", "--outdir", "x"}}) {
+                                                   {"convert", "one.bmp", "--outdir", "x"},
+                                                   {"convert", "one.bmp", "--dither", "floyd"},
+                                                   {"convert", "one.bmp", "--dither"}}) {
             Run r = tool(dir, args);
             CHECK(r.status == 2);
             CHECK(r.out == "");
@@ -561,15 +594,26 @@ TEST_CASE("tool preview: the level bitmap, the sprites where Preview Level puts 
         auto widen = [](unsigned char v) { return (unsigned char)((v & 0xF8) | v >> 5); };
         return Rgb{widen(c.r), widen(c.g), widen(c.b)};
     };
-    for (int game = 0; game < 2; ++game)
+    // Dithered, the picture as the image that convert dithers the same way shows it.
+    const Bytes ordered = dithered_image(picture, DITHER_ORDERED);
+    const Bytes diffused = dithered_image(picture, DITHER_DIFFUSION);
+    auto image_colour = [](const Bytes& image, int x, int y) {
+        size_t at = screen_image_offset((uint32_t)x, (uint32_t)y);
+        ScreenPixel c = screen_image_unpack((uint16_t)(image[at] | image[at + 1] << 8));
+        return Rgb{c.red, c.green, c.blue};
+    };
+    // 0: as it is; 1: --as-game; 2 and 3: --dither ordered and diffusion, without --as-game.
+    for (int game = 0; game < 4; ++game)
         for (const Case& c : cases) {
             CAPTURE(c.name);
             CAPTURE(game);
             std::string level = std::string(c.name) + ".LVL";
             test_write_file(dir + level, level_bytes("", c.words, c.anti_gravity, "SPACE.IMG", 0));
             std::vector<std::string> args = {"preview", level, "level.bmp", "out.bmp"};
-            if (game)
+            if (game == 1)
                 args.insert(args.begin() + 1, "--as-game");
+            if (game >= 2)
+                args.insert(args.end(), {"--dither", game == 2 ? "ordered" : "diffusion"});
             Run r = tool(dir, args);
             REQUIRE(r.status == 0);
             CHECK(r.err == "");
@@ -583,8 +627,10 @@ TEST_CASE("tool preview: the level bitmap, the sprites where Preview Level puts 
                 for (int x = 0; x < 320; ++x) {
                     // Later pictures lie over earlier ones: picture, start, exit, status bar.
                     Rgb want = pixel(picture, x + 1, 240 - y);
-                    if (game)
+                    if (game == 1)
                         want = as_game(want);
+                    if (game >= 2)
+                        want = image_colour(game == 2 ? ordered : diffused, x + 1, 240 - y);
                     if (x >= c.start_x && x < c.start_x + cloud.width && y >= c.start_y &&
                         y < c.start_y + cloud.height)
                         want = cloud.at(x - c.start_x, y - c.start_y);
@@ -620,6 +666,8 @@ TEST_CASE("tool preview: the level bitmap, the sprites where Preview Level puts 
         CHECK(r.err == "LONG.LVL: Error: Not a level file\n");
         CHECK_FALSE(test_file_exists(dir + "out.bmp"));
         CHECK(tool(dir, {"preview", "PLAIN.LVL", "level.bmp"}).status == 2);
+        CHECK(tool(dir, {"preview", "PLAIN.LVL", "level.bmp", "out.bmp", "--dither", "bayer"})
+                  .status == 2);
     }
     SUBCASE("the sprites come from images beside the program, whatever the current directory") {
         std::string alone = test_scratch_dir("tool_alone");
@@ -855,6 +903,67 @@ TEST_CASE("tool build: a picture is vouched for only while it is the same file, 
     CHECK(tool(dir, {"build"}).out == "out: up to date (3 files)\n");
 }
 
+TEST_CASE("tool build: an entry's dither makes its image so; changing it rewrites that image") {
+    std::string dir = test_scratch_dir("tool_build_dither");
+    test_make_dir(dir + "art");
+    Picture sky = gradient_picture(), cave = varied_picture(12);
+    test_write_file(dir + test_path("art\\sky.bmp"), bitmap_file(sky));
+    test_write_file(dir + test_path("art\\cave.bmp"), bitmap_file(cave));
+    // The pack, with what follows each entry's picture.
+    auto pack = [&](const std::string& sky_more, const std::string& cave_more) {
+        test_write_text(dir + "wumpo-pack.json",
+                        "{\"output\": \"out\", \"backdrops\": [{\"name\": \"SKY\", \"picture\": "
+                        "\"art/sky.bmp\"" +
+                            sky_more +
+                            "}], \"levels\": [{\"name\": \"CAVE\", \"picture\": \"art/cave.bmp\", "
+                            "\"backdrop_name\": \"SKY.IMG\", \"level_time\": 60, \"start_y\": 40" +
+                            cave_more + "}]}");
+    };
+    auto images = [&](const Bytes& sky_image, const Bytes& cave_image) {
+        CHECK(test_read_file(dir + test_path("out\\SKY.IMG")) == sky_image);
+        CHECK(test_read_file(dir + test_path("out\\CAVE.IMG")) == cave_image);
+    };
+    auto state = [&]() {
+        Bytes b = test_read_file(dir + test_path("out\\wumpo-build.state"));
+        return std::string(b.begin(), b.end());
+    };
+    const std::string up_to_date = "out: up to date (3 files)\n";
+    pack("", "");
+    Run r = tool(dir, {"build"});
+    CHECK(r.status == 0);
+    images(expected_image(sky), expected_image(cave));
+    // A pack that dithers nothing keeps the state it had before there was dithering.
+    const std::string plain_state = state();
+    CHECK(plain_state.find("\"dither\"") == std::string::npos);
+
+    // The picture's bytes are the same, its image is not: made again, whatever the hash says.
+    pack(", \"dither\": \"ordered\"", "");
+    r = tool(dir, {"build"});
+    CHECK(r.status == 0);
+    CHECK(r.out == test_path("Wrote out\\SKY.IMG\n") + "Wrote 1 of 3 files\n");
+    images(dithered_image(sky, DITHER_ORDERED), expected_image(cave));
+    CHECK(state().find("\"dither\": \"ordered\"") != std::string::npos);
+    CHECK(tool(dir, {"build"}).out == up_to_date);
+
+    pack(", \"dither\": \"diffusion\"", ", \"dither\": \"diffusion\"");
+    r = tool(dir, {"build", "--jobs", "1"});
+    CHECK(r.out == test_path("Wrote out\\SKY.IMG\nWrote out\\CAVE.IMG\n") + "Wrote 2 of 3 files\n");
+    images(dithered_image(sky, DITHER_DIFFUSION), dithered_image(cave, DITHER_DIFFUSION));
+    CHECK(tool(dir, {"build"}).out == up_to_date);
+    // The same bytes on two threads.
+    r = tool(dir, {"build", "--force", "--jobs", "2"});
+    CHECK(r.status == 0);
+    images(dithered_image(sky, DITHER_DIFFUSION), dithered_image(cave, DITHER_DIFFUSION));
+
+    // Back to none, given or left out: the forms' bytes again, and the state as it was.
+    pack("", ", \"dither\": \"none\"");
+    r = tool(dir, {"build"});
+    CHECK(r.out == test_path("Wrote out\\SKY.IMG\nWrote out\\CAVE.IMG\n") + "Wrote 2 of 3 files\n");
+    images(expected_image(sky), expected_image(cave));
+    CHECK(state().find("\"dither\"") == std::string::npos);
+    CHECK(tool(dir, {"build"}).out == up_to_date);
+}
+
 TEST_CASE("tool check: every finding with its entry and key, as text and as JSON") {
     std::string dir = test_scratch_dir("tool_check");
     test_make_dir(dir + "art");
@@ -971,6 +1080,31 @@ TEST_CASE("tool check: every finding with its entry and key, as text and as JSON
         CHECK(r.out.find("      \"message\": \"caf\\u00E9 of 12.IMG has more than 12 characters") !=
               std::string::npos);
     }
+    SUBCASE("dither: a name it does not know, with the one it is likely a slip for; another type") {
+        test_write_text(
+            dir + "dither.json",
+            "{\"output\": \"out\",\n"
+            " \"backdrops\": [{\"name\": \"SKY\", \"picture\": \"art/one.bmp\", "
+            "\"dither\": \"ordred\"}],\n"
+            " \"levels\": [{\"name\": \"ONE\", \"picture\": \"art/one.bmp\",\n"
+            "   \"dither\": 2, \"dihter\": \"none\"},\n"
+            "  {\"name\": \"TWO\", \"picture\": \"art/one.bmp\", \"dither\": \"bayer\"}]}\n");
+        r = tool(dir, {"check", "dither.json"});
+        CHECK(r.status == 1);
+        const char* const lines[] = {
+            ":2:68: backdrops[0] \"SKY\": dither: Error: The dither has to be \"none\", "
+            "\"ordered\" or \"diffusion\" (did you mean \"ordered\"?)\n",
+            ":4:14: levels[0] \"ONE\": dither: Error: The dither has to be a text in double "
+            "quotes: \"none\", \"ordered\" or \"diffusion\"\n",
+            ":4:17: levels[0] \"ONE\": dihter: Error: Unknown key (did you mean \"dither\"?)\n",
+            ":5:55: levels[1] \"TWO\": dither: Error: The dither has to be \"none\", \"ordered\" "
+            "or \"diffusion\"\n"};
+        for (const char* line : lines) {
+            CAPTURE(line);
+            CHECK(r.err.find(std::string("dither.json") + line) != std::string::npos);
+        }
+        CHECK(r.out.find("Checked 2 levels and 1 backdrop: 4 errors") == 0);
+    }
     SUBCASE("a pack that is not JSON, and level files") {
         test_write_text(dir + "broken.json", "{\"output\": \"out\",,}");
         r = tool(dir, {"check", "broken.json"});
@@ -1038,13 +1172,15 @@ TEST_CASE("tool help: the tool and every command; wrong command lines exit 2") {
         const char* usage;
     };
     const Topic topics[] = {
-        {{"convert", "--help"}, "Usage: wumpo-tool convert BITMAP... [--out DIR] [--jobs N]\n"},
+        {{"convert", "--help"},
+         "Usage: wumpo-tool convert BITMAP... [--out DIR] [--jobs N] [--dither KIND]\n"},
         {{"view", "-h"}, "Usage: wumpo-tool view IMAGE.IMG OUT.BMP\n"},
         {{"level", "--help"}, "Usage: wumpo-tool level show FILE.LVL [--json]\n"},
         {{"level", "show", "--help"}, "Usage: wumpo-tool level show FILE.LVL [--json]\n"},
         {{"level", "create", "X.LVL", "--help"},
          "Usage: wumpo-tool level create FILE.LVL [field=value...]\n"},
-        {{"preview", "--help"}, "Usage: wumpo-tool preview FILE.LVL BITMAP OUT.BMP [--as-game]\n"},
+        {{"preview", "--help"},
+         "Usage: wumpo-tool preview FILE.LVL BITMAP OUT.BMP [--as-game] [--dither KIND]\n"},
         {{"build", "--help"},
          "Usage: wumpo-tool build [PACK.json] [--jobs N] [--force] [--no-wait] [--format "
          "FORMAT]\n"},

@@ -7,6 +7,7 @@
 #include "picture.h"
 #include "png.h"
 #include "screen_image.h"
+#include "screen_image_dither.h"
 #include "store.h"
 #include "str.h"
 #include "text.h"
@@ -40,7 +41,7 @@ int load(const char* name, unsigned char* image, Loaded* l) {
         out_error(0, "Error: Not enough memory");
         return 0;
     }
-    int outcome = image ? picture_image(l->bytes, size, l->result, image)
+    int outcome = image ? picture_image(l->bytes, size, DITHER_NONE, l->result, image)
                         : picture_decode(l->bytes, size, l->result);
     return artwork_report(name, outcome, l->result->width, l->result->height,
                           l->result->translucent);

@@ -438,7 +438,7 @@ void read_state(void) {
         // The records are in the outputs' order, unless the pack changed.
         DecideFacts facts = {
             o->kind == OUTPUT_IMAGE, o->facts,    o->picture_full, o->picture_facts,
-            state_find(o->file, i),  BUILD.force, BUILD.building};
+            state_find(o->file, i),  BUILD.force, BUILD.building,  pack_entry(o->entry)->dither};
         o->decision = decide_output(&facts);
         if (o->decision.vouched) {
             o->hash = o->decision.record->hash;
@@ -474,6 +474,7 @@ int prepare_jobs(void) {
         ConvertJob* job = &BUILD.jobs[BUILD.job_count];
         *job = ConvertJob{};
         job->outcome = JOB_NOT_DONE; // until its batch runs
+        job->dither = pack_entry(o->entry)->dither;
         job->check_hash = o->decision.check_hash;
         job->known_hash = o->decision.record ? o->decision.record->hash : 0;
         if (BUILD.job_count < kept_most) {
@@ -726,6 +727,7 @@ void write_remade(WriteJob* writes, int32_t first, int32_t count) {
                 break;
             again[n] = ConvertJob{};
             again[n].image = BUILD.pool[n];
+            again[n].dither = pack_entry(o->entry)->dither;
             read_picture(o, &again[n], &held); // a picture that cannot be read fails its write
             batch[n++] = o;
         }
@@ -809,9 +811,10 @@ int32_t record_outputs(StateFile* records) {
         if (o->failed || !o->known)
             continue;
         StateFile* r = &records[recorded++];
-        *r = StateFile{o->file, "", 0, 0, 0, 0, 0, o->hash, o->facts.size, o->facts.time};
+        *r = StateFile{o->file, "", 0, 0, 0, 0, 0, o->hash, o->facts.size, o->facts.time, 0};
         if (o->kind == OUTPUT_LEVEL)
             continue;
+        r->dither = pack_entry(o->entry)->dither;
         const OsFileFacts* p = &o->picture_facts;
         r->picture = o->picture_full;
         r->picture_size = p->size;

@@ -9,6 +9,7 @@
 #include "out.h"
 #include "path.h"
 #include "picture.h"
+#include "screen_image_dither.h"
 #include "artwork.h"
 #include "text.h"
 
@@ -175,9 +176,11 @@ int report_entry(int32_t index, const BatchEntry* e, const ConvertJob* converts,
     return 0;
 }
 
-// Converts the pictures of the list from first on, as many as one batch takes, and adds those
-// written to *converted. Returns where the next batch begins, -1 when memory ran short.
-int32_t convert_batch(int32_t first, const char* out_dir, int32_t threads, int32_t* converted) {
+// Converts the pictures of the list from first on, as many as one batch takes, dithered as dither
+// says, and adds those written to *converted. Returns where the next batch begins, -1 when memory
+// ran short.
+int32_t convert_batch(int32_t first, const char* out_dir, int32_t threads, int32_t dither,
+                      int32_t* converted) {
     BatchEntry entries[BATCH_MOST];
     ConvertJob converts[BATCH_MOST];
     WriteJob writes[BATCH_MOST];
@@ -197,6 +200,7 @@ int32_t convert_batch(int32_t first, const char* out_dir, int32_t threads, int32
         if (e->read != FILE_DONE)
             continue;
         job.bytes = bytes;
+        job.dither = dither;
         job.image = (unsigned char*)heap_allocate(SCREEN_IMAGE_SIZE);
         enough_memory = e->image && job.image;
         e->convert = conversions;
@@ -247,6 +251,7 @@ int tool_convert(int count, char** args) {
     int options = 1;
     int failed = 0;
     int32_t threads = (int32_t)os_processor_count();
+    int32_t dither = DITHER_NONE;
     for (int i = 0; i < count; ++i) {
         const char* arg = args[i];
         if (options && text_equal(arg, "--")) {
@@ -259,6 +264,11 @@ int tool_convert(int count, char** args) {
             threads = i + 1 < count ? jobs_count(args[i + 1]) : 0;
             if (threads == 0)
                 return help_usage("convert", "--jobs needs a number from 1 to 64");
+            ++i;
+        } else if (options && text_equal(arg, "--dither")) {
+            dither = i + 1 < count ? screen_image_dither_find(args[i + 1]) : -1;
+            if (dither < 0)
+                return help_usage("convert", "--dither needs none, ordered or diffusion");
             ++i;
         } else if (options && arg[0] == '-' && arg[1] == '-') {
             return help_usage("convert", "unknown option");
@@ -287,7 +297,7 @@ int tool_convert(int count, char** args) {
 
     int32_t converted = 0;
     for (int32_t next = 0; next < LIST.count;) {
-        next = convert_batch(next, out_dir ? out_dir : "", threads, &converted);
+        next = convert_batch(next, out_dir ? out_dir : "", threads, dither, &converted);
         if (next < 0) {
             out_error(0, "Error: Not enough memory");
             return TOOL_FAILED;

@@ -20,7 +20,9 @@ Decision decide_output(const DecideFacts* f) {
         d.intact = d.record && same_output(s, &f->output);
         return d;
     }
-    if (s && p->kind == OS_FILE && text_equal(s->picture, f->picture)) {
+    // An image recorded with another dithering is not the one the pack makes now, whatever its
+    // picture's facts or hash say.
+    if (s && p->kind == OS_FILE && text_equal(s->picture, f->picture) && s->dither == f->dither) {
         d.record = s;
         // Size and time alone vouch for nothing: every 320 x 240 bitmap has one size, and a copy
         // or a checkout can give a file any time. A file put in the picture's place, or changed

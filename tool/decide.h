@@ -16,6 +16,7 @@ struct DecideFacts {
     const StateFile* record;   // the last build's record of this output's name, or 0
     int force;                 // --force: nothing recorded is trusted
     int building;              // build; 0 for check, which writes nothing
+    int32_t dither;            // how the pack dithers an image (ScreenImageDither)
 };
 
 struct Decision {

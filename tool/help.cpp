@@ -37,6 +37,8 @@ const char PACK_TEXT[] =
     "  }\n"
     "\n"
     "Each backdrop becomes NAME.IMG, each level NAME.LVL and NAME.IMG, in the output folder.\n"
+    "A backdrop or a level may have \"dither\": \"ordered\" or \"diffusion\" for its image, as\n"
+    "\"convert --dither\" dithers it; \"none\", the default, gives the forms' bytes.\n"
     "Folders and pictures are named relative to the pack file's folder. A level's fields are\n"
     "those that \"level show --json\" prints, under its names; a field left out takes the\n"
     "form's starting value (backdrop_name SPACE.IMG, everything else empty or 0).\n"
@@ -80,7 +82,7 @@ const HelpTopic TOPICS[] = {
      "Exit status: 0 when everything was done, 1 when a file could not be read or written or\n"
      "was refused, 2 when the command line is wrong.\n",
      0},
-    {"convert", "Usage: wumpo-tool convert BITMAP... [--out DIR] [--jobs N]\n",
+    {"convert", "Usage: wumpo-tool convert BITMAP... [--out DIR] [--jobs N] [--dither KIND]\n",
      "Converts each picture into the screen image NAME.IMG, NAME being the picture's file name\n"
      "without its extension. A picture has to be 320 x 240 pixels: a PNG (any kind) or a Windows\n"
      "bitmap (1, 4, 8, 16, 24 or 32 bits, not RLE-compressed). A 24-bit bitmap that the Level\n"
@@ -93,6 +95,12 @@ const HelpTopic TOPICS[] = {
      "\n"
      "  --out DIR   put the images into DIR, an existing directory\n"
      "  --jobs N    convert and write on N threads (1 to 64); one per processor when not given\n"
+     "  --dither KIND\n"
+     "              the image keeps 32 shades of each colour, so a smooth gradient shows bands;\n"
+     "              dithering mixes the two shades nearest each colour over neighbouring\n"
+     "              pixels: ordered (a fixed 8 x 8 pattern, for pixel art and pictures that\n"
+     "              tile), diffusion (each pixel's error spread to the next ones, for\n"
+     "              photographs and painted skies) or none (the default, the forms' bytes)\n"
      "  --          every argument after this is a bitmap, even one starting with --\n"
      "\n"
      "Example: wumpo-tool convert art" SEP "*.bmp --out levels\n",
@@ -137,7 +145,7 @@ const HelpTopic TOPICS[] = {
      "Example: wumpo-tool level create LEVEL1.LVL \"description=First steps\" start_x=40\n"
      "         wumpo-tool level show A.LVL --json | wumpo-tool level create B.LVL --from -\n",
      1},
-    {"preview", "Usage: wumpo-tool preview FILE.LVL BITMAP OUT.BMP [--as-game]\n",
+    {"preview", "Usage: wumpo-tool preview FILE.LVL BITMAP OUT.BMP [--as-game] [--dither KIND]\n",
      "Writes what the Level Creator's Preview Level shows as a 320 x 240, 24-bit bitmap (a PNG\n"
      "when the output name ends in .png): BITMAP (a picture as convert takes it) with the start\n"
      "sprite (images" SEP "cloud.bmp) at the level's start position, the exit sprite\n"
@@ -148,7 +156,9 @@ const HelpTopic TOPICS[] = {
      "Positions count from the picture's top-left pixel; what lies outside the picture is cut\n"
      "off.\n"
      "With --as-game the picture is drawn in the colours of its screen image, as the game shows\n"
-     "it (5 bits of each colour, widened back to 8 as \"view\" does).\n",
+     "it (5 bits of each colour, widened back to 8 as \"view\" does). --dither KIND (ordered,\n"
+     "diffusion or none) draws it dithered as \"convert --dither\" makes its image, and implies\n"
+     "--as-game.\n",
      0},
     {"build",
      "Usage: wumpo-tool build [PACK.json] [--jobs N] [--force] [--no-wait] [--format FORMAT]\n"
@@ -160,13 +170,13 @@ const HelpTopic TOPICS[] = {
      "checks it: an error stops the build with nothing written; warnings are printed and the\n"
      "build goes on.\n"
      "\n"
-     "A file is written only when what it is made from changed: the picture's bytes, the\n"
-     "level's fields, or the version of wumpo-tool. What the build needs to know that is kept in\n"
-     "wumpo-build.state in the output folder. With nothing changed, nothing is written and the\n"
-     "build says \"up to date\". Each file written is told on a line of its own, and a last line\n"
-     "sums up. Every file is written under a temporary name and then moved into place, so a\n"
-     "build that is stopped (Ctrl+C stops it once the files being written are done) leaves\n"
-     "each file either old or new, and the next build writes what is left.\n"
+     "A file is written only when what it is made from changed: the picture's bytes or its\n"
+     "dither, the level's fields, or the version of wumpo-tool. What the build needs to know\n"
+     "that is kept in wumpo-build.state in the output folder. With nothing changed, nothing is\n"
+     "written and the build says \"up to date\". Each file written is told on a line of its own,\n"
+     "and a last line sums up. Every file is written under a temporary name and then moved into\n"
+     "place, so a build that is stopped (Ctrl+C stops it once the files being written are done)\n"
+     "leaves each file either old or new, and the next build writes what is left.\n"
      "\n"
      "One build at a time writes an output folder: while another holds wumpo-build.lock there,\n"
      "a build says so and waits for it.\n"

@@ -95,7 +95,7 @@ void convert_one(void* jobs, int32_t index, void* work) {
         job->outcome = JOB_UNCHANGED;
         return;
     }
-    job->outcome = picture_image(job->bytes, job->size, result, job->image);
+    job->outcome = picture_image(job->bytes, job->size, job->dither, result, job->image);
     job->width = result->width;
     job->height = result->height;
     job->translucent = result->translucent;

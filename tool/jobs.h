@@ -15,10 +15,12 @@
 enum { JOB_UNCHANGED = 100, JOB_NOT_DONE = 101, JOB_NOT_READ = 102 };
 
 struct ConvertJob {
-    // In: the whole picture file, and, when check_hash is 1, the hash it had when its image was
-    // last made: a picture whose bytes still have that hash is not converted (JOB_UNCHANGED).
+    // In: the whole picture file, its dithering (ScreenImageDither), and, when check_hash is 1,
+    // the hash it had when its image was last made: a picture whose bytes still have that hash is
+    // not converted (JOB_UNCHANGED).
     const unsigned char* bytes;
     uint32_t size;
+    int32_t dither;
     int check_hash;
     uint64_t known_hash;
     // Out: SCREEN_IMAGE_SIZE bytes that the caller provides, and what the picture was.

@@ -7,6 +7,7 @@
 #include "findings.h"
 #include "heap.h"
 #include "json.h"
+#include "screen_image_dither.h"
 #include "str.h"
 #include "text.h"
 
@@ -144,13 +145,13 @@ uint32_t distance(const JsonText* a, const char* b) {
 // level's fields), a level on its own (the fields alone).
 enum ObjectKind { OBJECT_PACK, OBJECT_BACKDROP, OBJECT_LEVEL, OBJECT_LEVEL_ONLY };
 const char* const PACK_KEYS[] = {"output", "backdrops", "levels"};
-const char* const ENTRY_KEYS[] = {"name", "picture"};
+const char* const ENTRY_KEYS[] = {"name", "picture", "dither"};
 
 // The nearest allowed key, two edits at most away; 0 when none is that near.
 const char* nearest_key(const JsonText* key, int32_t kind) {
     const char* best = 0;
     uint32_t best_distance = 3;
-    uint32_t count = kind == OBJECT_PACK ? 3 : kind == OBJECT_LEVEL_ONLY ? 0 : 2;
+    uint32_t count = kind == OBJECT_PACK ? 3 : kind == OBJECT_LEVEL_ONLY ? 0 : 3;
     for (uint32_t i = 0; i < count; ++i) {
         const char* k = kind == OBJECT_PACK ? PACK_KEYS[i] : ENTRY_KEYS[i];
         uint32_t d = distance(key, k);
@@ -242,6 +243,33 @@ const char* read_text(const JsonValue* v, const Place* at, const char* key, cons
     text_format(message, sizeof message, "%s%s", label, problem);
     report(FINDING_ERROR, at, key, place_of(v), FINDING_KIND_VALUE, message);
     return 0;
+}
+
+// The dithering a value names (ScreenImageDither); DITHER_NONE after reporting that it names
+// none, with the name it is likely a slip for.
+int32_t read_dither(const JsonValue* v, const Place* at) {
+    JsonText text = {0, 0};
+    int is_text = json_text(v, &text);
+    const char* near = 0;
+    uint32_t near_distance = 3;
+    for (int32_t kind = 0; is_text && kind < DITHER_KIND_COUNT; ++kind) {
+        const char* name = screen_image_dither_name(kind);
+        uint32_t d = distance(&text, name);
+        if (d == 0)
+            return kind;
+        if (d < near_distance) {
+            near = name;
+            near_distance = d;
+        }
+    }
+    char message[TEXT_MESSAGE_ROOM];
+    text_format(message, sizeof message,
+                "The dither has to be %s\"none\", \"ordered\" or \"diffusion\"",
+                is_text ? "" : "a text in double quotes: ");
+    if (near)
+        text_add(message, sizeof message, " (did you mean \"%s\"?)", near);
+    report(FINDING_ERROR, at, "dither", place_of(v), FINDING_KIND_VALUE, message);
+    return DITHER_NONE;
 }
 
 // A file name of its own: no folder part, none of the characters Windows refuses in names.
@@ -390,6 +418,10 @@ int read_object(const JsonValue* object, int32_t kind, const char* entry, PackEn
                        "The picture has to be named");
                 e->picture = 0;
             }
+            continue;
+        }
+        if (kind != OBJECT_LEVEL_ONLY && json_text_is(&key, "dither")) {
+            e->dither = read_dither(v, &at);
             continue;
         }
         int32_t field = -1;

@@ -1,8 +1,8 @@
 // A level pack as a designer keeps it in version control: one JSON file naming an output folder,
-// backdrops (name, picture) and levels (name, picture and the level's fields under the names of
-// "level show --json"). This module reads and writes that file and a single level's JSON, and
-// checks a level's values; it opens no file, so it can be fed any bytes. What it finds goes to
-// the findings list. Owns the pack of one run: its entries and their texts.
+// backdrops (name, picture, dither) and levels (name, picture, dither and the level's fields under
+// the names of "level show --json"). This module reads and writes that file and a single level's
+// JSON, and checks a level's values; it opens no file, so it can be fed any bytes. What it finds
+// goes to the findings list. Owns the pack of one run: its entries and their texts.
 #pragma once
 #include <stdint.h>
 #include "findings.h"
@@ -21,6 +21,7 @@ struct PackEntry {
     const char* name;    // the file name without extension; 0 when missing or refused
     const char* picture; // as the pack names it; 0 when missing or refused
     LevelFields fields;  // levels: texts of the form's fields, starting values where left out
+    int32_t dither;      // how its image is dithered (ScreenImageDither): DITHER_NONE unless given
     int is_object;       // 0 for an entry that is not even a JSON object (its checks are moot)
     // Where in the pack file the entry starts, and the values of its name, its picture and each
     // field (those not given: where the entry starts). All 0 for entries made by pack_add.

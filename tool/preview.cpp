@@ -10,6 +10,7 @@
 #include "artwork.h"
 #include "program.h"
 #include "screen_image.h"
+#include "screen_image_dither.h"
 #include "status_bar.h"
 #include "file.h"
 #include "text.h"
@@ -53,11 +54,19 @@ int tool_preview(int count, char** args) {
         return help_print("preview");
     const char* names[3] = {0, 0, 0};
     int named = 0, as_game = 0, options = 1;
+    int32_t dither = DITHER_NONE;
     for (int i = 0; i < count; ++i) {
         if (options && text_equal(args[i], "--")) {
             options = 0;
         } else if (options && text_equal(args[i], "--as-game")) {
             as_game = 1;
+        } else if (options && text_equal(args[i], "--dither")) {
+            // Only the screen image is dithered, so the picture is shown as the game shows it.
+            dither = i + 1 < count ? screen_image_dither_find(args[i + 1]) : -1;
+            if (dither < 0)
+                return help_usage("preview", "--dither needs none, ordered or diffusion");
+            as_game = 1;
+            ++i;
         } else if (options && args[i][0] == '-' && args[i][1] == '-') {
             return help_usage("preview", "unknown option");
         } else if (named == 3) {
@@ -108,11 +117,12 @@ int tool_preview(int count, char** args) {
     unsigned char* rows = canvas + BITMAP_FILE_HEADER_BYTES;
     bitmap_file_draw(rows, BITMAP_WIDTH, BITMAP_HEIGHT, &picture, 0, 0);
     if (as_game) {
-        // The picture as its screen image keeps it (5 bits a colour), widened back as view
-        // shows an image; the sprites and the bar are the game's own and stay as they are.
+        // The picture as its screen image keeps it (5 bits a colour, dithered as convert would
+        // dither it), widened back as view shows an image; the sprites and the bar are the
+        // game's own and stay as they are.
         BitmapPicture drawn = {rows, BITMAP_WIDTH, BITMAP_HEIGHT, bitmap_file_stride(BITMAP_WIDTH),
                                0};
-        screen_image_from_rows(&drawn, image);
+        screen_image_from_rows_dithered(&drawn, dither, image);
         bitmap_file_from_image(image, rows);
         heap_free(image);
     }

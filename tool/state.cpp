@@ -4,6 +4,7 @@
 #include "heap.h"
 #include "json.h"
 #include "order.h"
+#include "screen_image_dither.h"
 #include "text.h"
 
 namespace {
@@ -63,13 +64,29 @@ void write_hex(const char* key, uint64_t value) {
     json_write_text(digits);
 }
 
+// The dithering a record names: DITHER_NONE when it names none (as every record of an image
+// that is not dithered), -1 when its "dither" is not a dithering's name.
+int32_t read_dither(const JsonValue* object) {
+    const JsonValue* v = json_find(object, "dither");
+    JsonText text = {0, 0};
+    if (!v)
+        return DITHER_NONE;
+    for (int32_t kind = DITHER_ORDERED; json_text(v, &text) && kind < DITHER_KIND_COUNT; ++kind) {
+        if (json_text_is(&text, screen_image_dither_name(kind)))
+            return kind;
+    }
+    return -1;
+}
+
 // One record from its object; 0 when anything in it is missing or wrong.
 int read_record(const JsonValue* object, StateFile* record) {
     char* file = copy_text(json_find(object, "file"), 1);
     char* picture = copy_text(json_find(object, "picture"), 1);
     record->file = file;
     record->picture = picture;
-    if (file && picture && json_count(object) == 10 &&
+    record->dither = read_dither(object);
+    if (file && picture && record->dither >= 0 &&
+        json_count(object) == (record->dither == DITHER_NONE ? 10u : 11u) &&
         read_hex(json_find(object, "picture_size"), &record->picture_size) &&
         read_hex(json_find(object, "picture_time"), &record->picture_time) &&
         read_hex(json_find(object, "picture_change"), &record->picture_change) &&
@@ -159,6 +176,11 @@ const char* state_write(const StateFile* files, int32_t count, const char* versi
         write_hex("hash", record->hash);
         write_hex("size", record->size);
         write_hex("time", record->time);
+        // Left out when not dithered, so a pack that dithers nothing keeps the state it had.
+        if (record->dither != DITHER_NONE) {
+            json_write_key("dither");
+            json_write_text(screen_image_dither_name(record->dither));
+        }
         json_write_object_end();
     }
     json_write_list_end();

@@ -16,6 +16,7 @@ struct StateFile {
     uint64_t picture_size, picture_time, picture_change, picture_volume, picture_index;
     uint64_t hash;       // of the picture's bytes, or of the level file's 56 bytes
     uint64_t size, time; // the output file as the build left it
+    int32_t dither;      // an image's dithering (ScreenImageDither); DITHER_NONE for a level file
 };
 
 // Reads a state file's bytes. A file that is not a state of this version of the tool, or is

@@ -3,6 +3,8 @@
 // a decoded picture is 320 x 240 with its rows in the result, a wrong size is a size that is not
 // 320 x 240, and the screen image is the packing of the decoded rows, whichever way it was made
 // (for a 24-bit bitmap the forms take, their own conversion against the bitmap reader's rows).
+// Each dithered image of a decoded picture is that of its decoded rows too, and keeps every colour
+// within one step of the undithered image's.
 //
 // Plain mutation rarely grows a PNG chunk and fixes its length and checksum together, so the
 // structural faults of a PNG reader (a palette count trusted, a depth that does not fit the colour
@@ -11,6 +13,7 @@
 // inflated rows) and then mends every length and checksum; half of its plain mutations are
 // mended too.
 #include "picture.h"
+#include "screen_image_dither.h"
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -220,6 +223,20 @@ size_t mutate_png(uint8_t* data, size_t size, size_t max_size, unsigned seed) {
     memcpy(data, file.data(), file.size());
     return file.size();
 }
+
+// 1 when every colour of every pixel of the two images is at most one step apart.
+bool within_a_step(const unsigned char* a, const unsigned char* b) {
+    for (uint32_t i = 0; i < SCREEN_IMAGE_SIZE; i += 2) {
+        uint32_t x = (uint32_t)a[i] | (uint32_t)a[i + 1] << 8;
+        uint32_t y = (uint32_t)b[i] | (uint32_t)b[i + 1] << 8;
+        for (uint32_t shift = 1; shift <= 11; shift += 5) {
+            int32_t d = (int32_t)(x >> shift & 31u) - (int32_t)(y >> shift & 31u);
+            if (d < -1 || d > 1)
+                return false;
+        }
+    }
+    return true;
+}
 } // namespace
 
 extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max_size,
@@ -238,6 +255,7 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static PictureResult result, again;
     static unsigned char image[SCREEN_IMAGE_SIZE], packed[SCREEN_IMAGE_SIZE];
+    static unsigned char dithered[SCREEN_IMAGE_SIZE], rows_dithered[SCREEN_IMAGE_SIZE];
     if (size > UINT32_MAX)
         return 0;
     int outcome = picture_decode(data, (uint32_t)size, &result);
@@ -247,13 +265,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         abort();
     if (outcome == PICTURE_WRONG_SIZE && (right_size || result.width < 1 || result.height < 1))
         abort();
-    if (picture_image(data, (uint32_t)size, &again, image) != outcome)
+    if (picture_image(data, (uint32_t)size, DITHER_NONE, &again, image) != outcome)
         abort();
     if (outcome == PICTURE_DECODED) {
         screen_image_from_rows(&result.picture, packed);
         if (memcmp(image, packed, SCREEN_IMAGE_SIZE) != 0 ||
             again.translucent != result.translucent)
             abort();
+        for (int32_t kind : {DITHER_ORDERED, DITHER_DIFFUSION}) {
+            if (picture_image(data, (uint32_t)size, kind, &again, dithered) != outcome)
+                abort();
+            screen_image_from_rows_dithered(&result.picture, kind, rows_dithered);
+            if (memcmp(dithered, rows_dithered, SCREEN_IMAGE_SIZE) != 0 ||
+                !within_a_step(dithered, image))
+                abort();
+        }
     }
     return 0;
 }
