@@ -147,27 +147,29 @@ enum ObjectKind { OBJECT_PACK, OBJECT_BACKDROP, OBJECT_LEVEL, OBJECT_LEVEL_ONLY 
 const char* const PACK_KEYS[] = {"output", "backdrops", "levels"};
 const char* const ENTRY_KEYS[] = {"name", "picture", "dither"};
 
+// Takes name as *best when it is fewer edits from text than *best_distance, which starts at 3:
+// a slip is two edits at most.
+void keep_nearer(const JsonText* text, const char* name, const char** best,
+                 uint32_t* best_distance) {
+    uint32_t d = distance(text, name);
+    if (d < *best_distance) {
+        *best = name;
+        *best_distance = d;
+    }
+}
+
 // The nearest allowed key, two edits at most away; 0 when none is that near.
 const char* nearest_key(const JsonText* key, int32_t kind) {
     const char* best = 0;
     uint32_t best_distance = 3;
-    uint32_t count = kind == OBJECT_PACK ? 3 : kind == OBJECT_LEVEL_ONLY ? 0 : 3;
-    for (uint32_t i = 0; i < count; ++i) {
-        const char* k = kind == OBJECT_PACK ? PACK_KEYS[i] : ENTRY_KEYS[i];
-        uint32_t d = distance(key, k);
-        if (d < best_distance) {
-            best = k;
-            best_distance = d;
-        }
-    }
+    uint32_t count = kind == OBJECT_PACK         ? sizeof PACK_KEYS / sizeof *PACK_KEYS
+                     : kind == OBJECT_LEVEL_ONLY ? 0
+                                                 : sizeof ENTRY_KEYS / sizeof *ENTRY_KEYS;
+    for (uint32_t i = 0; i < count; ++i)
+        keep_nearer(key, kind == OBJECT_PACK ? PACK_KEYS[i] : ENTRY_KEYS[i], &best, &best_distance);
     if (kind == OBJECT_LEVEL || kind == OBJECT_LEVEL_ONLY) {
-        for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i) {
-            uint32_t d = distance(key, level_field_info(i)->name);
-            if (d < best_distance) {
-                best = level_field_info(i)->name;
-                best_distance = d;
-            }
-        }
+        for (int32_t i = 0; i < LEVEL_FIELD_COUNT; ++i)
+            keep_nearer(key, level_field_info(i)->name, &best, &best_distance);
     }
     return best;
 }
@@ -252,16 +254,10 @@ int32_t read_dither(const JsonValue* v, const Place* at) {
     int is_text = json_text(v, &text);
     const char* near = 0;
     uint32_t near_distance = 3;
-    for (int32_t kind = 0; is_text && kind < DITHER_KIND_COUNT; ++kind) {
-        const char* name = screen_image_dither_name(kind);
-        uint32_t d = distance(&text, name);
-        if (d == 0)
-            return kind;
-        if (d < near_distance) {
-            near = name;
-            near_distance = d;
-        }
-    }
+    for (int32_t kind = 0; is_text && kind < DITHER_KIND_COUNT; ++kind)
+        keep_nearer(&text, screen_image_dither_name(kind), &near, &near_distance);
+    if (near && near_distance == 0)
+        return screen_image_dither_find(near);
     char message[TEXT_MESSAGE_ROOM];
     text_format(message, sizeof message,
                 "The dither has to be %s\"none\", \"ordered\" or \"diffusion\"",
