@@ -67,3 +67,16 @@ std::string test_scratch_dir(const char* name) {
     test_empty_dir(dir);
     return dir;
 }
+
+// The same on every system: a child started and waited for.
+int test_run_program(const std::string& exe, const std::string& dir,
+                     const std::vector<std::string>& args, std::string* out, std::string* err,
+                     unsigned timeout_ms, const std::string& input) {
+    TestChild child;
+    if (!test_start_program(exe, dir, args, &child, input))
+        return -1;
+    int status = test_wait_child(&child, timeout_ms);
+    *out = test_child_text(child, false);
+    *err = test_child_text(child, true);
+    return status;
+}

@@ -195,18 +195,6 @@ int test_wait_child(TestChild* child, unsigned timeout_ms) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-int test_run_program(const std::string& exe, const std::string& dir,
-                     const std::vector<std::string>& args, std::string* out, std::string* err,
-                     unsigned timeout_ms, const std::string& input) {
-    TestChild child;
-    if (!test_start_program(exe, dir, args, &child, input))
-        return -1;
-    int status = test_wait_child(&child, timeout_ms);
-    *out = test_child_text(child, false);
-    *err = test_child_text(child, true);
-    return status;
-}
-
 std::string test_code_page_text(const std::vector<unsigned>& units) {
     // The C library's own converter, independent of the tool's: UTF-8, the text of this system's
     // command lines.
