@@ -308,15 +308,10 @@ void findings_add_at(int32_t severity, const char* entry, const char* name, cons
         ++FINDINGS.errors;
     else
         ++FINDINGS.warnings;
-    if (FINDINGS.count == FINDINGS.capacity) {
-        int32_t capacity = FINDINGS.capacity ? FINDINGS.capacity * 2 : 32;
-        void* grown = heap_reallocate_table(FINDINGS.list, (uint64_t)capacity, sizeof(Finding));
-        if (!grown) {
-            FINDINGS.lost = 1;
-            return;
-        }
-        FINDINGS.list = (Finding*)grown;
-        FINDINGS.capacity = capacity;
+    if (!heap_table_room((void**)&FINDINGS.list, FINDINGS.count, &FINDINGS.capacity,
+                         sizeof(Finding), 32)) {
+        FINDINGS.lost = 1;
+        return;
     }
     Finding f = {severity,
                  kind,

@@ -68,15 +68,10 @@ const char* keep_text(const char* text) {
 
 // Adds e (its texts already kept) to the entries; 0 when the heap refuses.
 int append(const PackEntry* e) {
-    if (PACK.count == PACK.capacity) {
-        int32_t capacity = PACK.capacity ? PACK.capacity * 2 : 64;
-        void* grown = heap_reallocate_table(PACK.entries, (uint64_t)capacity, sizeof(PackEntry));
-        if (!grown) {
-            PACK.memory_short = 1;
-            return 0;
-        }
-        PACK.entries = (PackEntry*)grown;
-        PACK.capacity = capacity;
+    if (!heap_table_room((void**)&PACK.entries, PACK.count, &PACK.capacity, sizeof(PackEntry),
+                         64)) {
+        PACK.memory_short = 1;
+        return 0;
     }
     PACK.entries[PACK.count++] = *e;
     return 1;

@@ -54,19 +54,6 @@ int same_name(const char* a, const char* b) {
 #endif
 }
 
-// Makes room for one more row of a table. 1 when there is.
-int grow(void** table, int32_t count, int32_t* room, uint64_t row) {
-    if (count < *room)
-        return 1;
-    int32_t wanted = *room ? 2 * *room : 32;
-    void* grown = heap_reallocate_table(*table, (uint64_t)wanted, row);
-    if (!grown)
-        return 0;
-    *table = grown;
-    *room = wanted;
-    return 1;
-}
-
 // The folder of full, added to the table (and to the system's watch) when new; -1 when memory
 // is short.
 int32_t folder_of(const char* full) {
@@ -80,8 +67,8 @@ int32_t folder_of(const char* full) {
         if (same_name(WATCH.folders[i].full, folder))
             return i;
     }
-    if (!grow((void**)&WATCH.folders, WATCH.folder_count, &WATCH.folder_room,
-              sizeof(WatchedFolder)))
+    if (!heap_table_room((void**)&WATCH.folders, WATCH.folder_count, &WATCH.folder_room,
+                         sizeof(WatchedFolder), 32))
         return -1;
     char* copy = text_copy(folder);
     if (!copy)
@@ -258,8 +245,8 @@ void watch_note(const char* full, const OsFileFacts* facts) {
     }
     int32_t folder = folder_of(full);
     char* copy = folder >= 0 ? text_copy(full) : 0;
-    if (!copy ||
-        !grow((void**)&WATCH.files, WATCH.file_count, &WATCH.file_room, sizeof(WatchedFile))) {
+    if (!copy || !heap_table_room((void**)&WATCH.files, WATCH.file_count, &WATCH.file_room,
+                                  sizeof(WatchedFile), 32)) {
         heap_free(copy);
         WATCH.memory = 0;
         return;

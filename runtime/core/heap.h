@@ -17,5 +17,10 @@ void* heap_reallocate(void* block, size_t bytes);
 // computed in 64 bits and refused (0, the old block stays) when it does not fit size_t, so a large
 // count cannot wrap into a small block on a 32-bit build.
 void* heap_reallocate_table(void* block, uint64_t count, uint32_t record_size);
+// Makes room for one more record in a table that holds count of them in *capacity, doubling
+// it (from first records) when full. 1 when there is room; 0 when the heap refused, and the
+// table and *capacity are then as they were.
+int heap_table_room(void** table, int32_t count, int32_t* capacity, uint32_t record_size,
+                    int32_t first);
 // Returns a block to the heap; 0 does nothing.
 void heap_free(void* block);
